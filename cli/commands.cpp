@@ -1,0 +1,21 @@
+#include "cli/commands.h"
+
+#include <array>
+#include <cstdio>
+
+namespace lh::cli {
+
+// Each command lives in its own cmd_*.cpp file and is listed here.
+
+std::span<const Command> commands() {
+  static const std::array<Command, 0> table{};
+  return table;
+}
+
+int usageError(std::string_view message) {
+  std::fprintf(stderr, "loomhall-cli: %.*s\nTry 'loomhall-cli --help'.\n", static_cast<int>(message.size()),
+               message.data());
+  return Usage;
+}
+
+}  // namespace lh::cli

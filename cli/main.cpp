@@ -1,0 +1,44 @@
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "cli/commands.h"
+
+namespace {
+
+void printHelp() {
+  std::printf(
+      "Usage: loomhall-cli COMMAND [OPTIONS] [ARGS...]\n"
+      "       loomhall-cli --help | --version\n\n"
+      "Works with machine-embroidery designs from scripts and batch jobs.\n\n"
+      "Commands:\n");
+  for (const auto& c : lh::cli::commands())
+    std::printf("  %-10.*s %.*s\n", static_cast<int>(c.name.size()), c.name.data(), static_cast<int>(c.synopsis.size()),
+                c.synopsis.data());
+  std::printf(
+      "\nExit status: 0 when everything asked succeeded, 1 when some input failed,\n"
+      "2 for a usage error.\n");
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  std::vector<std::string> args(argv + 1, argv + argc);
+  if (args.empty()) {
+    printHelp();
+    return lh::cli::Usage;
+  }
+  const std::string& first = args[0];
+  if (first == "--help" || first == "-h" || first == "help") {
+    printHelp();
+    return lh::cli::Ok;
+  }
+  if (first == "--version" || first == "-V") {
+    std::printf("loomhall-cli %s\n", LH_VERSION);
+    return lh::cli::Ok;
+  }
+  for (const auto& c : lh::cli::commands()) {
+    if (c.name == first) return c.run(lh::cli::Args(args).subspan(1));
+  }
+  return lh::cli::usageError("unknown command '" + first + "'");
+}

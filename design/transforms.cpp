@@ -1,0 +1,87 @@
+#include "design/transforms.h"
+
+#include <algorithm>
+
+namespace lh {
+
+void shrinkDesign(EmbDesign& design, double factor) {
+  design.maxX = design.maxY = -10000;
+  design.minX = design.minY = 10000;
+  int x = 0, y = 0;
+  double cx = 0, cy = 0;
+  for (Stitch& s : design.stitches) {
+    const double vx = s.dx * factor + cx;
+    const double vy = s.dy * factor + cy;
+    s.setMove(static_cast<int>(vx), static_cast<int>(vy));
+    cx = vx - static_cast<int>(vx);
+    cy = vy - static_cast<int>(vy);
+    x += s.dx;
+    y += s.dy;
+    design.maxX = std::max(design.maxX, x);
+    design.minX = std::min(design.minX, x);
+    design.maxY = std::max(design.maxY, y);
+    design.minY = std::min(design.minY, y);
+  }
+}
+
+EmbDesign splitDesign(EmbDesign& design, int maxStitches, int maxColors) {
+  EmbDesign rest;
+  if (maxStitches <= 0 && maxColors <= 0) return rest;
+  const bool tooManyColours = maxColors > 0 && design.threads.size() > static_cast<std::size_t>(maxColors);
+  const bool tooManyStitches = maxStitches > 0 && design.stitches.size() > static_cast<std::size_t>(maxStitches);
+  if (!tooManyColours && !tooManyStitches) return rest;
+
+  rest.path = design.path;
+  rest.maxX = rest.maxY = -10000;
+  rest.minX = rest.minY = 10000;
+  auto& st = design.stitches;
+  int x = 0, y = 0;
+  int j = 0;
+  std::size_t block = 0;
+  bool trigger = false;
+  std::size_t cut = st.size();  // index of the first record that moves
+  const auto blockCount = [&] { return block < design.threads.size() ? design.threads[block].stitchCount : 0; };
+  for (std::size_t i = 0; i < st.size(); ++i) {
+    Stitch& r = st[i];
+    x += r.dx;
+    y += r.dy;
+    const bool started = cut != st.size();
+    if (!started && r.isColorChange()) {
+      ++j;
+      if (block + 1 < design.threads.size()) ++block;
+      if (maxColors > 0 && j >= maxColors) trigger = true;
+      if (maxStitches > 0) {
+        if (static_cast<long long>(i) + blockCount() >= maxStitches) trigger = true;
+        if (blockCount() >= maxStitches) trigger = false;
+      }
+    }
+    if (!started && ((maxStitches > 0 && i >= static_cast<std::size_t>(maxStitches)) || trigger)) {
+      cut = i;
+      r.setColorChange(false);
+      r.setJump(true);
+      r.setMove(x, y);
+    }
+    if (cut != st.size()) {
+      rest.maxX = std::max(rest.maxX, x);
+      rest.minX = std::min(rest.minX, x);
+      rest.maxY = std::max(rest.maxY, y);
+      rest.minY = std::min(rest.minY, y);
+    }
+  }
+  if (cut == st.size()) return rest;
+
+  rest.stitches.assign(st.begin() + static_cast<std::ptrdiff_t>(cut), st.end());
+  st.erase(st.begin() + static_cast<std::ptrdiff_t>(cut), st.end());
+  if (block < design.threads.size()) {
+    rest.threads.assign(design.threads.begin() + static_cast<std::ptrdiff_t>(block), design.threads.end());
+    design.threads.erase(design.threads.begin() + static_cast<std::ptrdiff_t>(block), design.threads.end());
+  }
+  // The first part keeps one ColorChange fewer than threads: when the cut fell inside a
+  // block, that block's thread is listed in both parts.
+  const std::size_t changes = design.colorChangeCount();
+  while (design.threads.size() < changes + 1 && !rest.threads.empty())
+    design.threads.push_back(rest.threads.front());
+  return rest;
+}
+
+}  // namespace lh
