@@ -41,4 +41,30 @@ using ReaderFn = int (*)(DesignCodec& codec, EmbDesign& design, ByteSpan file);
 // the design cannot be written in its format.
 using WriterFn = std::optional<ByteBuffer> (*)(DesignCodec& codec, EmbDesign& design);
 
+// Every reader and writer is an operation over a DesignCodec: it carries the settings, the
+// message sink and the media check they use. Cheap to create; busyCount counts loads in
+// progress and is its only state between calls.
+class DesignCodec {
+ public:
+  // Null arguments use shared defaults: default settings, a sink that drops messages, and a
+  // media check that is always ready.
+  explicit DesignCodec(SettingsStore* settings = nullptr, MessageSink* messages = nullptr,
+                       const MediaCheck* media = nullptr);
+
+  SettingsStore& settings() const { return *settings_; }
+  MessageSink& messages() const { return *messages_; }
+  const MediaCheck& media() const { return *media_; }
+
+  std::atomic<std::int32_t> busyCount{0};
+
+  // The single load entry point (plain paths and "Zip:" member paths). The caller increments
+  // busyCount first; every return decrements it.
+  std::int32_t loadDesign(EmbDesign* design, std::string_view path);
+
+ private:
+  SettingsStore* settings_;
+  MessageSink* messages_;
+  const MediaCheck* media_;
+};
+
 }  // namespace lh
