@@ -42,6 +42,9 @@ struct DesignBitmap {
   DibInfo dibInfo;
   PaletteManager* palette = nullptr;
   bool holdsPicture = false;
+  // The GUI's device-side image made from the DIB is current. Cleared whenever the buffer or
+  // the palette binding changes so that the next paint rebuilds it.
+  bool deviceBitmapValid = false;
 
   // Resets to a blank rendering (no buffer, no picture); size, background and palette stay.
   void resetBitmap() {
@@ -51,11 +54,13 @@ struct DesignBitmap {
     dibColours = 0;
     picture.clear();
     holdsPicture = false;
+    deviceBitmapValid = false;
   }
   // Copies the picture state (the shown bitmap file and whether it is shown).
   void copyPictureFrom(const DesignBitmap& other) {
     picture = other.picture;
     holdsPicture = other.holdsPicture;
+    deviceBitmapValid = false;
   }
 };
 

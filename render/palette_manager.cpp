@@ -1,0 +1,131 @@
+#include "render/palette_manager.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+
+#include "design/thread_color.h"
+
+namespace lh {
+
+namespace {
+
+int clampChannel(int v) { return std::clamp(v, 0, 255); }
+
+}  // namespace
+
+PaletteManager::PaletteManager() {
+  slots_.fill(kFree);
+  slots_[0] = 0;  // black, always taken
+  refresh();
+}
+
+int PaletteManager::quantise(int x) const {
+  if (quantum == 0) return x;
+  const double q = static_cast<double>(quantum);
+  return static_cast<int>(q * std::trunc((static_cast<double>(x) + q / 2.0) / q));
+}
+
+int PaletteManager::addColour(int r, int g, int b, int slot, bool noSearch, bool noRefresh) {
+  if (slot < -1 || slot >= shadeMark_) return -1;
+  r = quantise(clampChannel(r));
+  g = quantise(clampChannel(g));
+  b = quantise(clampChannel(b));
+  const auto colour = static_cast<std::int32_t>(rgbOf(r, g, b));
+  if (slot == -1) {
+    if (!noSearch) {
+      for (int i = 1; i < shadeMark_; ++i)
+        if (slots_[static_cast<std::size_t>(i)] == colour) return i;
+    }
+    for (int i = 1; i < shadeMark_; ++i) {
+      if (slots_[static_cast<std::size_t>(i)] == kFree) {
+        slot = i;
+        break;
+      }
+    }
+    if (slot == -1) return -1;
+  }
+  slots_[static_cast<std::size_t>(slot)] = colour;
+  if (!noRefresh) refresh();
+  return slot;
+}
+
+int PaletteManager::findOrAddShade(int r, int g, int b, bool noRefresh, bool quantiseIt) {
+  r = clampChannel(r);
+  g = clampChannel(g);
+  b = clampChannel(b);
+  if (quantiseIt) {
+    r = quantise(r);
+    g = quantise(g);
+    b = quantise(b);
+  }
+  const auto colour = static_cast<std::int32_t>(rgbOf(r, g, b));
+  for (int i = 1; i < kSlots; ++i)
+    if (slots_[static_cast<std::size_t>(i)] == colour) return i;
+  for (int i = kSlots - 1; i >= 1; --i) {
+    if (slots_[static_cast<std::size_t>(i)] == kFree) {
+      shadeMark_ = i;
+      slots_[static_cast<std::size_t>(i)] = colour;
+      if (!noRefresh) refresh();
+      return i;
+    }
+  }
+  return nearestSlot(r, g, b);
+}
+
+int PaletteManager::nearestSlot(int r, int g, int b) const {
+  int best = 0;
+  int bestDistance = -1;
+  for (int i = 0; i < kSlots; ++i) {
+    const std::int32_t v = slots_[static_cast<std::size_t>(i)];
+    if (v == kFree) continue;
+    const auto c = static_cast<std::uint32_t>(v);
+    const int d = std::abs(redOf(c) - r) + std::abs(greenOf(c) - g) + std::abs(blueOf(c) - b);
+    if (bestDistance < 0 || d < bestDistance) {
+      best = i;
+      bestDistance = d;
+      if (d == 0) break;
+    }
+  }
+  return best;
+}
+
+std::optional<std::uint32_t> PaletteManager::colourOf(int slot) const {
+  if (slot < 0 || slot >= kSlots) return std::nullopt;
+  const std::int32_t v = slots_[static_cast<std::size_t>(slot)];
+  if (v == kFree) return std::nullopt;
+  return static_cast<std::uint32_t>(v);
+}
+
+int PaletteManager::freeSlot(int slot) {
+  if (slot < 0 || slot >= kSlots) return kBadSlot;
+  slots_[static_cast<std::size_t>(slot)] = kFree;
+  return 0;
+}
+
+void PaletteManager::freeFrom(int slot) {
+  if (slot < 1 || slot >= kSlots) return;
+  for (int i = slot; i < kSlots; ++i) slots_[static_cast<std::size_t>(i)] = kFree;
+  refresh();
+}
+
+void PaletteManager::releaseShadeSlots() {
+  freeFrom(shadeMark_);
+  shadeMark_ = kSlots;
+}
+
+void PaletteManager::refresh() {
+  table_.clear();
+  for (int i = 0; i < kSlots; ++i) {
+    const std::int32_t v = slots_[static_cast<std::size_t>(i)];
+    if (v != kFree) table_.push_back(static_cast<std::uint32_t>(v));
+  }
+  ++refreshCount_;
+}
+
+int PaletteManager::usedCount() const {
+  return static_cast<int>(std::count_if(slots_.begin(), slots_.begin() + kSlots,
+                                        [](std::int32_t v) { return v != kFree; }));
+}
+
+}  // namespace lh

@@ -1,0 +1,385 @@
+#include "render/renderer.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+#include <limits>
+
+namespace lh {
+
+namespace {
+
+// Buffers larger than this are refused rather than allocated (a damaged size request
+// must not exhaust memory): 64 Mi pixels, far beyond any thumbnail or printed picture.
+constexpr std::int64_t kMaxPixels = std::int64_t{1} << 26;
+
+// Screen coordinates beyond this are clamped before conversion to integers; such points lie
+// far outside any buffer, and clamping keeps the conversion defined.
+constexpr float kCoordLimit = 1.0e9f;
+
+int truncToPixel(float v) {
+  return static_cast<int>(std::clamp(v, -kCoordLimit, kCoordLimit));
+}
+
+// One axis of a DDA line: the exact position c0 + k * d / n kept as quotient q and
+// remainder r (0 <= r < n) of floor division, so that every pixel is decided without
+// rounding drift.
+struct Axis {
+  std::int64_t q = 0, r = 0, stepQ = 0, stepR = 0;
+
+  void start(std::int64_t c0, std::int64_t d, std::int64_t n, std::int64_t k) {
+    const std::int64_t num = c0 * n + k * d;
+    q = floorDiv(num, n);
+    r = num - q * n;
+    stepQ = floorDiv(d, n);
+    stepR = d - stepQ * n;
+  }
+  void advance(std::int64_t n) {
+    q += stepQ;
+    r += stepR;
+    if (r >= n) {
+      r -= n;
+      ++q;
+    }
+  }
+  // The position is above -1 and below `limit`; its truncation towards zero is pixel().
+  bool inside(std::int64_t limit) const { return (q >= 0 || (q == -1 && r > 0)) && q < limit; }
+  int pixel() const { return q < 0 ? 0 : static_cast<int>(q); }
+
+  static std::int64_t floorDiv(std::int64_t a, std::int64_t b) {
+    std::int64_t d = a / b;
+    if ((a % b != 0) && ((a < 0) != (b < 0))) --d;
+    return d;
+  }
+};
+
+// Narrows [lo, hi) to the steps k at which c0 + k * d / n may lie in (-1, limit); a step or
+// two of slack is kept, the exact test is Axis::inside.
+void clipRange(std::int64_t& lo, std::int64_t& hi, std::int64_t c0, std::int64_t d, std::int64_t n,
+               std::int64_t limit) {
+  if (d == 0) {
+    if (c0 <= -1 || c0 >= limit) hi = lo;
+    return;
+  }
+  const double step = static_cast<double>(d) / static_cast<double>(n);
+  double a = (-1.0 - static_cast<double>(c0)) / step;
+  double b = (static_cast<double>(limit) - static_cast<double>(c0)) / step;
+  if (a > b) std::swap(a, b);
+  const double from = std::floor(a) - 1.0, to = std::ceil(b) + 2.0;
+  if (from > static_cast<double>(lo)) lo = from >= static_cast<double>(hi) ? hi : static_cast<std::int64_t>(from);
+  if (to < static_cast<double>(hi)) hi = to <= static_cast<double>(lo) ? lo : static_cast<std::int64_t>(to);
+}
+
+inline void plot(std::uint8_t* px, int width, int x, int y, std::uint8_t slot, bool thick) {
+  std::uint8_t* p = px + static_cast<std::ptrdiff_t>(y) * width + x;
+  p[0] = slot;
+  if (thick) {
+    p[1] = slot;
+    p[width] = slot;
+    p[width + 1] = slot;
+  }
+}
+
+// The shade of the pixel at counter b (n down to 1) of an n-pixel stitch: c = b / n folded
+// to the nearer end, compared exactly as a fraction m / n.
+inline std::uint8_t shadeSlot(std::int64_t b, std::int64_t n, const std::uint8_t s[4]) {
+  const std::int64_t m = 2 * b <= n ? b : n - b;
+  if (m == 0) return s[0];
+  if (20 * m < n) return s[3];
+  if (5 * m < n) return s[2];
+  if (5 * m <= 2 * n) return s[1];
+  return s[0];
+}
+
+// The DDA shared by drawLine and drawShadedLine: n = max(|dx|, |dy|) pixels from (x0, y0),
+// the end point excluded; a pixel is written only when x > -1, y > -1, x < width - 2 and
+// y < height - 2. `shades` null draws flat in `slot`.
+void dda(DesignBitmap& bm, int x0, int y0, int x1, int y1, std::uint8_t slot, const std::uint8_t* shades,
+         bool thick) {
+  const std::int64_t w = bm.width, h = bm.height;
+  if (w <= 0 || h <= 0 || bm.pixels.size() != static_cast<std::size_t>(w * h)) return;
+  const std::int64_t dx = static_cast<std::int64_t>(x1) - x0, dy = static_cast<std::int64_t>(y1) - y0;
+  if (dx == 0 && dy == 0) return;
+  const std::int64_t n = std::max(std::llabs(dx), std::llabs(dy));
+  const std::int64_t xl = w - 2, yl = h - 2;
+  std::uint8_t* px = bm.pixels.data();
+  const int width = bm.width;
+
+  // Both ends inside: every pixel between them is inside too.
+  if (x0 >= 0 && x0 < xl && y0 >= 0 && y0 < yl && x1 >= 0 && x1 < xl && y1 >= 0 && y1 < yl) {
+    Axis ax, ay;
+    ax.start(x0, dx, n, 0);
+    ay.start(y0, dy, n, 0);
+    for (std::int64_t k = 0; k < n; ++k) {
+      const std::uint8_t s = shades ? shadeSlot(n - k, n, shades) : slot;
+      plot(px, width, static_cast<int>(ax.q), static_cast<int>(ay.q), s, thick);
+      ax.advance(n);
+      ay.advance(n);
+    }
+    return;
+  }
+
+  std::int64_t lo = 0, hi = n;
+  clipRange(lo, hi, x0, dx, n, xl);
+  clipRange(lo, hi, y0, dy, n, yl);
+  if (lo >= hi) return;
+  Axis ax, ay;
+  ax.start(x0, dx, n, lo);
+  ay.start(y0, dy, n, lo);
+  for (std::int64_t k = lo; k < hi; ++k) {
+    if (ax.inside(xl) && ay.inside(yl)) {
+      const std::uint8_t s = shades ? shadeSlot(n - k, n, shades) : slot;
+      plot(px, width, ax.pixel(), ay.pixel(), s, thick);
+    }
+    ax.advance(n);
+    ay.advance(n);
+  }
+}
+
+// The colour a thread is drawn in: pure white shows as light grey on the white background.
+std::uint32_t drawnColour(std::uint32_t rgb) {
+  if (redOf(rgb) + greenOf(rgb) + blueOf(rgb) == 765) return rgbOf(240, 240, 240);
+  return rgb & 0xFFFFFF;
+}
+
+// Step 1 of every render: a fresh buffer filled with the background slot.
+bool allocateBuffer(DesignBitmap& bm, int colorFilter) {
+  if (bm.holdsPicture || bm.palette == nullptr) return false;
+  bm.deviceBitmapValid = false;
+  if (bm.width <= 0 || bm.height <= 0) {
+    bm.pixels.clear();
+    return false;
+  }
+  bm.width = static_cast<std::int32_t>((static_cast<std::int64_t>(bm.width) + 1) / 2 * 2);
+  const std::int64_t count = static_cast<std::int64_t>(bm.width) * bm.height;
+  if (count > kMaxPixels) {
+    bm.pixels.clear();
+    return false;
+  }
+  int slot = bm.palette->addColour(redOf(bm.background), greenOf(bm.background), blueOf(bm.background));
+  if (colorFilter != -1) slot = 0;
+  bm.backgroundSlot = slot;
+  bm.pixels.assign(static_cast<std::size_t>(count), static_cast<std::uint8_t>(slot));
+  return true;
+}
+
+void assignBlockColours(EmbDesign& d) {
+  PaletteManager& pal = *d.palette;
+  for (ThreadColor& t : d.threads) {
+    const std::uint32_t c = drawnColour(t.rgb);
+    t.paletteIndex = pal.addColour(redOf(c), greenOf(c), blueOf(c), -1, false, true);
+  }
+  pal.refresh();
+}
+
+bool hasBuffer(const DesignBitmap& bm) {
+  return !bm.holdsPicture && bm.width > 0 && bm.height > 0 &&
+         bm.pixels.size() == static_cast<std::size_t>(bm.width) * static_cast<std::size_t>(bm.height);
+}
+
+// Packs the buffer as a bit stream, one bit per pixel set where the slot is not 0.
+void packBits(const DesignBitmap& bm, std::uint8_t* out, std::size_t bytes, bool msbFirst) {
+  const std::uint8_t* px = bm.pixels.data();
+  for (std::size_t i = 0; i < bytes; ++i) {
+    std::uint8_t v = 0;
+    for (int j = 0; j < 8; ++j)
+      if (px[i * 8 + static_cast<std::size_t>(j)] != 0) v |= static_cast<std::uint8_t>(msbFirst ? 0x80 >> j : 1 << j);
+    out[i] = v;
+  }
+}
+
+}  // namespace
+
+bool render(DesignBitmap& bitmap, int colorFilter) { return allocateBuffer(bitmap, colorFilter); }
+
+bool render(EmbDesign& d, int colorFilter) {
+  if (!allocateBuffer(d, colorFilter)) return false;
+  if (d.stitches.empty()) return true;
+  assignBlockColours(d);
+  if (d.shaded) buildShadeRamps(d);
+
+  const std::int64_t mx = std::max(std::llabs(d.maxX), std::llabs(d.minX));
+  const std::int64_t my = std::max(std::llabs(d.maxY), std::llabs(d.minY));
+  if (mx == 0 && my == 0) return true;
+  const DesignBitmap& bm = d;  // the bitmap's size (EmbDesign::width() is the design's)
+  const float scaleX = mx ? static_cast<float>(bm.width - 12) / static_cast<float>(2 * mx)
+                          : std::numeric_limits<float>::max();
+  const float scaleY = my ? static_cast<float>(bm.height - 12) / static_cast<float>(2 * my)
+                          : std::numeric_limits<float>::max();
+  const float scale = std::min(scaleX, scaleY);
+  d.scale = scale;
+
+  // Filtered renders draw one block flat in slot 1; a design without threads draws in black.
+  const bool filtered = colorFilter != -1;
+  const bool shaded = d.shaded && !filtered;
+  const std::size_t blocks = d.threads.size();
+  std::size_t block = 0;
+  int i = 0;
+  auto slotsOf = [&](std::size_t b, std::uint8_t& flat, std::uint8_t shades[4]) {
+    if (b >= blocks) {
+      flat = 0;
+      std::fill(shades, shades + 4, std::uint8_t{0});
+      return;
+    }
+    const ThreadColor& t = d.threads[b];
+    flat = static_cast<std::uint8_t>(t.paletteIndex);
+    for (int s = 0; s < 4; ++s) shades[s] = static_cast<std::uint8_t>(t.shades[static_cast<std::size_t>(s)]);
+  };
+  std::uint8_t flat = 1, shades[4] = {0, 0, 0, 0};
+  slotsOf(0, flat, shades);
+  if (filtered) flat = 1;
+
+  float px = static_cast<float>(bm.width) * 0.5f - 1.0f;
+  float py = static_cast<float>(bm.height) * 0.5f - 1.0f;
+  for (const Stitch& s : d.stitches) {
+    const float qx = px + static_cast<float>(s.dx) * scale;
+    const float qy = py - static_cast<float>(s.dy) * scale;
+    if (s.isColorChange() && block + 1 < blocks) {
+      ++block;
+      ++i;
+      if (!filtered) {
+        slotsOf(block, flat, shades);
+      } else if (i > colorFilter) {
+        break;
+      }
+    }
+    if ((!filtered || i == colorFilter) && (!s.isJump() || d.showJumps)) {
+      const int x0 = truncToPixel(px), y0 = truncToPixel(py);
+      const int x1 = truncToPixel(qx), y1 = truncToPixel(qy);
+      dda(d, x0, y0, x1, y1, flat, shaded ? shades : nullptr, d.thickLines);
+    }
+    px = qx;
+    py = qy;
+  }
+  return true;
+}
+
+void drawLine(DesignBitmap& bitmap, int x0, int y0, int x1, int y1, int slot, bool thick) {
+  dda(bitmap, x0, y0, x1, y1, static_cast<std::uint8_t>(slot), nullptr, thick);
+}
+
+void drawShadedLine(DesignBitmap& bitmap, int x0, int y0, int x1, int y1, int s0, int s1, int s2, int s3,
+                    bool thick) {
+  const std::uint8_t shades[4] = {static_cast<std::uint8_t>(s0), static_cast<std::uint8_t>(s1),
+                                  static_cast<std::uint8_t>(s2), static_cast<std::uint8_t>(s3)};
+  dda(bitmap, x0, y0, x1, y1, 0, shades, thick);
+}
+
+ShadeRamp shadeRampOf(std::uint32_t colour) {
+  const double ch[3] = {static_cast<double>(redOf(colour)), static_cast<double>(greenOf(colour)),
+                        static_cast<double>(blueOf(colour))};
+  double ramp[4][3];
+  for (int c = 0; c < 3; ++c) {
+    ramp[0][c] = 1.1 * ch[c];
+    ramp[1][c] = 0.92 * ch[c];
+    ramp[2][c] = 0.8 * ch[c];
+    ramp[3][c] = 0.6 * ch[c];
+  }
+  // Dark colours get a stronger ramp so that their stitches still show relief.
+  int top = 0;
+  if (ramp[0][1] > ramp[0][top]) top = 1;
+  if (ramp[0][2] > ramp[0][top]) top = 2;
+  const double a = ramp[0][top] - ramp[3][top];
+  auto setGrey = [&](int level, double v) { ramp[level][0] = ramp[level][1] = ramp[level][2] = v; };
+  if (a < 80) {
+    if (a == 0) {
+      setGrey(0, 60);
+      setGrey(1, 45);
+      setGrey(2, 25);
+      setGrey(3, 0);
+    } else {
+      const double k = (80 - a) * 0.0125 + 1;
+      const double k2 = (k + 1) / 2, k3 = (k2 + 1) / 2, k4 = (k3 + 1) / 2;
+      const double factor[4] = {k, k2, k3, k4};
+      for (int level = 0; level < 4; ++level)
+        for (int c = 0; c < 3; ++c) ramp[level][c] *= factor[level];
+    }
+  }
+  ShadeRamp out;
+  if (redOf(colour) + greenOf(colour) + blueOf(colour) > 715) {
+    setGrey(0, 245);
+    setGrey(1, 238);
+    setGrey(2, 225);
+    setGrey(3, 210);
+    out.quantise = false;
+  }
+  for (int level = 0; level < 4; ++level) {
+    int v[3];
+    for (int c = 0; c < 3; ++c) v[c] = static_cast<int>(std::clamp(ramp[level][c], 0.0, 255.0));
+    out.colours[static_cast<std::size_t>(level)] = rgbOf(v[0], v[1], v[2]);
+  }
+  return out;
+}
+
+void buildShadeRamps(EmbDesign& d) {
+  if (d.palette == nullptr) return;
+  PaletteManager& pal = *d.palette;
+  pal.releaseShadeSlots();
+  for (ThreadColor& t : d.threads) {
+    const std::uint32_t base = pal.colourOf(t.paletteIndex).value_or(drawnColour(t.rgb));
+    const ShadeRamp ramp = shadeRampOf(base);
+    for (std::size_t level = 0; level < 4; ++level) {
+      const std::uint32_t c = ramp.colours[level];
+      t.shades[level] = pal.findOrAddShade(redOf(c), greenOf(c), blueOf(c), true, ramp.quantise);
+    }
+    pal.shadeOut = t.shades;
+  }
+  pal.refresh();
+}
+
+bool renderOutline(EmbDesign& d) {
+  d.shaded = false;
+  if (!render(d, -1)) return false;
+  PaletteManager& pal = *d.palette;
+  const std::vector<std::uint8_t> copy = d.pixels;
+  const auto white = static_cast<std::uint8_t>(pal.addColour(255, 255, 255));
+  const auto black = static_cast<std::uint8_t>(pal.nearestSlot(0, 0, 0));
+  pal.refresh();
+  std::fill(d.pixels.begin(), d.pixels.end(), white);
+  const DesignBitmap& bm = d;
+  const int w = bm.width, h = bm.height;
+  for (int y = 1; y <= h - 2; ++y) {
+    const std::uint8_t* row = copy.data() + static_cast<std::size_t>(y) * static_cast<std::size_t>(w);
+    const std::uint8_t* below = row + w;
+    std::uint8_t* out = d.pixels.data() + static_cast<std::size_t>(y) * static_cast<std::size_t>(w);
+    for (int x = 1; x <= w - 2; ++x) {
+      const std::uint8_t v = row[x];
+      if (v != row[x + 1] || v != below[x] || v != below[x + 1]) out[x] = black;
+    }
+  }
+  return true;
+}
+
+int renderBlockMask(EmbDesign& d, int k, std::vector<std::uint8_t>& mask) {
+  const bool ok = render(d, k) && hasBuffer(d);
+  const DesignBitmap& bm = d;
+  const std::size_t bytes = bm.width > 0 && bm.height > 0
+                                ? static_cast<std::size_t>(bm.width) * static_cast<std::size_t>(bm.height) / 8
+                                : 0;
+  mask.assign(bytes, 0);
+  if (!ok) return 0;
+  packBits(d, mask.data(), bytes, false);
+  return static_cast<int>(bytes);
+}
+
+int renderBlockIcon(EmbDesign& d, int k, std::vector<std::uint8_t>& out, int w, int h) {
+  const std::size_t bytes = w > 0 && h > 0 ? static_cast<std::size_t>(w) * static_cast<std::size_t>(h) / 8 : 0;
+  out.assign(2 + bytes, 0);
+  out[0] = static_cast<std::uint8_t>(w / 8);
+  out[1] = static_cast<std::uint8_t>(h);
+  setSize(d, w, h);
+  if (!render(d, k) || !hasBuffer(d)) return 0;
+  // An odd width was rounded up to even: pack what the buffer holds, never more.
+  const std::size_t avail = std::min(bytes, d.pixels.size() / 8);
+  packBits(d, out.data() + 2, avail, true);
+  return static_cast<int>(bytes);
+}
+
+void setSize(DesignBitmap& bitmap, int width, int height) {
+  bitmap.width = width;
+  bitmap.height = height;
+}
+
+void setBackground(DesignBitmap& bitmap, std::uint32_t rgb) { bitmap.background = rgb; }
+
+}  // namespace lh
