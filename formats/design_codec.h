@@ -2,6 +2,7 @@
 // The object whose operations are every reader and writer, and the load entry point.
 #include <atomic>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -26,6 +27,28 @@ class MediaCheck {
   virtual bool isReady(std::string_view path) const = 0;
 };
 
+// A sink that drops every message.
+class SilentMessages final : public MessageSink {
+ public:
+  void showMessage(std::string_view, std::string_view) override {}
+};
+
+// Every medium is ready (tests, the command-line tool, platforms without removable drives).
+class AlwaysReady final : public MediaCheck {
+ public:
+  bool isReady(std::string_view) const override { return true; }
+};
+
+// Results of loadDesign.
+inline constexpr std::int32_t kLoadOk = 0;
+inline constexpr std::int32_t kLoadNoDesign = -1;
+inline constexpr std::int32_t kLoadUnsupported = -252;
+inline constexpr std::int32_t kLoadNoMedium = -253;
+inline constexpr std::int32_t kLoadFailed = -255;
+
+// Largest file the loader reads: no design, text or picture file it shows comes near this.
+inline constexpr std::size_t kMaxLoadedFileSize = 64u * 1024 * 1024;
+
 // Reader results: 0 failure, -1 unsupported version, anything else success.
 inline constexpr int kReadFailed = 0;
 inline constexpr int kReadUnsupported = -1;
@@ -46,8 +69,8 @@ using WriterFn = std::optional<ByteBuffer> (*)(DesignCodec& codec, EmbDesign& de
 // progress and is its only state between calls.
 class DesignCodec {
  public:
-  // Null arguments use shared defaults: default settings, a sink that drops messages, and a
-  // media check that is always ready.
+  // Null arguments use defaults: settings of its own in memory (every value at its default
+  // until written), a sink that drops messages, and a media check that is always ready.
   explicit DesignCodec(SettingsStore* settings = nullptr, MessageSink* messages = nullptr,
                        const MediaCheck* media = nullptr);
 
@@ -58,10 +81,15 @@ class DesignCodec {
   std::atomic<std::int32_t> busyCount{0};
 
   // The single load entry point (plain paths and "Zip:" member paths). The caller increments
-  // busyCount first; every return decrements it.
+  // busyCount first; every return decrements it. Results are the kLoad* values.
   std::int32_t loadDesign(EmbDesign* design, std::string_view path);
 
+  // The file's (or "Zip:" member's) bytes followed by one zero byte; nothing when the medium
+  // is not ready or the file cannot be read or is empty.
+  std::optional<ByteBuffer> readFileBlock(std::string_view path) const;
+
  private:
+  std::unique_ptr<SettingsStore> ownSettings_;  // used when no store was given
   SettingsStore* settings_;
   MessageSink* messages_;
   const MediaCheck* media_;

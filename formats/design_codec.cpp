@@ -1,0 +1,165 @@
+#include "formats/design_codec.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+
+#include "design/attribute_list.h"
+#include "formats/error_pictures.h"
+#include "formats/format_table.h"
+#include "formats/text_file.h"
+#include "render/cdib.h"
+#include "zip/zip_archive.h"
+
+namespace lh {
+
+namespace {
+
+SilentMessages gSilent;
+const AlwaysReady gAlwaysReady;
+
+enum class ReadStatus { Ok, NoMedium, Failed };
+
+// Up to `limit` bytes of a regular file (0 bytes for an empty one); Failed when it cannot be
+// opened or read, or is larger than the loader takes.
+ReadStatus readPlainFile(const std::string& path, std::size_t limit, ByteBuffer& out) {
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return ReadStatus::Failed;
+  struct stat st {};
+  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || static_cast<std::uint64_t>(st.st_size) > kMaxLoadedFileSize) {
+    ::close(fd);
+    return ReadStatus::Failed;
+  }
+  const std::size_t want = std::min(static_cast<std::size_t>(st.st_size), limit);
+  out.resize(want);
+  std::size_t done = 0;
+  while (done < want) {
+    const ssize_t n = ::read(fd, out.data() + done, want - done);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) break;  // error, or the file shrank under us
+    done += static_cast<std::size_t>(n);
+  }
+  ::close(fd);
+  out.resize(done);
+  return done == want ? ReadStatus::Ok : ReadStatus::Failed;
+}
+
+// The bytes of a plain file or a "Zip:" member, after the medium check.
+ReadStatus readSource(const DesignCodec& codec, std::string_view path, std::size_t limit, ByteBuffer& out) {
+  const auto zip = splitZipPath(path);
+  if (!codec.media().isReady(zip ? std::string_view(zip->archive) : path)) return ReadStatus::NoMedium;
+  if (zip) {
+    out = ZipArchive::readMember(zip->archive, zip->member);
+    if (out.empty()) return ReadStatus::Failed;
+    if (out.size() > limit) out.resize(limit);
+    return ReadStatus::Ok;
+  }
+  if (isZipPath(path)) return ReadStatus::Failed;  // "Zip:" without a member
+  return readPlainFile(std::string(path), limit, out);
+}
+
+// Forgets what was rendered from the previous content, so the next paint starts afresh.
+void dropRendering(EmbDesign& design) {
+  design.pixels.clear();
+  design.dibBits.clear();
+  design.dibInfo = DibInfo{};
+  design.dibColours = 0;
+}
+
+void showPicture(EmbDesign& design, std::span<const std::uint8_t> picture) {
+  dropRendering(design);
+  setPicture(design, picture);
+}
+
+// Reader run at the dispatcher's border: nothing thrown inside gets out. A reader that throws
+// has failed.
+int runReader(ReaderFn reader, DesignCodec& codec, EmbDesign& design, ByteSpan data) {
+  try {
+    return reader(codec, design, data);
+  } catch (...) {
+    return kReadFailed;
+  }
+}
+
+}  // namespace
+
+DesignCodec::DesignCodec(SettingsStore* settings, MessageSink* messages, const MediaCheck* media)
+    : ownSettings_(settings == nullptr ? std::make_unique<MemorySettings>() : nullptr),
+      settings_(settings != nullptr ? settings : ownSettings_.get()),
+      messages_(messages != nullptr ? messages : &gSilent),
+      media_(media != nullptr ? media : &gAlwaysReady) {}
+
+std::int32_t DesignCodec::loadDesign(EmbDesign* design, std::string_view path) {
+  struct Leave {
+    std::atomic<std::int32_t>& count;
+    ~Leave() { count.fetch_sub(1); }
+  } leave{busyCount};
+
+  if (design == nullptr) return kLoadNoDesign;
+  if (equalsNoCase(path, design->path)) return kLoadOk;
+
+  design->path = std::string(path);
+  design->sourcePath = design->path;
+  dropRendering(*design);
+
+  // Crash guard: the next start reports a run that ended inside a reader.
+  settings().setString("Settings", "Last File", path);
+
+  const FormatInfo* format = formatOfPath(path);
+  const FormatKind kind = format != nullptr ? format->kind : FormatKind::Design;
+  ByteBuffer data;
+  switch (readSource(*this, path, kind == FormatKind::Text ? kTextLimit : kMaxLoadedFileSize, data)) {
+    case ReadStatus::NoMedium:
+      showPicture(*design, missingFilePicture());
+      design->loadFailed = true;
+      return kLoadNoMedium;
+    case ReadStatus::Failed:
+      showPicture(*design, missingFilePicture());
+      design->loadFailed = true;
+      return kLoadFailed;
+    case ReadStatus::Ok:
+      break;
+  }
+  const std::size_t length = data.size();
+  data.push_back(0);  // readers see the file; the zero after it ends a text
+  const ByteSpan file(data.data(), length);
+
+  design->isText = false;
+  int result = kReadOk;
+  if (length > 10 && format != nullptr && format->reader != nullptr) {
+    result = runReader(format->reader, *this, *design, file);
+  }
+  if (kind == FormatKind::Text) {
+    design->text = decodeText(file);
+    design->isText = true;
+  }
+  if (kind == FormatKind::Picture && length > 10) {
+    // A file that is not a bitmap shows the missing-file picture, like a failed reader.
+    if (!setPicture(*design, file)) result = kReadFailed;
+  }
+  dropRendering(*design);
+
+  if (result == kReadFailed) {
+    design->isText = false;
+    showPicture(*design, missingFilePicture());
+    return kLoadFailed;
+  }
+  if (result == kReadUnsupported) {
+    design->isText = false;
+    showPicture(*design, versionPicture());
+    return kLoadUnsupported;
+  }
+  design->computeBlockStats();
+  return kLoadOk;
+}
+
+std::optional<ByteBuffer> DesignCodec::readFileBlock(std::string_view path) const {
+  ByteBuffer data;
+  if (readSource(*this, path, kMaxLoadedFileSize, data) != ReadStatus::Ok || data.empty()) return std::nullopt;
+  data.push_back(0);
+  return data;
+}
+
+}  // namespace lh
