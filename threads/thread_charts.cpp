@@ -80,6 +80,7 @@ BuiltCharts buildCharts() {
         rows.emplace_back(r.first, rgb, info.chartCode);
       else
         rows.emplace_back(r.first, r.colorName, r.code, rgb, info.chartCode, info.threadType);
+      rows.back().updateHsb();  // matching reads the derived fields of every row
     }
   }
   return charts;

@@ -55,7 +55,8 @@ const ChartInfo& chartInfo(Chart chart);
 // The chart whose name equals `name` without regard to case.
 std::optional<Chart> findChart(std::string_view name);
 
-// The rows of a chart, row count included.
+// The rows of a chart, row count included; their derived hue, saturation and brightness fields
+// are already filled by updateHsb().
 std::span<const ThreadColor> chartRows(Chart chart);
 
 // Sets thread.chartCode from the brand keys in its displayName (-1 when none) and clears brand.

@@ -74,16 +74,20 @@ int nearestPecColor(int red, int green, int blue, bool includeApplique, bool inc
   return result;
 }
 
-ChartMatch nearestChartRow(std::uint32_t rgb, std::span<const ThreadColor> rows) {
+namespace {
+
+// Rows in order, each at pointOf(i); the first row at the smallest distance wins.
+template <typename PointOf>
+ChartMatch nearestRow(std::uint32_t rgb, std::span<const ThreadColor> rows, PointOf pointOf) {
   const CylinderPoint target = cylinderPoint(rgb);
   // Squared integer distances order the rows exactly as their square roots do.
   long best = 10000L * 10000L;
   ChartMatch match;
-  for (const ThreadColor& row : rows) {
-    const long d = squaredDistance(target, cylinderPoint(row.rgb));
+  for (std::size_t i = 0; i < rows.size(); ++i) {
+    const long d = squaredDistance(target, pointOf(i));
     if (d < best) {
       best = d;
-      match.row = &row;
+      match.row = &rows[i];
       if (d == 0) break;
     }
   }
@@ -91,24 +95,69 @@ ChartMatch nearestChartRow(std::uint32_t rgb, std::span<const ThreadColor> rows)
   return match;
 }
 
-ChartMatch nearestChartRow(std::uint32_t rgb, Chart chart) { return nearestChartRow(rgb, chartRows(chart)); }
+// Cylinder points of every chart row, computed once.
+const std::vector<CylinderPoint>& chartPoints(Chart chart) {
+  static const auto points = [] {
+    std::array<std::vector<CylinderPoint>, kChartCount> all;
+    for (const ChartInfo& info : chartInfos())
+      for (const ThreadColor& row : chartRows(info.chart))
+        all[static_cast<std::size_t>(info.chart)].push_back(cylinderPoint(row.rgb));
+    return all;
+  }();
+  return points[static_cast<std::size_t>(chart)];
+}
+
+}  // namespace
+
+ChartMatch nearestChartRow(std::uint32_t rgb, std::span<const ThreadColor> rows) {
+  return nearestRow(rgb, rows, [rows](std::size_t i) { return cylinderPoint(rows[i].rgb); });
+}
+
+ChartMatch nearestChartRow(std::uint32_t rgb, Chart chart) {
+  const std::vector<CylinderPoint>& points = chartPoints(chart);
+  return nearestRow(rgb, chartRows(chart), [&points](std::size_t i) { return points[i]; });
+}
 
 int matchPercent(float distance) { return 100 - static_cast<int>(std::lround(distance * 0.22573364f)); }
 
-void topThreeMatches(const ThreadColor& thread, std::span<const ThreadColor> rows, std::vector<ThreadColor>& out) {
-  // colorDistance derives hue, saturation and brightness of both records on every call; these
-  // two light records carry just what that needs (an achromatic colour keeps its old hue), so
-  // no chart row is copied until it is known to be among the best.
-  ThreadColor target;
-  target.rgb = thread.rgb;
-  target.hue = thread.hue;
-  ThreadColor candidate;
+namespace {
+
+// colorDistance(target, row) for a row whose derived fields are filled. colorDistance derives
+// both records on every call, and hsbDistance may lift the target's saturation from -1 to 0, so
+// the target's derived saturation is put back before each row; the result is the same while
+// the target is derived once and no row is copied.
+class Matcher {
+ public:
+  explicit Matcher(const ThreadColor& thread) {
+    target_.rgb = thread.rgb;
+    target_.hue = thread.hue;  // an achromatic colour keeps the hue it had
+    target_.updateHsb();
+    saturation_ = target_.saturation;
+    weight_ = static_cast<float>(target_.brightness) * 0.003921569f;
+  }
+
+  float distance(const ThreadColor& row) {
+    target_.saturation = saturation_;
+    const float r = rgbDistance(target_, row);
+    const float h = hsbDistance(target_, row);
+    return (1.0f - weight_) * r + weight_ * h;
+  }
+
+ private:
+  ThreadColor target_;
+  std::int32_t saturation_ = 0;
+  float weight_ = 0.0f;
+};
+
+// The three best rows by Matcher distance; `derived` gives a row with its derived fields filled.
+template <typename Derived>
+void collectTopThree(const ThreadColor& thread, std::span<const ThreadColor> rows, Derived derived,
+                     std::vector<ThreadColor>& out) {
+  Matcher matcher(thread);
   std::array<float, 3> dist{100000.0f, 100000.0f, 100000.0f};
   std::array<const ThreadColor*, 3> slot{};
   for (const ThreadColor& row : rows) {
-    candidate.rgb = row.rgb;
-    candidate.hue = row.hue;
-    const float d = colorDistance(target, candidate);
+    const float d = matcher.distance(derived(row));
     if (d < dist[0]) {
       dist = {d, dist[0], dist[1]};
       slot = {&row, slot[0], slot[1]};
@@ -128,8 +177,25 @@ void topThreeMatches(const ThreadColor& thread, std::span<const ThreadColor> row
   }
 }
 
+}  // namespace
+
+void topThreeMatches(const ThreadColor& thread, std::span<const ThreadColor> rows, std::vector<ThreadColor>& out) {
+  // Rows of any origin: derive each into a light record (no strings copied). A row without a
+  // chromatic hue keeps its own, as colorDistance would leave it.
+  ThreadColor probe;
+  collectTopThree(thread, rows,
+                  [&probe](const ThreadColor& row) -> const ThreadColor& {
+                    probe.rgb = row.rgb;
+                    probe.hue = row.hue;
+                    probe.updateHsb();
+                    return probe;
+                  },
+                  out);
+}
+
 void topThreeMatches(const ThreadColor& thread, Chart chart, std::vector<ThreadColor>& out) {
-  topThreeMatches(thread, chartRows(chart), out);
+  // Chart rows are derived when the charts are built.
+  collectTopThree(thread, chartRows(chart), [](const ThreadColor& row) -> const ThreadColor& { return row; }, out);
 }
 
 std::string matchReport(const EmbDesign& design) {
