@@ -8,7 +8,10 @@ namespace lh::cli {
 // Each command lives in its own cmd_*.cpp file and is listed here.
 
 std::span<const Command> commands() {
-  static const std::array<Command, 0> table{};
+  static const Command table[] = {
+      {"charts", "[NAME]  list the built-in thread charts, or print one as CSV", runCharts},
+      {"match", "#RRGGBB  nearest PEC, Janome and Husqvarna colours and brand threads", runMatch},
+  };
   return table;
 }
 

@@ -27,4 +27,8 @@ std::span<const Command> commands();
 // Writes "loomhall-cli: <message>" to stderr and returns Usage.
 int usageError(std::string_view message);
 
+// Command entry points, one cmd_*.cpp file each.
+int runCharts(Args args);
+int runMatch(Args args);
+
 }  // namespace lh::cli

@@ -198,6 +198,8 @@ void topThreeMatches(const ThreadColor& thread, Chart chart, std::vector<ThreadC
   collectTopThree(thread, chartRows(chart), [](const ThreadColor& row) -> const ThreadColor& { return row; }, out);
 }
 
+std::span<const Chart> matchReportCharts() { return kReportCharts; }
+
 std::string matchReport(const EmbDesign& design) {
   std::vector<const ThreadColor*> kept;
   for (const ThreadColor& t : design.threads)

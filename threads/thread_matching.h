@@ -35,6 +35,9 @@ void topThreeMatches(const ThreadColor& thread, Chart chart, std::vector<ThreadC
 // Match percentage of a colorDistance: 100 - round(distance x 0.22573364).
 int matchPercent(float distance);
 
+// The charts of the match report, in report order: Sulky Rayon, MA Rayon, RA Poly, Isacord.
+std::span<const Chart> matchReportCharts();
+
 // For every distinct colour of the design, the best matches in the Sulky Rayon, MA Rayon, RA Poly
 // and Isacord charts; lines end in CR LF.
 std::string matchReport(const EmbDesign& design);
