@@ -24,10 +24,14 @@ struct Block {
   std::vector<Stitch> records;
 };
 
-// Coverage masks of the first `count` blocks, 64 bits per word for the AND counts.
+// Coverage masks of the first `count` blocks, 64 bits per word for the AND counts. The
+// count of each pair is kept once computed: the scan asks for the same pairs again.
 class Masks {
  public:
-  Masks(EmbDesign& design, int count) : words_(static_cast<std::size_t>(count) * kMaskWords, 0) {
+  Masks(EmbDesign& design, int count)
+      : count_(static_cast<std::size_t>(count)),
+        words_(count_ * kMaskWords, 0),
+        pairs_(count_ * count_, -1) {
     std::vector<std::uint8_t> bytes;
     for (int k = 0; k < count; ++k) {
       if (renderBlockMask(design, k, bytes) != static_cast<int>(kMaskBytes)) continue;
@@ -37,18 +41,24 @@ class Masks {
     for (int k = 0; k < count; ++k) pixels_[static_cast<std::size_t>(k)] = common(k, k);
   }
   // Pixels set in both masks.
-  long common(int a, int b) const {
+  long common(int a, int b) {
+    long& cached = pairs_[static_cast<std::size_t>(a) * count_ + static_cast<std::size_t>(b)];
+    if (cached >= 0) return cached;
     const std::uint64_t* x = &words_[static_cast<std::size_t>(a) * kMaskWords];
     const std::uint64_t* y = &words_[static_cast<std::size_t>(b) * kMaskWords];
     long n = 0;
     for (std::size_t i = 0; i < kMaskWords; ++i) n += std::popcount(x[i] & y[i]);
+    cached = n;
+    pairs_[static_cast<std::size_t>(b) * count_ + static_cast<std::size_t>(a)] = n;
     return n;
   }
   long pixels(int k) const { return pixels_[static_cast<std::size_t>(k)]; }
 
  private:
+  std::size_t count_;
   std::vector<std::uint64_t> words_;
   std::vector<long> pixels_;
+  std::vector<long> pairs_;
 };
 
 // Cuts the design's records into blocks at colour changes. A colour change that carries a
@@ -83,13 +93,13 @@ std::vector<Block> gatherBlocks(const EmbDesign& design) {
   return blocks;
 }
 
-// Largest share (percent) of block l's pixels covered by one of the blocks between g and l.
-long overlapBetween(const Masks& masks, const std::vector<int>& order, std::size_t g, std::size_t l) {
+// Whether a block between g and l covers more than `allowed` percent of block l's pixels.
+bool overlapsTooMuch(Masks& masks, const std::vector<int>& order, std::size_t g, std::size_t l, int allowed) {
   const long own = masks.pixels(order[l]);
-  if (own == 0) return 0;
-  long worst = 0;
-  for (std::size_t j = g + 1; j < l; ++j) worst = std::max(worst, masks.common(order[l], order[j]) * 100 / own);
-  return worst;
+  if (own == 0) return false;
+  for (std::size_t j = g + 1; j < l; ++j)
+    if (masks.common(order[l], order[j]) * 100 / own > allowed) return true;
+  return false;
 }
 
 // Appends a jump of any length as pieces that fit the 16-bit moves.
@@ -155,7 +165,7 @@ int colorSort(EmbDesign& design, int allowedOverlap, ToolReport& report,
 
   std::vector<Block> blocks = gatherBlocks(design);
   const int m = static_cast<int>(std::min<std::size_t>(std::min(n, blocks.size()), kMaxSortedBlocks));
-  const Masks masks(design, m);
+  Masks masks(design, m);
   // order[i]: the block (and mask) now at position i of the first m.
   std::vector<int> order(static_cast<std::size_t>(m));
   for (int i = 0; i < m; ++i) order[static_cast<std::size_t>(i)] = i;
@@ -166,7 +176,7 @@ int colorSort(EmbDesign& design, int allowedOverlap, ToolReport& report,
     std::size_t l = g + 2;
     while (l < static_cast<std::size_t>(m)) {
       if (blocks[static_cast<std::size_t>(order[l])].thread.rgb != bg.thread.rgb ||
-          overlapBetween(masks, order, g, l) > allowedOverlap) {
+          overlapsTooMuch(masks, order, g, l, allowedOverlap)) {
         ++l;
         continue;
       }
