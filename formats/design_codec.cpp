@@ -92,6 +92,10 @@ DesignCodec::DesignCodec(SettingsStore* settings, MessageSink* messages, const M
       media_(media != nullptr ? media : &gAlwaysReady) {}
 
 std::int32_t DesignCodec::loadDesign(EmbDesign* design, std::string_view path) {
+  return loadDesign(design, path, formatTable());
+}
+
+std::int32_t DesignCodec::loadDesign(EmbDesign* design, std::string_view path, std::span<const FormatInfo> formats) {
   struct Leave {
     std::atomic<std::int32_t>& count;
     ~Leave() { count.fetch_sub(1); }
@@ -107,7 +111,7 @@ std::int32_t DesignCodec::loadDesign(EmbDesign* design, std::string_view path) {
   // Crash guard: the next start reports a run that ended inside a reader.
   settings().setString("Settings", "Last File", path);
 
-  const FormatInfo* format = formatOfPath(path);
+  const FormatInfo* format = formatOfPath(path, formats);
   const FormatKind kind = format != nullptr ? format->kind : FormatKind::Design;
   ByteBuffer data;
   switch (readSource(*this, path, kind == FormatKind::Text ? kTextLimit : kMaxLoadedFileSize, data)) {

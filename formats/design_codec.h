@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -55,6 +56,7 @@ inline constexpr int kReadUnsupported = -1;
 inline constexpr int kReadOk = 1;
 
 class DesignCodec;
+struct FormatInfo;  // formats/format_table.h
 
 // A reader fills a design from a whole file image (the span covers the file's bytes and
 // nothing else) and never reads outside it. It clears stitches and threads itself and
@@ -83,6 +85,8 @@ class DesignCodec {
   // The single load entry point (plain paths and "Zip:" member paths). The caller increments
   // busyCount first; every return decrements it. Results are the kLoad* values.
   std::int32_t loadDesign(EmbDesign* design, std::string_view path);
+  // The same over another format table (tests use it to plant readers).
+  std::int32_t loadDesign(EmbDesign* design, std::string_view path, std::span<const FormatInfo> formats);
 
   // The file's (or "Zip:" member's) bytes followed by one zero byte; nothing when the medium
   // is not ready or the file cannot be read or is empty.

@@ -5,6 +5,9 @@
 #include "design/attribute_list.h"
 #include "formats/dst.h"
 #include "formats/exp.h"
+#include "formats/pes_reader.h"
+#include "formats/pes_writer.h"
+#include "formats/phc.h"
 #include "zip/zip_archive.h"
 
 namespace lh {
@@ -17,11 +20,11 @@ using enum FormatKind;
 // in its reader and writer here.
 constexpr std::array kFormats = {
     // type    code        kind     reader   writer    view flag     target title
-    FormatInfo{"Pes", FormatPes, Design, nullptr, nullptr, "View Pes", ".PES (Quenby/Brother/Bernina Deco)"},
-    FormatInfo{"Pec", FormatPec, Design, nullptr, nullptr, "View Pec", ""},
-    FormatInfo{"Phc", FormatPhc, Design, nullptr, nullptr, "View Pec", ""},
-    FormatInfo{"Phb", FormatPhb, Design, nullptr, nullptr, "View Pec", ""},
-    FormatInfo{"Phd", FormatPhd, Design, nullptr, nullptr, "View Pec", ""},
+    FormatInfo{"Pes", FormatPes, Design, readPes, writePesFile, "View Pes", ".PES (Quenby/Brother/Bernina Deco)"},
+    FormatInfo{"Pec", FormatPec, Design, readPes, nullptr, "View Pec", ""},
+    FormatInfo{"Phc", FormatPhc, Design, readPhc, nullptr, "View Pec", ""},
+    FormatInfo{"Phb", FormatPhb, Design, readPhc, nullptr, "View Pec", ""},
+    FormatInfo{"Phd", FormatPhd, Design, readPhc, nullptr, "View Pec", ""},
     FormatInfo{"Hus", FormatHus, Design, nullptr, nullptr, "View Hus", ".HUS (Husqvarna Viking)"},
     FormatInfo{"Pcs", FormatPcs, Design, nullptr, nullptr, "View Pcs", ".PCS (Pfaff)"},
     FormatInfo{"Txt", FormatTxt, Text, nullptr, nullptr, "View Txt", ""},
@@ -45,8 +48,8 @@ constexpr std::array kFormats = {
 
 std::span<const FormatInfo> formatTable() { return kFormats; }
 
-const FormatInfo* findFormat(std::string_view extension) {
-  for (const FormatInfo& f : kFormats)
+const FormatInfo* findFormat(std::string_view extension, std::span<const FormatInfo> table) {
+  for (const FormatInfo& f : table)
     if (equalsNoCase(extension, f.type)) return &f;
   return nullptr;
 }
@@ -57,9 +60,9 @@ const FormatInfo* findFormat(FormatCode code) {
   return nullptr;
 }
 
-const FormatInfo* formatOfPath(std::string_view path) {
-  if (auto zip = splitZipPath(path)) return findFormat(extensionOf(zip->member));
-  return findFormat(extensionOf(path));
+const FormatInfo* formatOfPath(std::string_view path, std::span<const FormatInfo> table) {
+  if (auto zip = splitZipPath(path)) return findFormat(extensionOf(zip->member), table);
+  return findFormat(extensionOf(path), table);
 }
 
 std::vector<std::string> viewedTypes(const SettingsStore& settings) {

@@ -38,10 +38,10 @@ inline constexpr std::size_t kTextLimit = 4095;
 std::span<const FormatInfo> formatTable();
 
 // The row of an extension (without the dot, any case), or null.
-const FormatInfo* findFormat(std::string_view extension);
+const FormatInfo* findFormat(std::string_view extension, std::span<const FormatInfo> table = formatTable());
 const FormatInfo* findFormat(FormatCode code);
 // The row for the extension of a plain or "Zip:" path, or null.
-const FormatInfo* formatOfPath(std::string_view path);
+const FormatInfo* formatOfPath(std::string_view path, std::span<const FormatInfo> table = formatTable());
 
 // Upper-case type names whose "View ..." flag (section "Settings", default 1) is set, in
 // table order.

@@ -1,0 +1,273 @@
+#include <gtest/gtest.h>
+
+#include <stdexcept>
+
+#include "formats/design_codec.h"
+#include "formats/dst.h"
+#include "formats/error_pictures.h"
+#include "formats/format_table.h"
+#include "render/cdib.h"
+#include "tests/support/design_builder.h"
+#include "tests/zip/temp_dir.h"
+#include "zip/zip_archive.h"
+
+namespace lh {
+namespace {
+
+using test::makeDesign;
+using test::st;
+using test::TempDir;
+
+// Readers planted in a table of their own, to see what the dispatcher does with each result.
+int gCalls = 0;
+int readFails(DesignCodec&, EmbDesign&, ByteSpan) { return ++gCalls, kReadFailed; }
+int readUnsupported(DesignCodec&, EmbDesign&, ByteSpan) { return ++gCalls, kReadUnsupported; }
+int readThrows(DesignCodec&, EmbDesign& d, ByteSpan) {
+  ++gCalls;
+  d.stitches.assign(3, Stitch(1, 1));
+  throw std::runtime_error("corrupt");
+}
+int readOne(DesignCodec&, EmbDesign& d, ByteSpan f) {
+  ++gCalls;
+  d.stitches.assign(1, Stitch(static_cast<int>(f.size()), 0));
+  d.threads.assign(1, ThreadColor());
+  return kReadOk;
+}
+
+constexpr FormatInfo kPlanted[] = {
+    {"Bad", FormatPes, FormatKind::Design, readFails, nullptr, "View Pes", ""},
+    {"Old", FormatPes, FormatKind::Design, readUnsupported, nullptr, "View Pes", ""},
+    {"Boom", FormatPes, FormatKind::Design, readThrows, nullptr, "View Pes", ""},
+    {"One", FormatPes, FormatKind::Design, readOne, nullptr, "View Pes", ""},
+    {"Jef+", FormatJef, FormatKind::Design, readOne, nullptr, "View Jef", ""},
+};
+
+class NoMedium final : public MediaCheck {
+ public:
+  bool isReady(std::string_view) const override { return false; }
+};
+
+class LoadDesignTest : public ::testing::Test {
+ protected:
+  void SetUp() override { gCalls = 0; }
+
+  // Loads as a caller does: count up first, the load counts down.
+  std::int32_t load(EmbDesign& d, const std::string& path, std::span<const FormatInfo> table = formatTable()) {
+    ++codec.busyCount;
+    const std::int32_t r = codec.loadDesign(&d, path, table);
+    EXPECT_EQ(codec.busyCount.load(), 0) << path;
+    return r;
+  }
+  std::vector<std::uint8_t> elevenBytes() const { return std::vector<std::uint8_t>(11, 0x20); }
+  bool shows(const EmbDesign& d, std::span<const std::uint8_t> picture) const {
+    return d.holdsPicture && std::equal(d.picture.begin(), d.picture.end(), picture.begin(), picture.end());
+  }
+
+  TempDir dir;
+  MemorySettings settings;
+  DesignCodec codec{&settings};
+};
+
+TEST_F(LoadDesignTest, ResultsOfTheReaders) {
+  for (const char* name : {"a.bad", "a.old", "a.boom", "a.one"}) dir.write(name, elevenBytes());
+  const struct {
+    const char* name;
+    std::int32_t result;
+    bool missingPicture, versionPicture;
+  } cases[] = {
+      {"a.bad", kLoadFailed, true, false},
+      {"a.old", kLoadUnsupported, false, true},
+      {"a.boom", kLoadFailed, true, false},  // a reader that throws has failed
+      {"a.one", kLoadOk, false, false},
+  };
+  for (const auto& c : cases) {
+    EmbDesign d;
+    EXPECT_EQ(load(d, dir.file(c.name), kPlanted), c.result) << c.name;
+    EXPECT_EQ(shows(d, missingFilePicture()), c.missingPicture) << c.name;
+    EXPECT_EQ(shows(d, versionPicture()), c.versionPicture) << c.name;
+    EXPECT_FALSE(d.loadFailed) << c.name;  // the file itself was read
+    EXPECT_FALSE(d.isText) << c.name;
+    EXPECT_EQ(d.path, dir.file(c.name));
+    EXPECT_EQ(d.sourcePath, dir.file(c.name));
+  }
+  EXPECT_EQ(gCalls, 4);
+}
+
+TEST_F(LoadDesignTest, SamePathShortcutAndCrashGuard) {
+  dir.write("Rose.One", elevenBytes());
+  EmbDesign d;
+  EXPECT_EQ(load(d, dir.file("Rose.One"), kPlanted), kLoadOk);
+  EXPECT_EQ(settings.getString("Settings", "Last File", ""), dir.file("Rose.One"));
+  ASSERT_EQ(d.threads.size(), 1u);
+  EXPECT_EQ(d.threads[0].stitchCount, 1);  // block statistics ran
+  settings.setString("Settings", "Last File", "");
+  // Same path in another case: nothing happens, not even the crash guard.
+  EXPECT_EQ(load(d, dir.file("ROSE.one"), kPlanted), kLoadOk);
+  EXPECT_EQ(settings.getString("Settings", "Last File", ""), "");
+  EXPECT_EQ(gCalls, 1);
+  // No design at all.
+  ++codec.busyCount;
+  EXPECT_EQ(codec.loadDesign(nullptr, "x.dst"), kLoadNoDesign);
+  EXPECT_EQ(codec.busyCount.load(), 0);
+}
+
+TEST_F(LoadDesignTest, ShortUnknownAndCaseInsensitiveTypes) {
+  // Ten bytes or fewer reach no reader: success, and the design keeps what it had.
+  dir.write("tiny.one", std::vector<std::uint8_t>(10, 1));
+  EmbDesign d = makeDesign({st(5, 5)});
+  EXPECT_EQ(load(d, dir.file("tiny.one"), kPlanted), kLoadOk);
+  EXPECT_EQ(d.stitches.size(), 1u);
+  EXPECT_FALSE(d.isText);
+  EXPECT_EQ(gCalls, 0);
+  // An unknown extension is read but reaches no reader either.
+  dir.write("notes.xyz", elevenBytes());
+  EmbDesign u;
+  EXPECT_EQ(load(u, dir.file("notes.xyz"), kPlanted), kLoadOk);
+  EXPECT_EQ(gCalls, 0);
+  // Upper case and "jef+" select their rows.
+  dir.write("DESIGN.ONE", elevenBytes());
+  dir.write("design.jef+", elevenBytes());
+  EmbDesign a, b;
+  EXPECT_EQ(load(a, dir.file("DESIGN.ONE"), kPlanted), kLoadOk);
+  EXPECT_EQ(load(b, dir.file("design.jef+"), kPlanted), kLoadOk);
+  EXPECT_EQ(gCalls, 2);
+}
+
+TEST_F(LoadDesignTest, MissingFilesAndEmptyDrives) {
+  EmbDesign d;
+  EXPECT_EQ(load(d, dir.file("gone.dst")), kLoadFailed);
+  EXPECT_TRUE(d.loadFailed);
+  EXPECT_TRUE(shows(d, missingFilePicture()));
+
+  // A folder named like a design is not a file.
+  std::filesystem::create_directory(dir.file("folder.dst"));
+  EmbDesign f;
+  EXPECT_EQ(load(f, dir.file("folder.dst")), kLoadFailed);
+
+  // An empty drive answers before any attempt to open the file.
+  NoMedium noMedium;
+  DesignCodec offline(&settings, nullptr, &noMedium);
+  dir.write("here.one", elevenBytes());
+  EmbDesign e;
+  ++offline.busyCount;
+  EXPECT_EQ(offline.loadDesign(&e, dir.file("here.one"), kPlanted), kLoadNoMedium);
+  EXPECT_EQ(offline.busyCount.load(), 0);
+  EXPECT_TRUE(e.loadFailed);
+  EXPECT_TRUE(shows(e, missingFilePicture()));
+  EXPECT_EQ(gCalls, 0);
+  EXPECT_FALSE(offline.readFileBlock(dir.file("here.one")));
+}
+
+TEST_F(LoadDesignTest, TextFiles) {
+  // Only the first 4095 bytes of a text file are read.
+  std::vector<std::uint8_t> big(10000);
+  for (std::size_t i = 0; i < big.size(); ++i) big[i] = static_cast<std::uint8_t>('a' + i % 26);
+  dir.write("big.txt", big);
+  EmbDesign d = makeDesign({st(1, 2)});
+  EXPECT_EQ(load(d, dir.file("big.txt")), kLoadOk);
+  EXPECT_TRUE(d.isText);
+  EXPECT_EQ(d.text, std::string(big.begin(), big.begin() + kTextLimit));
+  EXPECT_EQ(d.stitches.size(), 1u);  // text never clears the stitches
+
+  const struct {
+    const char* what;
+    std::vector<std::uint8_t> bytes;
+    std::string text;
+  } cases[] = {
+      {"8-bit", {'R', 'o', 's', 'e', 0xE9}, "Rose\xE9"},
+      {"UTF-16 ending in a zero character", {'R', 0, 'o', 0, 's', 0, 'e', 0, 0, 0}, "Rose"},
+      {"UTF-16 without one", {0xAC, 0x20, 'R', 0, 0xE9, 0}, "\xE2\x82\xACR\xC3\xA9"},
+      {"UTF-16 with a byte order mark", {0xFF, 0xFE, 'O', 0, 'K', 0x00}, "OK"},
+      {"UTF-16 big-endian", {0xFE, 0xFF, 0, 'O', 0, 'K'}, "OK"},
+      {"UTF-16 surrogate pair", {0xFF, 0xFE, 0x3D, 0xD8, 0x00, 0xDE, 'x', 0}, "\xF0\x9F\x98\x80x"},
+      {"lone surrogate", {0xFF, 0xFE, 0x00, 0xDC, 'x', 0}, "\xEF\xBF\xBDx"},
+      {"8-bit stops at a zero", {'a', 'b', 0, 'c', 'd', 'e'}, "ab"},
+  };
+  int n = 0;
+  for (const auto& c : cases) {
+    const std::string name = "t" + std::to_string(n++) + ".TXT";
+    dir.write(name, c.bytes);
+    EmbDesign t;
+    EXPECT_EQ(load(t, dir.file(name)), kLoadOk) << c.what;
+    EXPECT_TRUE(t.isText) << c.what;
+    EXPECT_EQ(t.text, c.text) << c.what;
+  }
+  // A UTF-16 text cut at 4095 bytes ends in half a character and is still recognised.
+  std::vector<std::uint8_t> wide;
+  for (int i = 0; i < 3000; ++i) wide.insert(wide.end(), {static_cast<std::uint8_t>('a' + i % 26), 0});
+  dir.write("wide.txt", wide);
+  EmbDesign w;
+  EXPECT_EQ(load(w, dir.file("wide.txt")), kLoadOk);
+  EXPECT_EQ(w.text.size(), 2047u);
+}
+
+TEST_F(LoadDesignTest, BitmapFilesShowAsPictures) {
+  const auto bmp = versionPicture();
+  dir.write("photo.bmp", std::vector<std::uint8_t>(bmp.begin(), bmp.end()));
+  EmbDesign d;
+  EXPECT_EQ(load(d, dir.file("photo.bmp")), kLoadOk);
+  EXPECT_TRUE(shows(d, bmp));
+
+  dir.write("fake.bmp", std::vector<std::uint8_t>(100, 'B'));
+  EmbDesign f;
+  EXPECT_EQ(load(f, dir.file("fake.bmp")), kLoadFailed);
+  EXPECT_TRUE(shows(f, missingFilePicture()));
+  EXPECT_FALSE(f.loadFailed);
+}
+
+TEST_F(LoadDesignTest, ZipMembersLoadLikeFiles) {
+  DesignCodec plain;
+  EmbDesign source = makeDesign({st(10, 0), st(0, 10), st(-10, 0)});
+  auto image = writeDst(plain, source);
+  ASSERT_TRUE(image);
+  dir.write("rose.dst", *image);
+  const std::string archive = dir.file("designs.zip");
+  ASSERT_TRUE(ZipArchive::writeMember(archive, "flowers/Rose.DST", *image));
+
+  EmbDesign fromFile, fromZip;
+  EXPECT_EQ(load(fromFile, dir.file("rose.dst")), kLoadOk);
+  EXPECT_EQ(load(fromZip, makeZipPath(archive, "flowers/rose.dst")), kLoadOk);
+  EXPECT_EQ(fromZip.stitches, fromFile.stitches);
+  EXPECT_EQ(fromZip.threads.size(), 1u);
+  EXPECT_EQ(fromZip.path, makeZipPath(archive, "flowers/rose.dst"));
+
+  const auto block = codec.readFileBlock(makeZipPath(archive, "flowers/rose.dst"));
+  ASSERT_TRUE(block);
+  EXPECT_EQ(block->size(), image->size() + 1);
+  EXPECT_EQ(block->back(), 0);
+  EXPECT_TRUE(std::equal(image->begin(), image->end(), block->begin()));
+
+  for (const std::string& bad : {makeZipPath(archive, "lily.dst"), makeZipPath(dir.file("none.zip"), "rose.dst"),
+                                "Zip:" + archive}) {
+    EmbDesign d;
+    EXPECT_EQ(load(d, bad), kLoadFailed) << bad;
+    EXPECT_TRUE(d.loadFailed) << bad;
+    EXPECT_FALSE(codec.readFileBlock(bad)) << bad;
+  }
+}
+
+TEST_F(LoadDesignTest, ReadFileBlock) {
+  dir.write("a.dst", {1, 2, 3});
+  dir.write("empty.dst", {});
+  const auto block = codec.readFileBlock(dir.file("a.dst"));
+  ASSERT_TRUE(block);
+  EXPECT_EQ(*block, (ByteBuffer{1, 2, 3, 0}));
+  EXPECT_FALSE(codec.readFileBlock(dir.file("empty.dst")));
+  EXPECT_FALSE(codec.readFileBlock(dir.file("missing.dst")));
+}
+
+TEST(ErrorPictures, AreSmallSixteenColourBitmaps) {
+  for (auto picture : {missingFilePicture(), versionPicture()}) {
+    CDib dib;
+    ASSERT_EQ(dib.readFromMemory(picture), picture.size());
+    EXPECT_EQ(dib.width(), 49);
+    EXPECT_EQ(dib.height(), 48);
+    EXPECT_EQ(dib.bitCount(), 4);
+    EXPECT_EQ(dib.colourCount(), 16);
+  }
+  EXPECT_FALSE(std::equal(missingFilePicture().begin(), missingFilePicture().end(), versionPicture().begin(),
+                          versionPicture().end()));
+}
+
+}  // namespace
+}  // namespace lh
