@@ -35,13 +35,19 @@ void put32(std::vector<std::uint8_t>& out, std::size_t at, std::uint32_t v) {
 }
 
 int colourCountOf(std::uint32_t clrUsed, std::uint16_t bitCount) {
-  if (clrUsed != 0) return clrUsed > static_cast<std::uint32_t>(kMaxColours) * 64 ? -1 : static_cast<int>(clrUsed);
+  if (clrUsed != 0) return clrUsed > static_cast<std::uint32_t>(kMaxColours) ? kMaxColours + 1 : static_cast<int>(clrUsed);
   switch (bitCount) {
     case 1: return 2;
     case 4: return 16;
     case 8: return 256;
     default: return 0;
   }
+}
+
+// Bytes between the info header and the colour table: the three channel masks that follow a
+// 40-byte header in a bit-field bitmap.
+std::size_t maskBytes(std::uint32_t headerSize, std::uint32_t compression) {
+  return compression == kBiBitfields && headerSize == CDib::kInfoHeaderSize ? 12 : 0;
 }
 
 std::uint64_t rowBytes(std::uint64_t width, std::uint16_t bitCount) {
@@ -71,7 +77,7 @@ std::size_t CDib::readFromMemory(std::span<const std::uint8_t> file) {
   if (bitCount != 1 && bitCount != 4 && bitCount != 8 && bitCount != 16 && bitCount != 24 && bitCount != 32)
     return 0;
   const int colours = colourCountOf(clrUsed, bitCount);
-  if (colours < 0 || colours > kMaxColours) return 0;
+  if (colours > kMaxColours) return 0;
 
   const std::size_t bitsSize = n - offBits;
   switch (compression) {
@@ -94,7 +100,7 @@ std::size_t CDib::readFromMemory(std::span<const std::uint8_t> file) {
 
   // The colour table follows the header; a table cut short by the bits offset reads as zeros.
   info_.assign(header.begin(), header.end());
-  const std::size_t wanted = headerSize + static_cast<std::size_t>(colours) * 4;
+  const std::size_t wanted = headerSize + maskBytes(headerSize, compression) + static_cast<std::size_t>(colours) * 4;
   if (info_.size() < wanted) info_.resize(wanted, 0);
   bits_.assign(file.begin() + static_cast<std::ptrdiff_t>(offBits), file.end());
   createPalette();
@@ -119,7 +125,7 @@ std::optional<CDib> CDib::fromMemory(std::span<const std::uint8_t> file) {
 std::vector<std::uint8_t> CDib::write() const {
   if (!valid()) return {};
   const std::uint32_t headerSize = le32(info_, 0);
-  const std::size_t palette = static_cast<std::size_t>(paletteSize());
+  const std::size_t palette = maskBytes(headerSize, compression()) + static_cast<std::size_t>(paletteSize());
   std::uint64_t imageSize = le32(info_, 20);
   if (compression() == kBiRgb || compression() == kBiBitfields) {
     const std::int64_t h = height();
@@ -153,7 +159,8 @@ int CDib::colourCount() const {
 
 std::uint32_t CDib::colourAt(int i) const {
   if (!valid() || i < 0 || i >= colourCount()) return 0;
-  const std::size_t at = le32(info_, 0) + static_cast<std::size_t>(i) * 4;
+  const std::uint32_t headerSize = le32(info_, 0);
+  const std::size_t at = headerSize + maskBytes(headerSize, compression()) + static_cast<std::size_t>(i) * 4;
   return rgbOf(info_[at + 2], info_[at + 1], info_[at]);
 }
 

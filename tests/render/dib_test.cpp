@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstring>
+#include <fstream>
+#include <string>
 
 #include "render/cdib.h"
 #include "render/renderer.h"
@@ -211,8 +214,41 @@ TEST(CDib, RejectsDamagedFilesWithoutKeepingAnything) {
   EXPECT_EQ(dib.height(), -21);
 }
 
-TEST(CDib, ReadsFilesFromDisk) {
+TEST(CDib, BitFieldMasksSurviveAWriteBack) {
+  // 2 x 2, 32 bits per pixel, channel masks after a 40-byte header.
+  std::vector<std::uint8_t> f(14 + 40 + 12 + 16, 0);
+  f[0] = 'B';
+  f[1] = 'M';
+  put32(f, 2, static_cast<std::uint32_t>(f.size()));
+  put32(f, 10, 66);
+  put32(f, 14, 40);
+  put32(f, 18, 2);
+  put32(f, 22, 2);
+  f[26] = 1;
+  f[28] = 32;
+  put32(f, 30, 3);
+  put32(f, 34, 16);
+  put32(f, 54, 0x00FF0000);
+  put32(f, 58, 0x0000FF00);
+  put32(f, 62, 0x000000FF);
+  for (std::size_t i = 66; i < f.size(); ++i) f[i] = static_cast<std::uint8_t>(i);
   CDib dib;
+  ASSERT_EQ(dib.readFromMemory(f), f.size());
+  EXPECT_EQ(dib.colourCount(), 0);
+  EXPECT_EQ(dib.write(), f);
+}
+
+TEST(CDib, ReadsFilesFromDisk) {
+  const std::vector<std::uint8_t> bmp = sampleBmp();
+  const std::string path = ::testing::TempDir() + "cdib_read_test.bmp";
+  {
+    std::ofstream out(path, std::ios::binary);
+    out.write(reinterpret_cast<const char*>(bmp.data()), static_cast<std::streamsize>(bmp.size()));
+  }
+  CDib dib;
+  EXPECT_EQ(dib.read(path), bmp.size());
+  EXPECT_EQ(dib.write(), bmp);
+  std::remove(path.c_str());
   EXPECT_EQ(dib.read("/nonexistent/file.bmp"), 0u);
   EXPECT_FALSE(dib.valid());
 }
