@@ -1,0 +1,16 @@
+#pragma once
+// The card formats PHC, PHB and PHD: PEC-encoded stitch segments, each placed, scaled, turned
+// and mirrored by its own section header.
+#include "formats/design_codec.h"
+
+namespace lh {
+
+// More colours than this and the file is refused.
+inline constexpr int kPhcMaxColours = 250;
+
+// Reader contract: kReadOk with a centred design (pesVersion 1), or kReadFailed for an empty
+// buffer or a colour count outside 0..250. A section that runs into the last 90 bytes or lacks
+// its marker ends the reading with what was decoded so far.
+int readPhc(DesignCodec& codec, EmbDesign& design, ByteSpan file);
+
+}  // namespace lh
