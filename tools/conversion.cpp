@@ -1,0 +1,189 @@
+#include "tools/conversion.h"
+
+#include "formats/format_table.h"
+#include "tools/format_code.h"
+#include "tools/hoop_fit.h"
+#include "design/transforms.h"
+#include "zip/save_file.h"
+#include "zip/zip_archive.h"
+
+namespace lh {
+
+namespace {
+
+ByteBuffer bytesOf(std::string_view text) { return ByteBuffer(text.begin(), text.end()); }
+
+}  // namespace
+
+ConversionContext ConversionContext::fromSettings(const SettingsStore& store, DesignCodec* codec) {
+  ConversionContext ctx;
+  ctx.codec = codec;
+  ctx.table = loadConversionTable(store);
+  ctx.tools = loadToolFormat(store);
+  ctx.inches = loadEnglishUnits(store);
+  ctx.preview = loadPreviewSettings(store);
+  return ctx;
+}
+
+std::optional<ByteBuffer> writeDesignBuffer(DesignCodec& codec, EmbDesign& design, int target) {
+  const int current = hoopFormatCode(design.path);
+  if (!isDesignFormat(target)) return std::nullopt;
+  design.path = replaceExtension(design.path, formatExtension(target).substr(1));
+  if (design.stitches.empty() || current < 0 || current == FormatBmp || current == FormatTxt) return std::nullopt;
+  try {
+    return writeAs(codec, design, static_cast<FormatCode>(target));
+  } catch (...) {
+    return std::nullopt;  // a writer that throws has failed; nothing crosses this border
+  }
+}
+
+std::optional<std::string> saveFileImage(const std::string& path, ByteSpan bytes) {
+  if (isZipPath(path)) {
+    const auto zip = splitZipPath(path);
+    std::string stored;
+    if (!zip || !ZipArchive::writeMember(zip->archive, zip->member, bytes, ZipUniqueName, &stored)) return std::nullopt;
+    return makeZipPath(zip->archive, stored);
+  }
+  return saveUnique(path, bytes);
+}
+
+PreparedConversion prepareConversion(EmbDesign& design, int target, bool force, const ConversionContext& ctx,
+                                     ToolReport& report) {
+  PreparedConversion p;
+  const int source = sourceFormatCode(design.path);
+  int t = ctx.tools.keep ? source : ctx.tools.selected;
+  if (target >= 0) t = target;
+  p.target = t;
+  if (t == source && !force) return p;
+  if (t != source)
+    for (ThreadColor& thread : design.threads) thread.chartCode = 0;
+  if (equalsNoCase(extensionOf(design.sourcePath), "dst") && t != FormatDst) design.mergeJumps(false);
+
+  if (t == FormatTxt || t == FormatBmp) {
+    p.write = true;
+    p.path = replaceExtension(design.path, formatExtension(t).substr(1));
+    if (t == FormatTxt) {
+      p.image = bytesOf(design.threads.empty() ? design.text : notesText(design, ctx.inches));
+    } else {
+      ByteBuffer bmp = exportPreviewBitmap(design, ctx.preview);
+      if (!bmp.empty()) p.image = std::move(bmp);
+    }
+    return p;
+  }
+  if (!isDesignFormat(t)) {
+    // The tool format is the design's own and that cannot be written.
+    report.addLine(design.path + " could not be converted.");
+    return p;
+  }
+  const ConversionSettings& settings = ctx.table[static_cast<std::size_t>(t)];
+  if (!fitToHoop(design, settings)) {
+    report.addLine(design.path + " is too big for the new format.");
+    return p;
+  }
+  p.write = true;
+  p.maxStitches = settings.maxStitches();
+  p.maxColors = settings.maxColors();
+  EmbDesign part(design);
+  part.computeBlockStats();
+  p.remainder = splitDesign(part, p.maxStitches, p.maxColors);
+  p.image = writeDesignBuffer(*ctx.codec, part, t);
+  p.path = part.path;
+  return p;
+}
+
+int saveConversion(PreparedConversion& prepared, std::vector<std::string>* created, const ConversionContext& ctx,
+                   ToolReport& report) {
+  if (!prepared.write) return 0;
+  int saved = 0;
+  std::string path = std::move(prepared.path);
+  std::optional<ByteBuffer> image = std::move(prepared.image);
+  EmbDesign rest = std::move(prepared.remainder);
+  for (;;) {
+    if (!image) {
+      report.addLine(path + " could not be converted.");
+      break;
+    }
+    const std::optional<std::string> where = saveFileImage(path, *image);
+    if (!where) {
+      report.addLine(path + " could not be saved.");
+      break;
+    }
+    if (created) created->push_back(*where);
+    ++saved;
+    if (rest.stitches.empty() || !isDesignFormat(prepared.target)) break;
+    // The next part is named after the one just saved: Rose.pes, Rose(2).pes, ...
+    EmbDesign part = std::move(rest);
+    part.path = *where;
+    part.computeBlockStats();
+    rest = splitDesign(part, prepared.maxStitches, prepared.maxColors);
+    image = writeDesignBuffer(*ctx.codec, part, prepared.target);
+    path = part.path;
+  }
+  return saved;
+}
+
+int convertDesign(EmbDesign& design, std::vector<std::string>* created, int target, bool force,
+                  const ConversionContext& ctx, ToolReport& report) {
+  PreparedConversion p = prepareConversion(design, target, force, ctx, report);
+  return saveConversion(p, created, ctx, report);
+}
+
+OnTheFly convertForOpening(const std::string& path, const std::string& tempDir, const ConversionContext& ctx,
+                           ToolReport& report) {
+  OnTheFly r;
+  r.openPath = path;
+  if (const auto zip = splitZipPath(path)) {
+    const ByteBuffer bytes = ZipArchive::readMember(zip->archive, zip->member);
+    if (bytes.empty()) return r;
+    const auto extracted = saveFileImage(pathInFolder(tempDir, path), bytes);
+    if (!extracted) return r;
+    r.openPath = *extracted;
+    r.temporaries.push_back(*extracted);
+  }
+  if (ctx.tools.keep) return r;
+  const int code = openFormatCode(r.openPath);
+  if (code < 0 || code > FormatPhd || code == ctx.tools.selected) return r;
+  EmbDesign design;
+  ctx.codec->busyCount.fetch_add(1);
+  if (ctx.codec->loadDesign(&design, r.openPath) != kLoadOk) return r;
+  design.path = pathInFolder(tempDir, r.openPath);
+  std::vector<std::string> created;
+  convertDesign(design, &created, ctx.tools.selected, false, ctx, report);
+  if (!created.empty()) r.openPath = created.front();
+  r.temporaries.insert(r.temporaries.end(), created.begin(), created.end());
+  return r;
+}
+
+std::string appendToTitle(std::string_view path, std::string_view suffix) {
+  if (const auto zip = splitZipPath(path)) return makeZipPath(zip->archive, appendToTitle(zip->member, suffix));
+  const std::string_view ext = extensionOf(path);
+  std::string out(path.substr(0, path.size() - ext.size()));
+  if (!ext.empty()) {
+    out.pop_back();  // the dot
+    out += suffix;
+    out += '.';
+    out += ext;
+  } else {
+    out += suffix;
+  }
+  return out;
+}
+
+std::string fileNameOf(std::string_view path) {
+  if (const auto zip = splitZipPath(path)) path = path.substr(path.size() - zip->member.size());
+  const auto slash = path.find_last_of("/\\");
+  return std::string(slash == std::string_view::npos ? path : path.substr(slash + 1));
+}
+
+std::string pathInFolder(std::string_view folder, std::string_view path) {
+  std::string name;
+  if (const auto zip = splitZipPath(path))
+    name = ZipArchive::safeFileName(zip->member).value_or("design");
+  else
+    name = fileNameOf(path);
+  std::string out(folder);
+  if (!out.empty() && out.back() != '/') out += '/';
+  return out + name;
+}
+
+}  // namespace lh

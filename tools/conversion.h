@@ -1,0 +1,88 @@
+#pragma once
+// Converting a loaded design into files of a target format: the target, hoop fitting,
+// splitting, the writers' dispatch and never-overwriting saves (plain files and zip members).
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "design/emb_design.h"
+#include "formats/bytes.h"
+#include "formats/design_codec.h"
+#include "tools/conversion_settings.h"
+#include "tools/design_notes.h"
+#include "tools/tool_report.h"
+
+namespace lh {
+
+// Everything a conversion reads besides the design: the writers (through the codec, which
+// also carries the writers' own settings), the per-format records, the tool format, and the
+// companion outputs' settings.
+struct ConversionContext {
+  DesignCodec* codec = nullptr;
+  ConversionTable table{};
+  ToolFormat tools;
+  bool inches = true;
+  PreviewSettings preview;
+
+  // Everything read from one store.
+  static ConversionContext fromSettings(const SettingsStore& store, DesignCodec* codec);
+};
+
+// The file image of the design in format `target` (0 to 9); the extension of the design's
+// path becomes the target's. Nothing for a design without records, for a current extension
+// that names no design type (or BMP or TXT), or when the writer cannot build the file.
+std::optional<ByteBuffer> writeDesignBuffer(DesignCodec& codec, EmbDesign& design, int target);
+
+// Saves a file image under `path` or, when taken, the next free name of the "(2)" rule; a
+// "Zip:" path is stored as a new member of its archive. Never replaces anything. Returns the
+// path used, nothing when saving failed.
+std::optional<std::string> saveFileImage(const std::string& path, ByteSpan bytes);
+
+// A conversion prepared up to its first file image; the rest (saving, and the later parts of
+// a split design, whose writers see the name the previous part was saved under) happens in
+// saveConversion. Preparing designs in parallel and saving them in input order gives the same
+// files as converting one after the other.
+struct PreparedConversion {
+  int target = -1;
+  std::string path;                 // the first file's wanted name (target extension)
+  std::optional<ByteBuffer> image;  // nothing: the first part could not be written
+  bool write = false;               // false: nothing to save (no change, or refused)
+  EmbDesign remainder;              // later parts of a split design
+  int maxStitches = 0;
+  int maxColors = 0;
+};
+
+// Steps up to the first part: target choice, re-labelling, hoop fitting ("<path> is too big
+// for the new format." on refusal), the first split and its file image. `design` is changed.
+PreparedConversion prepareConversion(EmbDesign& design, int target, bool force, const ConversionContext& ctx,
+                                     ToolReport& report);
+// Saves a prepared conversion, writing and saving the later parts of a split design; each
+// saved path is appended to `created` (when given). Returns the number of files saved.
+int saveConversion(PreparedConversion& prepared, std::vector<std::string>* created, const ConversionContext& ctx,
+                   ToolReport& report);
+
+// Both steps at once: converts `design` (its path gives folder, name and source type) into
+// `target` (-1: the tool format), writing even an unchanged format when `force` is set.
+int convertDesign(EmbDesign& design, std::vector<std::string>* created, int target, bool force,
+                  const ConversionContext& ctx, ToolReport& report);
+
+// The conversion step of opening a design with the system's "open" action when that failed:
+// unless "Tools keep" is set, a design whose type differs from "Tools selected" is loaded
+// and converted into `tempDir`. A "Zip:" member is first extracted there. `openPath` is the
+// file to open; `temporaries` lists every file made (to delete when the program closes).
+struct OnTheFly {
+  std::string openPath;
+  std::vector<std::string> temporaries;
+};
+OnTheFly convertForOpening(const std::string& path, const std::string& tempDir, const ConversionContext& ctx,
+                           ToolReport& report);
+
+// "rose.pes" + " Sorted" -> "rose Sorted.pes" (the member title for "Zip:" paths).
+std::string appendToTitle(std::string_view path, std::string_view suffix);
+// The last component of a plain path or of a "Zip:" member's path.
+std::string fileNameOf(std::string_view path);
+// `folder` + "/" + the file name of `path`; a member's name is made safe to use as a file.
+std::string pathInFolder(std::string_view folder, std::string_view path);
+
+}  // namespace lh

@@ -1,0 +1,346 @@
+#include "tools/tool_runner.h"
+
+#include <array>
+#include <charconv>
+#include <condition_variable>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <thread>
+
+#include "tools/color_sort.h"
+#include "tools/format_code.h"
+#include "tools/pes_recovery.h"
+
+namespace lh {
+
+namespace {
+
+constexpr std::array<ToolCommand, 17> kCommands{{
+    {32789, ".PES (Quenby/Brother/Bernina)", Tool::Conversion, FormatPes, ""},
+    {32793, ".SEW (Elna/Janome/Kenmore)", Tool::Conversion, FormatSew, ""},
+    {32798, ".JEF (Janome)", Tool::Conversion, FormatJef, ""},
+    {32790, ".HUS (Husqvarna Viking)", Tool::Conversion, FormatHus, ""},
+    {32791, ".PCS (Pfaff)", Tool::Conversion, FormatPcs, ""},
+    {32792, ".DST (Tajima)", Tool::Conversion, FormatDst, ""},
+    {32799, ".XXX (Singer PSW/Compucon)", Tool::Conversion, FormatXxx, ""},
+    {32835, ".EXP (Melco Expanded)", Tool::Conversion, FormatExp, ""},
+    {32848, ".VIP (Husqvarna Viking/Pfaff)", Tool::Conversion, FormatVip, ""},
+    {32855, ".VP3 (Husqvarna Viking / Pfaff", Tool::Conversion, FormatVp3, ""},
+    {32807, "Convert to On-The-Fly Setting", Tool::Conversion, FormatNone, ""},
+    {32795, "Color sort designs", Tool::ColorSort, FormatNone, " Sorted"},
+    {32794, "Create Auto-Baste file", Tool::AutoBaste, FormatNone, "+Baste"},
+    {32796, "Create design notes", Tool::Notes, FormatTxt, ""},
+    {32788, "Save preview as BMP file", Tool::Preview, FormatBmp, ""},
+    {32852, "Reduce Colors", Tool::ReduceNeedles, FormatNone, " Reduced"},
+    {32797, "Recover PES 1.0 file", Tool::RecoverPes, FormatNone, " Fixed"},
+}};
+
+// Settings over a shared store that is only read: writes (the loader's crash guard) stay
+// with the one design they belong to, so threads never write to the shared store.
+class OverlaySettings final : public SettingsStore {
+ public:
+  explicit OverlaySettings(const SettingsStore& base) : base_(base) {}
+  int getInt(std::string_view section, std::string_view key, int defaultValue) const override {
+    const auto it = own_.find(joined(section, key));
+    if (it == own_.end()) return base_.getInt(section, key, defaultValue);
+    int v = defaultValue;
+    const std::string& text = it->second;
+    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), v);
+    return ec == std::errc() ? v : defaultValue;
+  }
+  std::string getString(std::string_view section, std::string_view key, std::string_view defaultValue) const override {
+    const auto it = own_.find(joined(section, key));
+    return it == own_.end() ? base_.getString(section, key, defaultValue) : it->second;
+  }
+  void setInt(std::string_view section, std::string_view key, int value) override {
+    own_[joined(section, key)] = std::to_string(value);
+  }
+  void setString(std::string_view section, std::string_view key, std::string_view value) override {
+    own_[joined(section, key)] = std::string(value);
+  }
+
+ private:
+  static std::string joined(std::string_view section, std::string_view key) {
+    std::string k(section);
+    k += '/';
+    k += key;
+    return k;
+  }
+  const SettingsStore& base_;
+  std::map<std::string, std::string, std::less<>> own_;
+};
+
+// Collects a design's codec messages so they are passed on in input order.
+class BufferedMessages final : public MessageSink {
+ public:
+  void showMessage(std::string_view text, std::string_view caption) override {
+    messages.emplace_back(std::string(text), std::string(caption));
+  }
+  std::vector<std::pair<std::string, std::string>> messages;
+};
+
+struct ItemOutcome {
+  bool skipped = false;
+  bool failed = false;
+  bool endRun = false;  // needle reduction declined: the run ends at once
+  bool last = false;    // needle reduction done: no further design is handled
+  ToolReport report;
+  PreparedConversion prepared;
+  std::vector<std::pair<std::string, std::string>> messages;
+};
+
+bool isCompanionFile(std::string_view path) {
+  const std::string_view ext = extensionOf(path);
+  return equalsNoCase(ext, "bmp") || equalsNoCase(ext, "txt");
+}
+
+class Runner {
+ public:
+  Runner(const ToolCommand& command, std::span<const std::string> items, SettingsStore& settings,
+         const RunSettings& run, const RunCallbacks& callbacks)
+      : command_(command), items_(items), settings_(settings), run_(run), callbacks_(callbacks),
+        base_(ConversionContext::fromSettings(settings, nullptr)) {}
+
+  ItemOutcome prepare(std::size_t i, SettingsStore& store) const;
+  // Saves one prepared design; false when the run ends with it.
+  bool commit(std::size_t i, ItemOutcome& item, DesignCodec& codec);
+  void finish();
+  // The last file created, or the last design handled when none was.
+  std::string lastFile() const { return result.created.empty() ? lastHandled_ : result.created.back(); }
+  RunResult result;
+  ToolReport runReport;
+
+ private:
+  const ToolCommand& command_;
+  std::span<const std::string> items_;
+  SettingsStore& settings_;
+  const RunSettings& run_;
+  const RunCallbacks& callbacks_;
+  ConversionContext base_;
+  std::string lastHandled_;
+};
+
+ItemOutcome Runner::prepare(std::size_t i, SettingsStore& store) const {
+  ItemOutcome out;
+  const std::string& item = items_[i];
+  if (isCompanionFile(item)) {
+    out.skipped = true;
+    return out;
+  }
+  BufferedMessages sink;
+  DesignCodec codec(&store, &sink);
+  ConversionContext ctx = base_;
+  ctx.codec = &codec;
+  EmbDesign design;
+  codec.busyCount.fetch_add(1);
+  if (codec.loadDesign(&design, item) != kLoadOk) out.failed = true;
+
+  int target = command_.target;
+  bool force = false;
+  switch (command_.tool) {
+    case Tool::Conversion:
+    case Tool::Notes:
+    case Tool::Preview:
+      break;
+    case Tool::ColorSort:
+      force = colorSort(design, run_.sortThreshold, out.report) > 0;
+      break;
+    case Tool::AutoBaste: {
+      const HoopRect hoop = hoopRectFor(design.path, ctx.tools, ctx.table);
+      if (!autoBaste(design, run_.baste, hoop, out.report)) {
+        out.failed = true;
+        out.messages = std::move(sink.messages);
+        return out;
+      }
+      force = true;
+      break;
+    }
+    case Tool::RecoverPes: {
+      const std::optional<ByteBuffer> file = codec.readFileBlock(item);
+      if (file && !file->empty()) force = recoverPes10(design, ByteSpan(file->data(), file->size() - 1), out.report) == 1;
+      break;
+    }
+    case Tool::ReduceNeedles:
+      if (!callbacks_.reduce || !callbacks_.reduce(design)) {
+        out.endRun = true;
+        return out;
+      }
+      force = true;
+      out.last = true;
+      break;
+  }
+  if (!command_.suffix.empty()) design.path = appendToTitle(design.path, command_.suffix);
+  if (run_.workspace) {
+    // An archive member becomes a plain file there.
+    design.path = pathInFolder(run_.directory, design.path);
+    force = true;
+  }
+  // The conversion reports only refusals: a line from it means this design failed.
+  const std::size_t length = out.report.text().size();
+  out.prepared = prepareConversion(design, target, force, ctx, out.report);
+  if (out.report.text().size() != length) out.failed = true;
+  out.messages = std::move(sink.messages);
+  return out;
+}
+
+bool Runner::commit(std::size_t i, ItemOutcome& item, DesignCodec& codec) {
+  if (item.skipped) return true;
+  const std::string& source = items_[i];
+  if (item.endRun) return false;
+  ++result.processed;
+  lastHandled_ = source;
+  if (callbacks_.status) callbacks_.status(source);
+  ConversionContext ctx = base_;
+  ctx.codec = &codec;
+  const std::size_t length = item.report.text().size();
+  std::vector<std::string> files;
+  saveConversion(item.prepared, &files, ctx, item.report);
+  if (item.report.text().size() != length) item.failed = true;
+  if (item.failed) ++result.failed;
+  runReport.append(item.report);
+  if (callbacks_.message)
+    for (const auto& [text, caption] : item.messages) callbacks_.message(text, caption);
+  for (const std::string& f : files) {
+    result.created.push_back(f);
+    result.origins.push_back(source);
+    if (callbacks_.fileCreated) callbacks_.fileCreated(source, f);
+  }
+  return !item.last;
+}
+
+}  // namespace
+
+std::span<const ToolCommand> toolCommands() { return kCommands; }
+
+const ToolCommand* findToolCommand(int id) {
+  for (const ToolCommand& c : kCommands)
+    if (c.id == id) return &c;
+  return nullptr;
+}
+
+RunSettings RunSettings::fromSettings(const SettingsStore& store) {
+  RunSettings s;
+  s.toolsReport = store.getInt("Settings", "Tools report", 1) != 0;
+  s.workspace = store.getInt("Workspace", "workspace", 1) != 0;
+  s.directory = store.getString("Workspace", "directory", "");
+  s.sortThreshold = loadColorSortThreshold(store);
+  s.baste = loadBasteSettings(store);
+  return s;
+}
+
+std::string reportHeading(int target, const ToolFormat& tools) {
+  if (target < 0 && tools.keep) return "Keeping same file types.\r\n";
+  const int code = target < 0 ? tools.selected : target;
+  return "Preferred file type: " + std::string(formatName(code)) + "\r\n";
+}
+
+void Runner::finish() {
+  const std::size_t n = result.created.size();
+  std::string local;
+  if (n > 0 && run_.toolsReport)
+    local = n == 1 ? std::string("1 file was created.\r\n") : std::to_string(n) + " files were created.\r\n";
+  if (!local.empty()) local = reportHeading(command_.target, base_.tools) + local;
+  result.report = runReport.text() + local;
+}
+
+RunResult runTool(const ToolCommand& command, std::span<const std::string> items, SettingsStore& settings,
+                  const RunSettings& run, const RunCallbacks& callbacks, int jobs) {
+  Runner runner(command, items, settings, run, callbacks);
+  // Needle reduction asks its question on the caller's thread and handles one design.
+  if (command.tool == Tool::ReduceNeedles) jobs = 1;
+  const auto stopRequested = [&] { return callbacks.stopRequested && callbacks.stopRequested(); };
+  std::optional<std::size_t> haltedAt;
+  bool ended = false;  // the run ended early without a halt (needle reduction)
+
+  if (jobs <= 1) {
+    DesignCodec codec(&settings);
+    for (std::size_t i = 0; i < items.size(); ++i) {
+      if (stopRequested()) {
+        haltedAt = i;
+        break;
+      }
+      ItemOutcome item = runner.prepare(i, settings);
+      if (!runner.commit(i, item, codec)) {
+        ended = true;
+        break;
+      }
+    }
+  } else {
+    // Threads prepare designs in input order, at most `window` ahead of the saving; this
+    // thread saves them in order. Stop is looked at before each design starts.
+    const std::size_t window = static_cast<std::size_t>(jobs) * 2 + 2;
+    std::mutex m;
+    std::condition_variable cv;
+    std::size_t next = 0, committed = 0;
+    bool quit = false;
+    std::vector<std::unique_ptr<ItemOutcome>> ready(items.size());
+    auto worker = [&] {
+      OverlaySettings own(settings);
+      for (;;) {
+        std::size_t i;
+        {
+          std::unique_lock lock(m);
+          cv.wait(lock, [&] { return quit || next >= items.size() || haltedAt || next < committed + window; });
+          if (quit || haltedAt || next >= items.size()) return;
+          if (stopRequested()) {
+            haltedAt = next;
+            cv.notify_all();
+            return;
+          }
+          i = next++;
+        }
+        auto item = std::make_unique<ItemOutcome>(runner.prepare(i, own));
+        std::lock_guard lock(m);
+        ready[i] = std::move(item);
+        cv.notify_all();
+      }
+    };
+    std::vector<std::thread> threads;
+    const std::size_t count = std::min<std::size_t>(static_cast<std::size_t>(jobs), items.size());
+    for (std::size_t t = 0; t < count; ++t) threads.emplace_back(worker);
+    OverlaySettings own(settings);
+    DesignCodec codec(&own);
+    for (std::size_t i = 0; i < items.size(); ++i) {
+      std::unique_ptr<ItemOutcome> item;
+      {
+        std::unique_lock lock(m);
+        cv.wait(lock, [&] { return ready[i] || (haltedAt && *haltedAt <= i); });
+        if (!ready[i]) break;
+        item = std::move(ready[i]);
+      }
+      const bool more = runner.commit(i, *item, codec);
+      std::lock_guard lock(m);
+      committed = i + 1;
+      cv.notify_all();
+      if (!more) {
+        ended = true;
+        quit = true;
+        break;
+      }
+    }
+    {
+      std::lock_guard lock(m);
+      quit = true;
+      cv.notify_all();
+    }
+    for (std::thread& t : threads) t.join();
+  }
+
+  if (haltedAt) {
+    runner.result.halted = true;
+    runner.runReport.addLine("Operation halted by the user.");
+    runner.runReport.addLine("Last file created: " + runner.lastFile());
+  }
+  if (!ended) {
+    if (runner.result.processed == 0)
+      runner.runReport.addLine("Please select a design to work on.");
+    else if (runner.result.created.empty())
+      runner.runReport.addLine("No work completed.");
+  }
+  runner.finish();
+  return std::move(runner.result);
+}
+
+}  // namespace lh

@@ -1,0 +1,83 @@
+#pragma once
+// The tool runner: applies a tool or conversion command to an ordered list of designs,
+// writes the results through the conversion and builds the report.
+#include <atomic>
+#include <functional>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "design/emb_design.h"
+#include "design/settings.h"
+#include "formats/design_codec.h"
+#include "tools/auto_baste.h"
+#include "tools/conversion.h"
+
+namespace lh {
+
+enum class Tool { Conversion, ColorSort, AutoBaste, Notes, Preview, ReduceNeedles, RecoverPes };
+
+// One command of the tools menu and its "Convert to" submenu.
+struct ToolCommand {
+  int id;                     // the menu command id
+  std::string_view menuText;
+  Tool tool;
+  int target;                 // FormatCode, or -1 for the tool format
+  std::string_view suffix;    // added to the file title
+};
+
+// Every command, in menu order.
+std::span<const ToolCommand> toolCommands();
+const ToolCommand* findToolCommand(int id);
+inline constexpr int kStopCommand = 32809;
+
+// Run settings from section "Settings" and "Workspace", plus everything the tools read.
+struct RunSettings {
+  bool toolsReport = true;  // "Tools report"
+  bool workspace = false;   // put the new designs into `directory` (and write them always)
+  std::string directory;
+  int sortThreshold = 5;
+  BasteSettings baste;
+
+  // The stored values; "workspace" (default 1) and "directory" as stored.
+  static RunSettings fromSettings(const SettingsStore& store);
+};
+
+struct RunCallbacks {
+  // Asked before each design; a design that has begun is always finished.
+  std::function<bool()> stopRequested;
+  // A file was created from a source item (called in input order).
+  std::function<void(const std::string& source, const std::string& created)> fileCreated;
+  // Status text: the item being handled.
+  std::function<void(std::string_view)> status;
+  // Needle reduction: asked with the first design; true when it was reduced (the design is
+  // then written), false to end the run at once (Cancel, or OK without a change).
+  std::function<bool(EmbDesign&)> reduce;
+  // Per-design codec messages (writers' message boxes), in input order.
+  std::function<void(std::string_view text, std::string_view caption)> message;
+};
+
+struct RunResult {
+  std::string report;              // as the "Report" dialog shows it (CR LF lines)
+  std::vector<std::string> created;
+  std::vector<std::string> origins;  // the source item of each created file
+  int processed = 0;
+  int failed = 0;                  // designs that failed to load, or were refused or not written
+  bool halted = false;
+};
+
+// Runs `command` over `items` (plain paths or "Zip:" member paths, in order). Designs are
+// prepared by up to `jobs` threads and saved one after the other in input order, so the
+// files, their names and the report are the same for any number of jobs. With one job
+// everything runs on the caller's thread and loads write to `settings` (the crash guard);
+// with more, the threads only read `settings` (which must allow concurrent reads, as
+// MemorySettings does) and stopRequested is asked from them.
+RunResult runTool(const ToolCommand& command, std::span<const std::string> items, SettingsStore& settings,
+                  const RunSettings& run, const RunCallbacks& callbacks, int jobs = 1);
+
+// The report's heading: "Preferred file type: XXX\r\n" (the tool format for target -1),
+// "Keeping same file types.\r\n" when "Tools keep" is set and the target is -1.
+std::string reportHeading(int target, const ToolFormat& tools);
+
+}  // namespace lh
