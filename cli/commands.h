@@ -30,5 +30,9 @@ int usageError(std::string_view message);
 // Command entry points, one cmd_*.cpp file each.
 int runCharts(Args args);
 int runMatch(Args args);
+int runInfo(Args args);
+int runDump(Args args);
+int runRender(Args args);
+int runConvert(Args args);
 
 }  // namespace lh::cli

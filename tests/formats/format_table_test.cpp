@@ -70,7 +70,25 @@ TEST_P(WritableFormat, RoundTrips) {
                             st(10, 10), st(-25, 5), st(5, 40)},
                            {0x0000FF, 0x00FF00});
   d.path = dir.file("round." + lowerExtension(f));
-  const auto want = test::sewnPoints(d);
+  // The first stitch after a jump or a colour change may fold into the jump a format writes
+  // there (the readers merge a jump with the record after it).
+  std::vector<std::pair<Point, bool>> want;
+  {
+    int x = 0, y = 0;
+    bool optional = false;
+    for (const Stitch& s : d.stitches) {
+      x += s.dx;
+      y += s.dy;
+      if (s.isJump() || s.isColorChange()) {
+        optional = true;
+        continue;
+      }
+      want.push_back({{x, y}, optional});
+      optional = false;
+    }
+    const Point origin = want.front().first;
+    for (auto& [p, optional] : want) p = {p.x - origin.x, p.y - origin.y};
+  }
   EmbDesign copy(d);
   const auto image = writeAs(codec, copy, f.code);
   ASSERT_TRUE(image) << f.type;
@@ -78,18 +96,27 @@ TEST_P(WritableFormat, RoundTrips) {
   back.path = d.path;
   ASSERT_NE(f.reader(codec, back, *image), kReadFailed) << f.type;
   EXPECT_EQ(back.colorChangeCount(), 1u) << f.type;
-  // Writers may add needle penetrations (at the start, at jump ends): every original point
-  // comes back in order, counted from one of the first points read.
+  // Writers may add needle penetrations (at the start, at jump ends): every other original
+  // point comes back in order, counted from one of the first points read.
   const auto got = test::sewnPoints(back);
-  std::size_t best = 0;
-  for (std::size_t anchor = 0; anchor < std::min<std::size_t>(got.size(), 4); ++anchor) {
-    std::size_t at = 0;
-    for (std::size_t i = anchor; i < got.size() && at < want.size(); ++i) {
-      if (got[i].x - got[anchor].x == want[at].x && got[i].y - got[anchor].y == want[at].y) ++at;
+  bool found = false;
+  for (std::size_t anchor = 0; anchor < std::min<std::size_t>(got.size(), 4) && !found; ++anchor) {
+    // Each wanted point at its earliest place after the previous one; an optional point
+    // that never comes is passed over.
+    std::size_t j = anchor;
+    found = true;
+    for (const auto& [p, optional] : want) {
+      std::size_t k = j;
+      while (k < got.size() && !(Point{got[k].x - got[anchor].x, got[k].y - got[anchor].y} == p)) ++k;
+      if (k < got.size()) {
+        j = k + 1;
+      } else if (!optional) {
+        found = false;
+        break;
+      }
     }
-    best = std::max(best, at);
   }
-  EXPECT_EQ(best, want.size()) << f.type;
+  EXPECT_TRUE(found) << f.type << ": the points read back differ from those written";
 
   EmbDesign empty;
   EXPECT_FALSE(writeAs(codec, empty, f.code)) << f.type;

@@ -1,0 +1,71 @@
+// loomhall-cli dump --json FILE: the loaded design in the team's dump schema.
+#include <cstdio>
+#include <nlohmann/json.hpp>
+
+#include "cli/commands.h"
+#include "cli/design_io.h"
+
+namespace lh::cli {
+
+namespace {
+
+std::string rgbText(std::uint32_t rgb) {
+  char text[8];
+  std::snprintf(text, sizeof text, "#%02X%02X%02X", redOf(rgb), greenOf(rgb), blueOf(rgb));
+  return text;
+}
+
+}  // namespace
+
+// {"path", "result", "pesVersion", "bounds", "threads", "stitches"}: records as [flags, dx, dy]
+// (1 colour change, 2 jump, 8 trim; 0.1 mm, Y up), as the design holds them after loading.
+nlohmann::ordered_json designJson(const EmbDesign& design, const std::string& path, std::int32_t result) {
+  nlohmann::ordered_json j;
+  j["path"] = path;
+  j["result"] = result;
+  j["pesVersion"] = design.pesVersion;
+  j["bounds"] = {{"minX", design.minX}, {"minY", design.minY}, {"maxX", design.maxX}, {"maxY", design.maxY}};
+  nlohmann::ordered_json threads = nlohmann::ordered_json::array();
+  for (const ThreadColor& t : design.threads) {
+    threads.push_back({{"rgb", rgbText(t.rgb)},
+                       {"displayName", t.displayName},
+                       {"code", t.code},
+                       {"brand", t.brand},
+                       {"chartCode", t.chartCode},
+                       {"stitchCount", t.stitchCount},
+                       {"threadLength", t.threadLength}});
+  }
+  j["threads"] = std::move(threads);
+  nlohmann::ordered_json stitches = nlohmann::ordered_json::array();
+  for (const Stitch& s : design.stitches) stitches.push_back({s.flags, s.dx, s.dy});
+  j["stitches"] = std::move(stitches);
+  return j;
+}
+
+int runDump(Args args) {
+  std::string path;
+  bool json = false;
+  for (const std::string& a : args) {
+    if (a == "--json") {
+      json = true;
+    } else if (a.starts_with("--")) {
+      return usageError("dump: unknown option '" + a + "'");
+    } else if (path.empty()) {
+      path = a;
+    } else {
+      return usageError("dump takes one FILE");
+    }
+  }
+  if (!json) return usageError("dump needs --json");
+  if (path.empty()) return usageError("dump needs a FILE");
+  CliCodec cli;
+  EmbDesign design;
+  const std::int32_t result = loadOrComplain(cli.codec, design, path);
+  // Names from files are not always UTF-8: bad bytes become U+FFFD rather than failing.
+  const std::string text = designJson(design, path, result).dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
+  std::fwrite(text.data(), 1, text.size(), stdout);
+  std::fputc('\n', stdout);
+  return result == kLoadOk ? Ok : Failed;
+}
+
+}  // namespace lh::cli
