@@ -3,11 +3,15 @@
 #include <array>
 
 #include "design/attribute_list.h"
+#include "formats/compound.h"
 #include "formats/dst.h"
+#include "formats/emd.h"
 #include "formats/exp.h"
+#include "formats/jef_sew.h"
 #include "formats/pes_reader.h"
 #include "formats/pes_writer.h"
 #include "formats/phc.h"
+#include "formats/xxx.h"
 #include "zip/zip_archive.h"
 
 namespace lh {
@@ -30,17 +34,17 @@ constexpr std::array kFormats = {
     FormatInfo{"Txt", FormatTxt, Text, nullptr, nullptr, "View Txt", ""},
     FormatInfo{"Bmp", FormatBmp, Picture, nullptr, nullptr, "View Bmp", ""},
     FormatInfo{"Dst", FormatDst, Design, readDst, writeDst, "View Dst", ".DST (Tajima)"},
-    FormatInfo{"Sew", FormatSew, Design, nullptr, nullptr, "View Sew", ".SEW (Elna/Janome-New Home/Kenmore)"},
-    FormatInfo{"Jef", FormatJef, Design, nullptr, nullptr, "View Jef", ".JEF (Janome-New Home)"},
-    FormatInfo{"Jef+", FormatJef, Design, nullptr, nullptr, "View Jef", ""},
-    FormatInfo{"Xxx", FormatXxx, Design, nullptr, nullptr, "View Xxx", ".XXX (Singer)"},
+    FormatInfo{"Sew", FormatSew, Design, readSew, writeSew, "View Sew", ".SEW (Elna/Janome-New Home/Kenmore)"},
+    FormatInfo{"Jef", FormatJef, Design, readJef, writeJef, "View Jef", ".JEF (Janome-New Home)"},
+    FormatInfo{"Jef+", FormatJef, Design, readJef, nullptr, "View Jef", ""},
+    FormatInfo{"Xxx", FormatXxx, Design, readXxx, writeXxx, "View Xxx", ".XXX (Singer)"},
     FormatInfo{"Exp", FormatExp, Design, readExp, writeExp, "View Exp", ".EXP (Melco Expanded)"},
-    FormatInfo{"Emd", FormatEmd, Design, nullptr, nullptr, "View Emd", ""},
+    FormatInfo{"Emd", FormatEmd, Design, readEmd, nullptr, "View Emd", ""},
     FormatInfo{"Vip", FormatVip, Design, nullptr, nullptr, "View vip", ".VIP (Husqvarna Viking/Pfaff)"},
     FormatInfo{"Shv", FormatShv, Design, nullptr, nullptr, "View Shv", ""},
-    FormatInfo{"Art", FormatArt, Design, nullptr, nullptr, "View Art", ""},
-    FormatInfo{"Emb", FormatEmb, Design, nullptr, nullptr, "View Emb", ""},
-    FormatInfo{"Jan", FormatJan, Design, nullptr, nullptr, "View Jan", ""},
+    FormatInfo{"Art", FormatArt, Design, readCompound, nullptr, "View Art", ""},
+    FormatInfo{"Emb", FormatEmb, Design, readCompound, nullptr, "View Emb", ""},
+    FormatInfo{"Jan", FormatJan, Design, readCompound, nullptr, "View Jan", ""},
     FormatInfo{"Vp3", FormatVp3, Design, nullptr, nullptr, "View Vp3", ".VP3 (Husqvarna Viking/Pfaff)"},
 };
 
