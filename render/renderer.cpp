@@ -91,31 +91,49 @@ inline std::uint8_t shadeSlot(std::int64_t b, std::int64_t n, const std::uint8_t
   return s[0];
 }
 
+// A line whose both ends lie inside the writable area: every pixel between them is inside
+// too, so the walk steps a pointer along the major axis and follows the exact minor position.
+template <bool kShaded, bool kThick>
+void insideLine(std::uint8_t* px, int width, int x0, int y0, std::int64_t dx, std::int64_t dy, std::int64_t n,
+                std::uint8_t slot, const std::uint8_t* shades) {
+  const bool xMajor = std::llabs(dx) >= std::llabs(dy);
+  Axis minor;
+  minor.start(xMajor ? y0 : x0, xMajor ? dy : dx, n, 0);
+  const std::ptrdiff_t majorStep = xMajor ? (dx > 0 ? 1 : -1) : (dy > 0 ? width : -width);
+  const std::ptrdiff_t minorStep = xMajor ? width : 1;
+  std::uint8_t* p = px + static_cast<std::ptrdiff_t>(y0) * width + x0;
+  for (std::int64_t k = 0; k < n; ++k) {
+    const std::uint8_t v = kShaded ? shadeSlot(n - k, n, shades) : slot;
+    p[0] = v;
+    if constexpr (kThick) {
+      p[1] = v;
+      p[width] = v;
+      p[width + 1] = v;
+    }
+    const std::int64_t before = minor.q;
+    minor.advance(n);
+    p += majorStep + static_cast<std::ptrdiff_t>(minor.q - before) * minorStep;
+  }
+}
+
 // The DDA shared by drawLine and drawShadedLine: n = max(|dx|, |dy|) pixels from (x0, y0),
 // the end point excluded; a pixel is written only when x > -1, y > -1, x < width - 2 and
-// y < height - 2. `shades` null draws flat in `slot`.
-void dda(DesignBitmap& bm, int x0, int y0, int x1, int y1, std::uint8_t slot, const std::uint8_t* shades,
-         bool thick) {
-  const std::int64_t w = bm.width, h = bm.height;
-  if (w <= 0 || h <= 0 || bm.pixels.size() != static_cast<std::size_t>(w * h)) return;
+// y < height - 2. `shades` null draws flat in `slot`. The caller has checked that `px`
+// holds width x height pixels.
+void dda(std::uint8_t* px, int width, int height, int x0, int y0, int x1, int y1, std::uint8_t slot,
+         const std::uint8_t* shades, bool thick) {
   const std::int64_t dx = static_cast<std::int64_t>(x1) - x0, dy = static_cast<std::int64_t>(y1) - y0;
   if (dx == 0 && dy == 0) return;
   const std::int64_t n = std::max(std::llabs(dx), std::llabs(dy));
-  const std::int64_t xl = w - 2, yl = h - 2;
-  std::uint8_t* px = bm.pixels.data();
-  const int width = bm.width;
+  const std::int64_t xl = static_cast<std::int64_t>(width) - 2, yl = static_cast<std::int64_t>(height) - 2;
 
-  // Both ends inside: every pixel between them is inside too.
   if (x0 >= 0 && x0 < xl && y0 >= 0 && y0 < yl && x1 >= 0 && x1 < xl && y1 >= 0 && y1 < yl) {
-    Axis ax, ay;
-    ax.start(x0, dx, n, 0);
-    ay.start(y0, dy, n, 0);
-    for (std::int64_t k = 0; k < n; ++k) {
-      const std::uint8_t s = shades ? shadeSlot(n - k, n, shades) : slot;
-      plot(px, width, static_cast<int>(ax.q), static_cast<int>(ay.q), s, thick);
-      ax.advance(n);
-      ay.advance(n);
-    }
+    if (shades)
+      thick ? insideLine<true, true>(px, width, x0, y0, dx, dy, n, slot, shades)
+            : insideLine<true, false>(px, width, x0, y0, dx, dy, n, slot, shades);
+    else
+      thick ? insideLine<false, true>(px, width, x0, y0, dx, dy, n, slot, shades)
+            : insideLine<false, false>(px, width, x0, y0, dx, dy, n, slot, shades);
     return;
   }
 
@@ -134,6 +152,14 @@ void dda(DesignBitmap& bm, int x0, int y0, int x1, int y1, std::uint8_t slot, co
     ax.advance(n);
     ay.advance(n);
   }
+}
+
+void checkedDda(DesignBitmap& bm, int x0, int y0, int x1, int y1, std::uint8_t slot, const std::uint8_t* shades,
+                bool thick) {
+  if (bm.width <= 0 || bm.height <= 0 ||
+      bm.pixels.size() != static_cast<std::size_t>(bm.width) * static_cast<std::size_t>(bm.height))
+    return;
+  dda(bm.pixels.data(), bm.width, bm.height, x0, y0, x1, y1, slot, shades, thick);
 }
 
 // The colour a thread is drawn in: pure white shows as light grey on the white background.
@@ -229,8 +255,11 @@ bool render(EmbDesign& d, int colorFilter) {
   slotsOf(0, flat, shades);
   if (filtered) flat = 1;
 
-  float px = static_cast<float>(bm.width) * 0.5f - 1.0f;
-  float py = static_cast<float>(bm.height) * 0.5f - 1.0f;
+  std::uint8_t* const pixels = d.pixels.data();
+  const int width = bm.width, height = bm.height;
+  const bool thick = d.thickLines, showJumps = d.showJumps;
+  float px = static_cast<float>(width) * 0.5f - 1.0f;
+  float py = static_cast<float>(height) * 0.5f - 1.0f;
   for (const Stitch& s : d.stitches) {
     const float qx = px + static_cast<float>(s.dx) * scale;
     const float qy = py - static_cast<float>(s.dy) * scale;
@@ -243,10 +272,10 @@ bool render(EmbDesign& d, int colorFilter) {
         break;
       }
     }
-    if ((!filtered || i == colorFilter) && (!s.isJump() || d.showJumps)) {
+    if ((!filtered || i == colorFilter) && (!s.isJump() || showJumps)) {
       const int x0 = truncToPixel(px), y0 = truncToPixel(py);
       const int x1 = truncToPixel(qx), y1 = truncToPixel(qy);
-      dda(d, x0, y0, x1, y1, flat, shaded ? shades : nullptr, d.thickLines);
+      dda(pixels, width, height, x0, y0, x1, y1, flat, shaded ? shades : nullptr, thick);
     }
     px = qx;
     py = qy;
@@ -255,14 +284,14 @@ bool render(EmbDesign& d, int colorFilter) {
 }
 
 void drawLine(DesignBitmap& bitmap, int x0, int y0, int x1, int y1, int slot, bool thick) {
-  dda(bitmap, x0, y0, x1, y1, static_cast<std::uint8_t>(slot), nullptr, thick);
+  checkedDda(bitmap, x0, y0, x1, y1, static_cast<std::uint8_t>(slot), nullptr, thick);
 }
 
 void drawShadedLine(DesignBitmap& bitmap, int x0, int y0, int x1, int y1, int s0, int s1, int s2, int s3,
                     bool thick) {
   const std::uint8_t shades[4] = {static_cast<std::uint8_t>(s0), static_cast<std::uint8_t>(s1),
                                   static_cast<std::uint8_t>(s2), static_cast<std::uint8_t>(s3)};
-  dda(bitmap, x0, y0, x1, y1, 0, shades, thick);
+  checkedDda(bitmap, x0, y0, x1, y1, 0, shades, thick);
 }
 
 ShadeRamp shadeRampOf(std::uint32_t colour) {

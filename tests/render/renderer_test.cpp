@@ -68,6 +68,8 @@ TEST(DrawLine, TruncatesClipsAndLeavesTheEndPoint) {
       {0, 0, 4, 2, false, {{0, 0}, {1, 0}, {2, 1}, {3, 1}}},
       {4, 2, 0, 0, false, {{4, 2}, {3, 1}, {2, 1}, {1, 0}}},
       {3, 3, 3, 3, false, {}},
+      {1, 6, 3, 0, false, {{1, 6}, {1, 5}, {1, 4}, {2, 3}, {2, 2}, {2, 1}}},
+      {5, 0, 2, 6, false, {{5, 0}, {4, 1}, {4, 2}, {3, 3}, {3, 4}, {2, 5}}},
       // (-0.5 truncates to row 0 and is drawn; -1 and below are not)
       {0, 0, 4, -2, false, {{0, 0}, {1, 0}}},
       {-3, 1, 3, 1, false, {{0, 1}, {1, 1}, {2, 1}}},
@@ -93,6 +95,36 @@ TEST(DrawLine, FarOutsideEndPointsDrawOnlyTheVisiblePart) {
   drawLine(c, -1000000000, -1000000000, 1000000000, 1000000000, 3, false);
   for (int i = 0; i < 8; ++i) EXPECT_EQ(c.pixels[static_cast<std::size_t>(i * 10 + i)], 3) << i;
   EXPECT_EQ(plotted(c).size(), 8u);
+}
+
+// Straight from the definition: n pixels at (x0 + k dx / n, y0 + k dy / n), guarded, truncated.
+DesignBitmap referenceLine(int w, int h, int x0, int y0, int x1, int y1, bool thick) {
+  DesignBitmap b = canvas(w, h);
+  const int dx = x1 - x0, dy = y1 - y0, n = std::max(std::abs(dx), std::abs(dy));
+  for (int k = 0; k < n; ++k) {
+    const double x = x0 + static_cast<double>(k * dx) / n, y = y0 + static_cast<double>(k * dy) / n;
+    if (!(x > -1 && y > -1 && y < h - 2 && x < w - 2)) continue;
+    const int ix = static_cast<int>(x), iy = static_cast<int>(y);
+    for (int t = 0; t < (thick ? 4 : 1); ++t)
+      b.pixels[static_cast<std::size_t>((iy + t / 2) * w + ix + t % 2)] = 5;
+  }
+  return b;
+}
+
+TEST(DrawLine, MatchesTheDefinitionInsideAndAcrossTheEdges) {
+  std::uint32_t seed = 12345;
+  auto next = [&](int lo, int hi) {
+    seed = seed * 1103515245u + 12345u;
+    return lo + static_cast<int>((seed >> 8) % static_cast<std::uint32_t>(hi - lo + 1));
+  };
+  for (int i = 0; i < 3000; ++i) {
+    const int x0 = next(-30, 70), y0 = next(-30, 60), x1 = next(-30, 70), y1 = next(-30, 60);
+    const bool thick = i % 2;
+    DesignBitmap b = canvas(40, 31);
+    drawLine(b, x0, y0, x1, y1, 5, thick);
+    ASSERT_EQ(b.pixels, referenceLine(40, 31, x0, y0, x1, y1, thick).pixels)
+        << x0 << "," << y0 << " -> " << x1 << "," << y1 << (thick ? " thick" : "");
+  }
 }
 
 TEST(DrawShadedLine, ShadesFollowThePositionAlongTheStitch) {
