@@ -358,13 +358,16 @@ std::optional<ByteBuffer> writeVip(DesignCodec&, EmbDesign& design) {
   scrambleVipColors(area);
 
   design.splitLongStitches(kVipMaxStitch, false, false);
-  // The split leaves every move within a byte but for rounding left over on very long moves.
+  // The split's last piece of a very long move takes the rounding left over from the others
+  // and can still be beyond a byte: it is cut again, every part a jump like the piece.
   std::vector<Stitch> records;
   records.reserve(design.stitches.size());
   for (Stitch r : design.stitches) {
     while (beyondByte(r)) {
+      const bool wasJump = r.isJump();
       Stitch excess;
       clampMove(r, excess);
+      excess.setJump(wasJump);
       records.push_back(r);
       r = excess;
     }

@@ -1,0 +1,22 @@
+// Arbitrary bytes as a .hus file: the reader must stay inside them, and a design it accepts
+// must survive writing and reading back.
+#include <cstddef>
+#include <cstdint>
+
+#include "formats/hus_vip.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  lh::DesignCodec codec;
+  lh::EmbDesign design;
+  if (lh::readHus(codec, design, lh::ByteSpan(data, size)) == lh::kReadFailed) return 0;
+  design.computeBlockStats();
+  lh::EmbDesign copy(design);
+  // Within the reader's limits (which the writer does not enforce) it must read back.
+  if (auto file = lh::writeHus(codec, copy)) {
+    lh::EmbDesign back;
+    lh::ByteReader header(*file, 4);
+    const bool withinLimits = header.u32le() <= 200000 && header.u32le() <= 100;
+    if (lh::readHus(codec, back, *file) == lh::kReadFailed && withinLimits) __builtin_trap();
+  }
+  return 0;
+}
