@@ -14,7 +14,13 @@ std::span<const Command> commands() {
       {"info", "FILE...  size, stitch count and colour count of each design", runInfo},
       {"dump", "--json FILE  the loaded design as JSON (records, threads, bounds)", runDump},
       {"render", "[--size N] [--3d] [--jumps] [--background #RRGGBB] FILE OUT.bmp|OUT.png  draw a design", runRender},
-      {"convert", "--to TYPE [--out DIR] FILE...  write designs in another format, never overwriting", runConvert},
+      {"convert", "[--to TYPE] [OPTIONS] INPUT...  convert designs, fitting the hoop (TYPE: pes sew jef hus pcs dst xxx exp vip vp3 txt bmp)", runConvert},
+      {"sort", "[OPTIONS] INPUT...  colour sort: fewer thread changes (\" Sorted\")", runSort},
+      {"baste", "[OPTIONS] INPUT...  basting outline, alone or before the design (\"+Baste\")", runBaste},
+      {"recover", "[OPTIONS] INPUT...  rebuild damaged PES 1.0 files (\" Fixed\")", runRecover},
+      {"notes", "[OPTIONS] INPUT...  design notes as TXT", runNotes},
+      {"preview", "[OPTIONS] INPUT...  preview picture as BMP", runPreview},
+      {"reduce", "--needles N [OPTIONS] INPUT  fewer distinct colours in the first design (\" Reduced\")", runReduce},
   };
   return table;
 }

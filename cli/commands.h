@@ -34,5 +34,11 @@ int runInfo(Args args);
 int runDump(Args args);
 int runRender(Args args);
 int runConvert(Args args);
+int runSort(Args args);
+int runBaste(Args args);
+int runRecover(Args args);
+int runNotes(Args args);
+int runPreview(Args args);
+int runReduce(Args args);
 
 }  // namespace lh::cli

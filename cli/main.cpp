@@ -16,6 +16,16 @@ void printHelp() {
     std::printf("  %-10.*s %.*s\n", static_cast<int>(c.name.size()), c.name.data(), static_cast<int>(c.synopsis.size()),
                 c.synopsis.data());
   std::printf(
+      "\nOPTIONS of convert and the tool commands:\n"
+      "  --to TYPE        target format (tools: the format they write; default \"Tools selected\")\n"
+      "  --keep           tools keep each design's own format\n"
+      "  --force          write also designs whose format does not change\n"
+      "  --out DIR        write into DIR (archive members become plain files there)\n"
+      "  -j N             designs handled in parallel (default: one per core)\n"
+      "  -r               look into sub-folders of folder inputs\n"
+      "  --set S/key=V    override one stored setting for this run (repeatable)\n"
+      "  --defaults       ignore the stored preferences\n"
+      "An INPUT is a design file, a \"Zip:archive:member\" path, a zip archive or a folder.\n"
       "\nExit status: 0 when everything asked succeeded, 1 when some input failed,\n"
       "2 for a usage error.\n");
 }

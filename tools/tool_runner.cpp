@@ -138,14 +138,14 @@ ItemOutcome Runner::prepare(std::size_t i, SettingsStore& store) const {
   if (codec.loadDesign(&design, item) != kLoadOk) out.failed = true;
 
   int target = command_.target;
-  bool force = false;
+  bool force = run_.force;
   switch (command_.tool) {
     case Tool::Conversion:
     case Tool::Notes:
     case Tool::Preview:
       break;
     case Tool::ColorSort:
-      force = colorSort(design, run_.sortThreshold, out.report) > 0;
+      force = colorSort(design, run_.sortThreshold, out.report) > 0 || force;
       break;
     case Tool::AutoBaste: {
       const HoopRect hoop = hoopRectFor(design.path, ctx.tools, ctx.table);
@@ -159,7 +159,8 @@ ItemOutcome Runner::prepare(std::size_t i, SettingsStore& store) const {
     }
     case Tool::RecoverPes: {
       const std::optional<ByteBuffer> file = codec.readFileBlock(item);
-      if (file && !file->empty()) force = recoverPes10(design, ByteSpan(file->data(), file->size() - 1), out.report) == 1;
+      if (file && !file->empty())
+        force = recoverPes10(design, ByteSpan(file->data(), file->size() - 1), out.report) == 1 || force;
       break;
     }
     case Tool::ReduceNeedles:

@@ -37,6 +37,7 @@ struct RunSettings {
   bool toolsReport = true;  // "Tools report"
   bool workspace = false;   // put the new designs into `directory` (and write them always)
   std::string directory;
+  bool force = false;       // write every design, also when its format does not change
   int sortThreshold = 5;
   BasteSettings baste;
 

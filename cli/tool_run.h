@@ -1,0 +1,48 @@
+#pragma once
+// The commands that run the tool runner (convert, sort, baste, recover, notes, preview,
+// reduce) and the options they share.
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "cli/commands.h"
+#include "design/settings.h"
+
+namespace lh::cli {
+
+struct ToolOptions {
+  std::optional<int> to;        // --to TYPE: a FormatCode
+  bool keep = false;            // --keep
+  bool force = false;           // --force
+  std::string out;              // --out DIR
+  int jobs = 0;                 // -j N (0: one per core)
+  bool recursive = false;       // -r
+  bool defaults = false;        // --defaults
+  std::vector<std::string> sets;  // --set Section/key=value, in order
+  int needles = 0;              // --needles N (reduce)
+  std::vector<std::string> inputs;
+};
+
+// Parses the shared options; false (after a usage message) on a bad command line.
+bool parseToolOptions(std::string_view command, Args args, bool needles, ToolOptions& options);
+
+// The settings of one run: the stored preferences (unless --defaults), then every --set.
+// False (after a usage message) for a malformed --set.
+bool runSettings(const ToolOptions& options, MemorySettings& settings);
+
+// Expands inputs into design items: a file or "Zip:" member as given, a zip archive into its
+// viewed members, a folder into its viewed files and the viewed members of its archives
+// (sub-folders with `recursive`), each folder in name order. Missing inputs are reported on
+// stderr and counted in `missing`.
+std::vector<std::string> expandInputs(const std::vector<std::string>& inputs, bool recursive,
+                                      const SettingsStore& settings, int& missing);
+
+// The command id "convert" runs: a conversion for a design type, notes for txt, the preview
+// for bmp, and the tool format ("Convert to On-The-Fly Setting") without --to.
+int convertCommandFor(std::optional<int> to);
+
+// Runs the tools-menu command `commandId` over the inputs and prints the created files,
+// then the report. Exit status 1 when an input failed or was too big.
+int runToolCommand(int commandId, const ToolOptions& options);
+
+}  // namespace lh::cli
