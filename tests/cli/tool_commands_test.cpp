@@ -1,0 +1,100 @@
+// The tool commands of loomhall-cli, run as a program over files made by the test.
+#include <gtest/gtest.h>
+
+#include <sys/wait.h>
+
+#include <cstdio>
+#include <string>
+
+#include "tests/tools/tool_fixtures.h"
+#include "zip/zip_archive.h"
+
+namespace lh {
+namespace {
+
+using test::sampleDesign;
+
+struct CliRun {
+  int status = -1;
+  std::string out;
+};
+
+// Runs loomhall-cli with `args` (already quoted), settings isolated in a scratch folder.
+CliRun cli(const std::string& args, const std::string& home) {
+  const std::string cmd = "XDG_CONFIG_HOME='" + home + "' " LH_CLI " " + args + " 2>/dev/null";
+  CliRun r;
+  FILE* p = ::popen(cmd.c_str(), "r");
+  if (!p) return r;
+  char buf[4096];
+  for (std::size_t n; (n = std::fread(buf, 1, sizeof buf, p)) > 0;) r.out.append(buf, n);
+  const int st = ::pclose(p);
+  r.status = WIFEXITED(st) ? WEXITSTATUS(st) : -1;
+  return r;
+}
+
+std::string q(const std::string& s) { return "'" + s + "'"; }
+
+class CliTools : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    for (int i = 1; i <= 3; ++i) test::writeDst(sampleDesign(300 * i, 200, 2), in / ("d" + std::to_string(i) + ".dst"));
+    test::writeAll(in / "notes.txt", "not a design");
+  }
+  test::ScratchDir in, out, home;
+};
+
+TEST_F(CliTools, ConvertAFolderInParallel) {
+  const CliRun r = cli("convert --to exp -j 2 " + q(in.path()), home.path());
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.out, in / "d1.exp\n" + in / "d2.exp\n" + in / "d3.exp\nPreferred file type: EXP\n3 files were created.\n");
+  // Again: never overwritten.
+  const CliRun again = cli("convert --to exp -j 2 " + q(in / "d1.dst"), home.path());
+  EXPECT_EQ(again.out, in / "d1(2).exp\nPreferred file type: EXP\n1 file was created.\n");
+}
+
+TEST_F(CliTools, TooBigFailsTheRun) {
+  test::writeDst(sampleDesign(3100, 200), in / "wide.dst");
+  const CliRun r = cli("convert --to jef --out " + q(out.path()) + " --set Conversion/jefr=0 " + q(in / "wide.dst"),
+                    home.path());
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.out, out / "wide.dst is too big for the new format.\nNo work completed.\n");
+}
+
+TEST_F(CliTools, OutputFolderTakesCopiesAndArchiveMembers) {
+  const std::string archive = in / "set.zip";
+  ASSERT_TRUE(ZipArchive::writeMember(archive, "inner/rose.dst", test::readAll(in / "d1.dst")));
+  const CliRun r = cli("convert --to dst --out " + q(out.path()) + " " + q(archive) + " " + q(in / "d2.dst"), home.path());
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(out.files(), (std::vector<std::string>{"d2.dst", "rose.dst"}));
+}
+
+TEST_F(CliTools, ToolsWriteTheToolFormat) {
+  struct Case {
+    const char* args;
+    const char* file;
+  };
+  const Case cases[] = {
+      {"baste --to exp", "d1+Baste.exp"},
+      {"baste --keep", "d1+Baste.dst"},
+      {"baste --set 'Settings/Tools selected=7'", "d1+Baste.exp"},
+      {"notes", "d1.txt"},
+      {"preview --set 'Settings/BMP Size=100'", "d1.bmp"},
+      {"reduce --needles 1 --to dst", "d1 Reduced.dst"},
+  };
+  for (const Case& c : cases) {
+    test::ScratchDir own;
+    const CliRun r = cli(std::string(c.args) + " --out " + q(own.path()) + " " + q(in / "d1.dst"), home.path());
+    EXPECT_EQ(r.status, 0) << c.args;
+    EXPECT_EQ(own.files(), std::vector<std::string>{c.file}) << c.args;
+  }
+}
+
+TEST_F(CliTools, UsageErrors) {
+  for (const char* args : {"convert --to pec x.pes", "convert --to", "reduce x.pes", "sort -j 0 x.pes", "sort",
+                           "baste --set nokey x.pes", "sort --to txt x.pes"})
+    EXPECT_EQ(cli(args, home.path()).status, 2) << args;
+  EXPECT_EQ(cli("sort " + q(in / "missing.dst"), home.path()).status, 1);
+}
+
+}  // namespace
+}  // namespace lh
