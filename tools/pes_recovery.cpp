@@ -103,6 +103,11 @@ int recoverPes10(EmbDesign& design, ByteSpan file, ToolReport& report) {
   const int cx = (r.minX + r.maxX) / 2;
   const int cy = (r.minY + r.maxY) / 2;
   r.records.front().addMove(-cx, -cy);
+  // The colour blocks stay as loaded, so a copy that does not split into as many blocks
+  // describes some other design: taking it would leave threads without blocks.
+  const std::size_t changes = static_cast<std::size_t>(
+      std::count_if(r.records.begin(), r.records.end(), [](const Stitch& st) { return st.isColorChange(); }));
+  if (changes + 1 != design.threads.size()) return 0;
   if (!tailsDiffer(r.records, design.stitches)) return 0;
 
   design.stitches = std::move(r.records);

@@ -10,7 +10,8 @@ namespace lh {
 // file of the larger hoop whose CSewSeg points disagree with those stitches, replaces the
 // stitch list and bounds by the CSewSeg copy, reports "<path> has been reconstructed." and
 // returns 1. Returns 0 and leaves the design as it is otherwise, also when any read would
-// leave the file. The colour blocks are never changed.
+// leave the file or when the copy does not have as many colour blocks as the design. The
+// colour blocks are never changed.
 int recoverPes10(EmbDesign& design, ByteSpan file, ToolReport& report);
 
 }  // namespace lh

@@ -2,6 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
+
+#include "formats/design_codec.h"
 #include "tests/support/design_builder.h"
 
 namespace lh {
@@ -99,6 +103,16 @@ TEST(PesRecovery, AgreeingTailsAreLeftAlone) {
   }
 }
 
+TEST(PesRecovery, ACopyWithOtherColourBlocksIsNotTaken) {
+  // One segment colour throughout, but the design has two blocks: the copy cannot be its own.
+  const std::vector<Segment> oneColour{{0, 3, {{0, 0}, {10, 0}, {10, -20}}}, {0, 3, {{40, -20}, {40, 0}}}};
+  const std::vector<Stitch> records{jump(-20, -10), st(10, 0), st(0, 20), colourChange(), st(31, 0), st(0, -20)};
+  EmbDesign d = loaded(records);
+  ToolReport report;
+  EXPECT_EQ(recoverPes10(d, pesFile(oneColour, 2), report), 0);
+  EXPECT_EQ(d.stitches, records);
+}
+
 TEST(PesRecovery, OnlyVersionOneOfTheLargerHoop) {
   const std::vector<Stitch> records{jump(1, 1), st(99, 99), st(5, 5)};
   const ByteBuffer files[] = {pesFile(kSegments, 2, "#PES0020"), pesFile(kSegments, 2, "#PES0040"),
@@ -136,6 +150,36 @@ TEST(PesRecovery, ReadsStayInsideTheFile) {
   many.threads.resize(200);
   ToolReport report;
   EXPECT_EQ(recoverPes10(many, good, report), 0);
+}
+
+TEST(PesRecovery, CorpusFiles) {
+  const std::string dir = std::string(LH_CORPUS_DIR) + "/pes/";
+  if (!std::filesystem::is_directory(dir)) GTEST_SKIP() << "no corpus";
+  struct Case {
+    const char* name;
+    int result;
+  };
+  // Version 1 files of the larger hoop whose copies disagree, one whose copy has a single
+  // colour for three blocks, a version 1 file of the smaller hoop and later versions.
+  const Case cases[] = {{"pes1fix.pes", 1},   {"Cake 3.pes", 1}, {"patch_organize.pes", 0},
+                        {"rectangle.pes", 0}, {"Star.pes", 0},   {"lobster.pes", 0}};
+  for (const Case& c : cases) {
+    const std::string path = dir + c.name;
+    std::ifstream in(path, std::ios::binary);
+    const ByteBuffer file((std::istreambuf_iterator<char>(in)), {});
+    if (file.empty()) continue;
+    DesignCodec codec;
+    EmbDesign d;
+    codec.busyCount.fetch_add(1);
+    ASSERT_EQ(codec.loadDesign(&d, path), kLoadOk) << c.name;
+    const std::size_t blocks = d.threads.size();
+    const int width = d.width();
+    ToolReport report;
+    EXPECT_EQ(recoverPes10(d, file, report), c.result) << c.name;
+    EXPECT_EQ(d.threads.size(), blocks);
+    EXPECT_EQ(d.colorChangeCount() + 1, blocks) << c.name;
+    EXPECT_NEAR(d.width(), width, 10) << c.name;
+  }
 }
 
 }  // namespace
