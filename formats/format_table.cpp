@@ -8,9 +8,11 @@
 #include "formats/emd.h"
 #include "formats/exp.h"
 #include "formats/jef_sew.h"
+#include "formats/pcs.h"
 #include "formats/pes_reader.h"
 #include "formats/pes_writer.h"
 #include "formats/phc.h"
+#include "formats/vp3.h"
 #include "formats/xxx.h"
 #include "zip/zip_archive.h"
 
@@ -30,7 +32,7 @@ constexpr std::array kFormats = {
     FormatInfo{"Phb", FormatPhb, Design, readPhc, nullptr, "View Pec", ""},
     FormatInfo{"Phd", FormatPhd, Design, readPhc, nullptr, "View Pec", ""},
     FormatInfo{"Hus", FormatHus, Design, nullptr, nullptr, "View Hus", ".HUS (Husqvarna Viking)"},
-    FormatInfo{"Pcs", FormatPcs, Design, nullptr, nullptr, "View Pcs", ".PCS (Pfaff)"},
+    FormatInfo{"Pcs", FormatPcs, Design, readPcs, writePcs, "View Pcs", ".PCS (Pfaff)"},
     FormatInfo{"Txt", FormatTxt, Text, nullptr, nullptr, "View Txt", ""},
     FormatInfo{"Bmp", FormatBmp, Picture, nullptr, nullptr, "View Bmp", ""},
     FormatInfo{"Dst", FormatDst, Design, readDst, writeDst, "View Dst", ".DST (Tajima)"},
@@ -45,7 +47,7 @@ constexpr std::array kFormats = {
     FormatInfo{"Art", FormatArt, Design, readCompound, nullptr, "View Art", ""},
     FormatInfo{"Emb", FormatEmb, Design, readCompound, nullptr, "View Emb", ""},
     FormatInfo{"Jan", FormatJan, Design, readCompound, nullptr, "View Jan", ""},
-    FormatInfo{"Vp3", FormatVp3, Design, nullptr, nullptr, "View Vp3", ".VP3 (Husqvarna Viking/Pfaff)"},
+    FormatInfo{"Vp3", FormatVp3, Design, readVp3, writeVp3, "View Vp3", ".VP3 (Husqvarna Viking/Pfaff)"},
 };
 
 }  // namespace
