@@ -7,11 +7,13 @@
 #include "formats/dst.h"
 #include "formats/emd.h"
 #include "formats/exp.h"
+#include "formats/hus_vip.h"
 #include "formats/jef_sew.h"
 #include "formats/pcs.h"
 #include "formats/pes_reader.h"
 #include "formats/pes_writer.h"
 #include "formats/phc.h"
+#include "formats/shv.h"
 #include "formats/vp3.h"
 #include "formats/xxx.h"
 #include "zip/zip_archive.h"
@@ -31,7 +33,7 @@ constexpr std::array kFormats = {
     FormatInfo{"Phc", FormatPhc, Design, readPhc, nullptr, "View Pec", ""},
     FormatInfo{"Phb", FormatPhb, Design, readPhc, nullptr, "View Pec", ""},
     FormatInfo{"Phd", FormatPhd, Design, readPhc, nullptr, "View Pec", ""},
-    FormatInfo{"Hus", FormatHus, Design, nullptr, nullptr, "View Hus", ".HUS (Husqvarna Viking)"},
+    FormatInfo{"Hus", FormatHus, Design, readHus, writeHus, "View Hus", ".HUS (Husqvarna Viking)"},
     FormatInfo{"Pcs", FormatPcs, Design, readPcs, writePcs, "View Pcs", ".PCS (Pfaff)"},
     FormatInfo{"Txt", FormatTxt, Text, nullptr, nullptr, "View Txt", ""},
     FormatInfo{"Bmp", FormatBmp, Picture, nullptr, nullptr, "View Bmp", ""},
@@ -42,8 +44,8 @@ constexpr std::array kFormats = {
     FormatInfo{"Xxx", FormatXxx, Design, readXxx, writeXxx, "View Xxx", ".XXX (Singer)"},
     FormatInfo{"Exp", FormatExp, Design, readExp, writeExp, "View Exp", ".EXP (Melco Expanded)"},
     FormatInfo{"Emd", FormatEmd, Design, readEmd, nullptr, "View Emd", ""},
-    FormatInfo{"Vip", FormatVip, Design, nullptr, nullptr, "View vip", ".VIP (Husqvarna Viking/Pfaff)"},
-    FormatInfo{"Shv", FormatShv, Design, nullptr, nullptr, "View Shv", ""},
+    FormatInfo{"Vip", FormatVip, Design, readVip, writeVip, "View vip", ".VIP (Husqvarna Viking/Pfaff)"},
+    FormatInfo{"Shv", FormatShv, Design, readShv, nullptr, "View Shv", ""},
     FormatInfo{"Art", FormatArt, Design, readCompound, nullptr, "View Art", ""},
     FormatInfo{"Emb", FormatEmb, Design, readCompound, nullptr, "View Emb", ""},
     FormatInfo{"Jan", FormatJan, Design, readCompound, nullptr, "View Jan", ""},
