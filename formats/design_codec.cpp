@@ -106,6 +106,7 @@ std::int32_t DesignCodec::loadDesign(EmbDesign* design, std::string_view path, s
 
   design->path = std::string(path);
   design->sourcePath = design->path;
+  design->loadFailed = false;  // a design emptied after a failed load starts afresh
   dropRendering(*design);
 
   // Crash guard: the next start reports a run that ended inside a reader.
