@@ -324,6 +324,7 @@ int readPes(DesignCodec& /*codec*/, EmbDesign& design, ByteSpan file) {
   design.stitches.clear();
   design.threads.clear();
   design.fileThreads.clear();
+  design.hoopWidth = design.hoopHeight = 0;  // a reused design must not keep another file's hoop
 
   std::size_t p = 0;
   bool isPes = false;

@@ -27,7 +27,9 @@ int read(const ByteBuffer& file, EmbDesign& d) {
 
 TEST(PesReader, BarePecFile) {
   EmbDesign d;
+  d.hoopWidth = 130;  // left from an earlier file
   ASSERT_EQ(read(test::pecFile({{20}, kOneStitch}), d), kReadOk);
+  EXPECT_EQ(d.hoopWidth, 0);
   ASSERT_EQ(d.stitches.size(), 2u);
   EXPECT_EQ(d.stitches[0], Stitch(-10, -20, true));
   EXPECT_EQ(d.stitches[1], Stitch(10, 20));
