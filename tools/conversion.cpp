@@ -91,19 +91,35 @@ PreparedConversion prepareConversion(EmbDesign& design, int target, bool force, 
   return p;
 }
 
+bool stageConversion(PreparedConversion& prepared) {
+  if (!prepared.write || !prepared.image || isZipPath(prepared.path)) return false;
+  std::optional<StagedFile> staged = StagedFile::stage(prepared.path, *prepared.image);
+  if (!staged) return false;
+  prepared.staged = std::move(staged);
+  prepared.image.reset();
+  return true;
+}
+
 int saveConversion(PreparedConversion& prepared, std::vector<std::string>* created, const ConversionContext& ctx,
                    ToolReport& report) {
   if (!prepared.write) return 0;
   int saved = 0;
   std::string path = std::move(prepared.path);
   std::optional<ByteBuffer> image = std::move(prepared.image);
+  std::optional<StagedFile> staged = std::move(prepared.staged);
+  prepared.staged.reset();
   EmbDesign rest = std::move(prepared.remainder);
   for (;;) {
-    if (!image) {
+    std::optional<std::string> where;
+    if (staged) {
+      where = staged->publish(path);
+      staged.reset();
+    } else if (!image) {
       report.addLine(path + " could not be converted.");
       break;
+    } else {
+      where = saveFileImage(path, *image);
     }
-    const std::optional<std::string> where = saveFileImage(path, *image);
     if (!where) {
       report.addLine(path + " could not be saved.");
       break;

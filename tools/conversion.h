@@ -11,6 +11,7 @@
 #include "formats/design_codec.h"
 #include "tools/conversion_settings.h"
 #include "tools/design_notes.h"
+#include "tools/staged_file.h"
 #include "tools/tool_report.h"
 
 namespace lh {
@@ -47,6 +48,7 @@ struct PreparedConversion {
   int target = -1;
   std::string path;                 // the first file's wanted name (target extension)
   std::optional<ByteBuffer> image;  // nothing: the first part could not be written
+  std::optional<StagedFile> staged; // the first image already on disk under a temporary name
   bool write = false;               // false: nothing to save (no change, or refused)
   EmbDesign remainder;              // later parts of a split design
   int maxStitches = 0;
@@ -57,6 +59,9 @@ struct PreparedConversion {
 // for the new format." on refusal), the first split and its file image. `design` is changed.
 PreparedConversion prepareConversion(EmbDesign& design, int target, bool force, const ConversionContext& ctx,
                                      ToolReport& report);
+// Writes the first file image to a temporary file beside its wanted name (a plain path),
+// so that saving only has to name it; false (the image kept) when that is not possible.
+bool stageConversion(PreparedConversion& prepared);
 // Saves a prepared conversion, writing and saving the later parts of a split design; each
 // saved path is appended to `created` (when given). Returns the number of files saved.
 int saveConversion(PreparedConversion& prepared, std::vector<std::string>* created, const ConversionContext& ctx,

@@ -182,6 +182,8 @@ ItemOutcome Runner::prepare(std::size_t i, SettingsStore& store) const {
   const std::size_t length = out.report.text().size();
   out.prepared = prepareConversion(design, target, force, ctx, out.report);
   if (out.report.text().size() != length) out.failed = true;
+  // The file goes to disk here, beside its final name; saving in input order only names it.
+  stageConversion(out.prepared);
   out.messages = std::move(sink.messages);
   return out;
 }
