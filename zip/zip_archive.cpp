@@ -8,6 +8,7 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <memory>
 
 #include "zip/save_file.h"
@@ -187,9 +188,17 @@ bool swapIn(const std::string& tmp, const std::string& archive, bool hadArchive)
 
 // Applies `change` to a copy of the archive (or to a new, empty one) and swaps the result in.
 template <typename Change>
-bool rewrite(const std::string& archive, Change change) {
+bool rewrite(const std::string& path, Change change) {
   struct stat st {};
-  const bool had = ::stat(archive.c_str(), &st) == 0;
+  const bool had = ::stat(path.c_str(), &st) == 0;
+  // Through a symbolic link the archive it names is rewritten, not the link.
+  std::string archive = path;
+  if (had) {
+    if (char* real = ::realpath(path.c_str(), nullptr)) {
+      archive = real;
+      std::free(real);
+    }
+  }
   if (had && !S_ISREG(st.st_mode)) return false;
   std::string tmp = folderOf(archive) + "/.lh-zip-XXXXXX";
   const int fd = ::mkstemp(tmp.data());

@@ -87,6 +87,14 @@ TEST_F(ZipArchiveTest, KeepsTheUsersBakFile) {
   EXPECT_EQ(dir.entries(), (std::vector<std::string>{"designs.bak", "designs.zip"}));
 }
 
+TEST_F(ZipArchiveTest, ChangesTheArchiveBehindALink) {
+  ASSERT_TRUE(ZipArchive::writeMember(archive, "rose.pes", rose));
+  std::filesystem::create_symlink(archive, dir.file("link.zip"));
+  ASSERT_TRUE(ZipArchive::writeMember(dir.file("link.zip"), "tulip.dst", tulip));
+  EXPECT_TRUE(std::filesystem::is_symlink(dir.file("link.zip")));
+  EXPECT_EQ(ZipArchive::readMember(archive, "tulip.dst"), tulip);
+}
+
 TEST_F(ZipArchiveTest, StoredMembersReadUnchanged) {
   std::vector<std::uint8_t> binary(300);
   for (std::size_t i = 0; i < binary.size(); ++i) binary[i] = static_cast<std::uint8_t>(i * 7);
