@@ -62,7 +62,8 @@ int runDump(Args args) {
   EmbDesign design;
   const std::int32_t result = loadOrComplain(cli.codec, design, path);
   // Names from files are not always UTF-8: bad bytes become U+FFFD rather than failing.
-  const std::string text = designJson(design, path, result).dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
+  const std::string text =
+      designJson(design, path, result).dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
   std::fwrite(text.data(), 1, text.size(), stdout);
   std::fputc('\n', stdout);
   return result == kLoadOk ? Ok : Failed;

@@ -24,7 +24,8 @@ std::optional<IndexedImage> pictureImage(std::span<const std::uint8_t> file) {
   const int bits = dib.bitCount();
   const int w = dib.width();
   const int h = std::abs(dib.height());
-  if ((bits != 4 && bits != 8) || w <= 0 || h <= 0 || w > kMaxSize * 4 || h > kMaxSize * 4) return std::nullopt;
+  if ((bits != 4 && bits != 8) || w <= 0 || h <= 0 || w > kMaxSize * 4 || h > kMaxSize * 4)
+    return std::nullopt;
   const std::size_t stride = (static_cast<std::size_t>(bits) * static_cast<std::size_t>(w) + 31) / 32 * 4;
   const auto pixels = dib.bits();
   if (pixels.size() < stride * static_cast<std::size_t>(h)) return std::nullopt;
@@ -34,15 +35,17 @@ std::optional<IndexedImage> pictureImage(std::span<const std::uint8_t> file) {
   for (int i = 0; i < dib.colourCount() && i < 256; ++i) {
     const std::uint32_t c = dib.colourAt(i);
     image.colours.push_back((static_cast<std::uint32_t>(redOf(c)) << 16) |
-                            (static_cast<std::uint32_t>(greenOf(c)) << 8) | static_cast<std::uint32_t>(blueOf(c)));
+                            (static_cast<std::uint32_t>(greenOf(c)) << 8) |
+                            static_cast<std::uint32_t>(blueOf(c)));
   }
   const bool bottomUp = dib.height() > 0;
   for (int y = 0; y < h; ++y) {
     const std::size_t row = static_cast<std::size_t>(bottomUp ? h - 1 - y : y) * stride;
     for (int x = 0; x < w; ++x) {
       const std::size_t ux = static_cast<std::size_t>(x);
-      const std::uint8_t v = bits == 8 ? pixels[row + ux]
-                                       : static_cast<std::uint8_t>((pixels[row + ux / 2] >> (ux % 2 ? 0 : 4)) & 0x0F);
+      const std::uint8_t v =
+          bits == 8 ? pixels[row + ux]
+                    : static_cast<std::uint8_t>((pixels[row + ux / 2] >> (ux % 2 ? 0 : 4)) & 0x0F);
       image.pixels.push_back(v);
     }
   }

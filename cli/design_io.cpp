@@ -32,8 +32,8 @@ std::int32_t loadOrComplain(DesignCodec& codec, EmbDesign& design, const std::st
   const std::int32_t result = codec.loadDesign(&design, path);
   if (result != kLoadOk) {
     const std::string_view why = loadResultText(result);
-    std::fprintf(stderr, "loomhall-cli: %s: %.*s (result %d)\n", path.c_str(), static_cast<int>(why.size()), why.data(),
-                 result);
+    std::fprintf(stderr, "loomhall-cli: %s: %.*s (result %d)\n", path.c_str(), static_cast<int>(why.size()),
+                 why.data(), result);
   }
   return result;
 }

@@ -23,12 +23,14 @@ std::optional<std::vector<std::uint8_t>> encodePng(const IndexedImage& image) {
   if (image.width <= 0 || image.height <= 0 || image.pixels.size() != w * h || image.colours.empty() ||
       image.colours.size() > 256)
     return std::nullopt;
-  if (*std::max_element(image.pixels.begin(), image.pixels.end()) >= image.colours.size()) return std::nullopt;
+  if (*std::max_element(image.pixels.begin(), image.pixels.end()) >= image.colours.size())
+    return std::nullopt;
 
   // Everything the library reads is ready before the error jump point.
   std::vector<png_color> palette;
   for (std::uint32_t c : image.colours)
-    palette.push_back({static_cast<png_byte>(c >> 16), static_cast<png_byte>(c >> 8), static_cast<png_byte>(c)});
+    palette.push_back(
+        {static_cast<png_byte>(c >> 16), static_cast<png_byte>(c >> 8), static_cast<png_byte>(c)});
   std::vector<png_bytep> rows(h);
   for (std::size_t y = 0; y < h; ++y) rows[y] = const_cast<png_bytep>(image.pixels.data() + y * w);
   std::vector<std::uint8_t> out;

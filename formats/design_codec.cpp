@@ -28,7 +28,8 @@ ReadStatus readPlainFile(const std::string& path, std::size_t limit, ByteBuffer&
   const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
   if (fd < 0) return ReadStatus::Failed;
   struct stat st {};
-  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || static_cast<std::uint64_t>(st.st_size) > kMaxLoadedFileSize) {
+  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) ||
+      static_cast<std::uint64_t>(st.st_size) > kMaxLoadedFileSize) {
     ::close(fd);
     return ReadStatus::Failed;
   }
@@ -95,7 +96,8 @@ std::int32_t DesignCodec::loadDesign(EmbDesign* design, std::string_view path) {
   return loadDesign(design, path, formatTable());
 }
 
-std::int32_t DesignCodec::loadDesign(EmbDesign* design, std::string_view path, std::span<const FormatInfo> formats) {
+std::int32_t DesignCodec::loadDesign(EmbDesign* design, std::string_view path,
+                                     std::span<const FormatInfo> formats) {
   struct Leave {
     std::atomic<std::int32_t>& count;
     ~Leave() { count.fetch_sub(1); }
@@ -162,7 +164,8 @@ std::int32_t DesignCodec::loadDesign(EmbDesign* design, std::string_view path, s
 
 std::optional<ByteBuffer> DesignCodec::readFileBlock(std::string_view path) const {
   ByteBuffer data;
-  if (readSource(*this, path, kMaxLoadedFileSize, data) != ReadStatus::Ok || data.empty()) return std::nullopt;
+  if (readSource(*this, path, kMaxLoadedFileSize, data) != ReadStatus::Ok || data.empty())
+    return std::nullopt;
   data.push_back(0);
   return data;
 }

@@ -62,9 +62,16 @@ struct Digit {
   std::uint8_t xBit, yBit;
 };
 constexpr std::array<Digit, 10> kDigits = {{
-    {1, 0, 0x01, 0x80},  {-1, 0, 0x02, 0x40}, {9, 0, 0x04, 0x20},  {-9, 0, 0x08, 0x10},
-    {3, 1, 0x01, 0x80},  {-3, 1, 0x02, 0x40}, {27, 1, 0x04, 0x20}, {-27, 1, 0x08, 0x10},
-    {81, 2, 0x04, 0x20}, {-81, 2, 0x08, 0x10},
+    {1, 0, 0x01, 0x80},
+    {-1, 0, 0x02, 0x40},
+    {9, 0, 0x04, 0x20},
+    {-9, 0, 0x08, 0x10},
+    {3, 1, 0x01, 0x80},
+    {-3, 1, 0x02, 0x40},
+    {27, 1, 0x04, 0x20},
+    {-27, 1, 0x08, 0x10},
+    {81, 2, 0x04, 0x20},
+    {-81, 2, 0x08, 0x10},
 }};
 
 using Encoded = std::array<std::uint8_t, 3>;
@@ -110,7 +117,8 @@ constexpr AxisCode encodeAxis(int d) {
 
 constexpr std::array<AxisCode, 2 * kDstMaxMove + 1> makeEncodeTable() {
   std::array<AxisCode, 2 * kDstMaxMove + 1> t{};
-  for (int d = -kDstMaxMove; d <= kDstMaxMove; ++d) t[static_cast<std::size_t>(d + kDstMaxMove)] = encodeAxis(d);
+  for (int d = -kDstMaxMove; d <= kDstMaxMove; ++d)
+    t[static_cast<std::size_t>(d + kDstMaxMove)] = encodeAxis(d);
   return t;
 }
 constexpr auto kEncode = makeEncodeTable();
@@ -144,7 +152,8 @@ void capMoves(EmbDesign& design, int limit) {
 }
 
 int roundedLength(const Stitch& s) {
-  return static_cast<int>(std::lround(std::sqrt(static_cast<double>(s.dx) * s.dx + static_cast<double>(s.dy) * s.dy)));
+  return static_cast<int>(
+      std::lround(std::sqrt(static_cast<double>(s.dx) * s.dx + static_cast<double>(s.dy) * s.dy)));
 }
 
 // Before the first long jump after sewn stitches, make sure `jumps` zero-move jumps come first
@@ -245,13 +254,14 @@ std::optional<ByteBuffer> writeDst(DesignCodec& codec, EmbDesign& design) {
 
   char text[kDstHeaderSize + 1];
   const std::string label = labelOf(design.path);
-  const int written = std::snprintf(
-      text, sizeof text,
-      "LA:%-16s\rST:%7zu\rCO:%3zu\r+X:%5i\r-X:%5i\r+Y:%5i\r-Y:%5i\rAX:+    0\rAY:+    0\rMX:+    0\rMY:+    0\r"
-      "PD:******\r%c",
-      label.c_str(), count, design.threads.size(), design.maxX, std::abs(design.minX), design.maxY,
-      std::abs(design.minY), 0x1A);
-  const std::size_t textLength = std::min<std::size_t>(static_cast<std::size_t>(std::max(written, 0)), kDstHeaderSize);
+  const int written = std::snprintf(text, sizeof text,
+                                    "LA:%-16s\rST:%7zu\rCO:%3zu\r+X:%5i\r-X:%5i\r+Y:%5i\r-Y:%5i\rAX:+    "
+                                    "0\rAY:+    0\rMX:+    0\rMY:+    0\r"
+                                    "PD:******\r%c",
+                                    label.c_str(), count, design.threads.size(), design.maxX,
+                                    std::abs(design.minX), design.maxY, std::abs(design.minY), 0x1A);
+  const std::size_t textLength =
+      std::min<std::size_t>(static_cast<std::size_t>(std::max(written, 0)), kDstHeaderSize);
 
   ByteBuffer out(count * 3 + kDstHeaderSize + 3, 0);
   std::fill(out.begin(), out.begin() + kDstHeaderSize, ' ');

@@ -42,7 +42,8 @@ void prepareRecord(Stitch r, std::vector<Stitch>& out) {
     }
     if (std::abs(r.dx) > kByteLimit || std::abs(r.dy) > kByteLimit) {
       Stitch clamped = r;
-      clamped.setMove(std::clamp<int>(r.dx, -kByteLimit, kByteLimit), std::clamp<int>(r.dy, -kByteLimit, kByteLimit));
+      clamped.setMove(std::clamp<int>(r.dx, -kByteLimit, kByteLimit),
+                      std::clamp<int>(r.dy, -kByteLimit, kByteLimit));
       clamped.setJump(true);
       out.push_back(clamped);
       r = Stitch(r.dx - clamped.dx, r.dy - clamped.dy);

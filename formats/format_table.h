@@ -22,13 +22,13 @@ enum class FormatKind {
 };
 
 struct FormatInfo {
-  std::string_view type;       // as the dispatcher compares it with an extension: "Dst", "Jef+"
-  FormatCode code;             // FormatPes ... FormatJan
+  std::string_view type;  // as the dispatcher compares it with an extension: "Dst", "Jef+"
+  FormatCode code;        // FormatPes ... FormatJan
   FormatKind kind;
-  ReaderFn reader;             // null: the type has no reader (yet)
-  WriterFn writer;             // null: not writable as a design
-  std::string_view viewKey;    // "Settings" flag that shows the type; shared by related types
-  std::string_view title;      // the format list's text, "" for types not offered as targets
+  ReaderFn reader;           // null: the type has no reader (yet)
+  WriterFn writer;           // null: not writable as a design
+  std::string_view viewKey;  // "Settings" flag that shows the type; shared by related types
+  std::string_view title;    // the format list's text, "" for types not offered as targets
 };
 
 // Bytes of a text file that are read and shown.

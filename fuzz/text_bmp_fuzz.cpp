@@ -12,6 +12,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::string text = lh::decodeText(bytes.first(std::min(size, lh::kTextLimit)));
   if (text.size() > 3 * lh::kTextLimit) __builtin_trap();  // at most three UTF-8 bytes per input pair
   lh::EmbDesign design;
-  if (lh::setPicture(design, bytes) && (!design.holdsPicture || design.picture.size() != size)) __builtin_trap();
+  if (lh::setPicture(design, bytes) && (!design.holdsPicture || design.picture.size() != size))
+    __builtin_trap();
   return 0;
 }

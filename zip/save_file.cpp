@@ -50,7 +50,8 @@ Outcome publish(const std::string& tmp, const std::string& path) {
   }
   if (errno == EEXIST) return Outcome::Exists;
   // File systems without hard links (FAT media): a rename that refuses to replace.
-  if (::renameat2(AT_FDCWD, tmp.c_str(), AT_FDCWD, path.c_str(), RENAME_NOREPLACE) == 0) return Outcome::Written;
+  if (::renameat2(AT_FDCWD, tmp.c_str(), AT_FDCWD, path.c_str(), RENAME_NOREPLACE) == 0)
+    return Outcome::Written;
   if (errno == EEXIST) return Outcome::Exists;
   if (errno != EINVAL && errno != ENOSYS) return Outcome::Failed;
   struct stat st {};

@@ -274,7 +274,8 @@ bool ZipArchive::memberExists(const std::string& archivePath, std::string_view m
   return za && locate(za.get(), memberPath).has_value();
 }
 
-std::vector<std::uint8_t> ZipArchive::readMember(const std::string& archivePath, std::string_view memberPath) {
+std::vector<std::uint8_t> ZipArchive::readMember(const std::string& archivePath,
+                                                 std::string_view memberPath) {
   return readFrom(openRead(archivePath).get(), memberPath);
 }
 
@@ -321,14 +322,16 @@ std::vector<std::string> ZipArchive::listMembers(std::span<const std::uint8_t> a
   return namesOf(openMemory(archive).get());
 }
 
-std::vector<std::uint8_t> ZipArchive::readMember(std::span<const std::uint8_t> archive, std::string_view memberPath) {
+std::vector<std::uint8_t> ZipArchive::readMember(std::span<const std::uint8_t> archive,
+                                                 std::string_view memberPath) {
   return readFrom(openMemory(archive).get(), memberPath);
 }
 
 std::optional<std::string> ZipArchive::safeFileName(std::string_view memberPath) {
   const auto slash = memberPath.find_last_of("/\\");
   std::string_view name = slash == std::string_view::npos ? memberPath : memberPath.substr(slash + 1);
-  if (name.empty() || name == "." || name == ".." || name.find(':') != std::string_view::npos) return std::nullopt;
+  if (name.empty() || name == "." || name == ".." || name.find(':') != std::string_view::npos)
+    return std::nullopt;
   for (char c : name)
     if (static_cast<unsigned char>(c) < 0x20) return std::nullopt;
   return std::string(name);

@@ -59,7 +59,8 @@ class ZipArchive {
 
   // The same reading operations on an archive image held in memory.
   static std::vector<std::string> listMembers(std::span<const std::uint8_t> archive);
-  static std::vector<std::uint8_t> readMember(std::span<const std::uint8_t> archive, std::string_view memberPath);
+  static std::vector<std::uint8_t> readMember(std::span<const std::uint8_t> archive,
+                                              std::string_view memberPath);
 
   // The last part of a member path as a file name to use inside some folder, or nothing
   // when it could escape it or name nothing ("..", ".", empty, a drive prefix).

@@ -48,7 +48,8 @@ class CliTest : public ::testing::Test {
  protected:
   void SetUp() override {
     DesignCodec codec;
-    EmbDesign d = makeDesign({st(100, 0), st(0, 100), jump(200, 50), st(-100, 0), colourChange(), st(30, 30)});
+    EmbDesign d =
+        makeDesign({st(100, 0), st(0, 100), jump(200, 50), st(-100, 0), colourChange(), st(30, 30)});
     const auto image = writeDst(codec, d);
     ASSERT_TRUE(image);
     dir.write("rose.dst", *image);
@@ -66,7 +67,8 @@ TEST_F(CliTest, DumpsJsonInTheSharedSchema) {
   const auto j = nlohmann::ordered_json::parse(r.out);
   std::vector<std::string> keys;
   for (const auto& [k, v] : j.items()) keys.push_back(k);
-  EXPECT_EQ(keys, (std::vector<std::string>{"path", "result", "pesVersion", "bounds", "threads", "stitches"}));
+  EXPECT_EQ(keys,
+            (std::vector<std::string>{"path", "result", "pesVersion", "bounds", "threads", "stitches"}));
   EXPECT_EQ(j["path"], member);
   EXPECT_EQ(j["result"], 0);
   ASSERT_EQ(j["threads"].size(), 2u);
@@ -100,7 +102,8 @@ TEST_F(CliTest, RendersBmpAndPngWithoutOverwriting) {
   EXPECT_EQ(b[0], 'B');
   EXPECT_EQ(b[18], 64);  // width
 
-  const CliRun png = cli({"render", "--3d", "--jumps", "--background", "#102030", member, dir.file("rose.png")});
+  const CliRun png =
+      cli({"render", "--3d", "--jumps", "--background", "#102030", member, dir.file("rose.png")});
   ASSERT_EQ(png.status, 0);
   const auto p = dir.read("rose.png");
   ASSERT_GT(p.size(), 8u);
@@ -123,7 +126,8 @@ TEST_F(CliTest, InfoAndConvert) {
   ASSERT_EQ(info.status, 0);
   // 30 x 18 mm: the jump's end counts in the bounds.
   EXPECT_EQ(firstLine(info.out).rfind(dir.file("rose.dst") + "\t3.00 cm x 1.80 cm : ", 0), 0u) << info.out;
-  EXPECT_EQ(info.out.substr(info.out.find('\n') + 1).rfind(member + "\t3.00 cm x 1.80 cm : ", 0), 0u) << info.out;
+  EXPECT_EQ(info.out.substr(info.out.find('\n') + 1).rfind(member + "\t3.00 cm x 1.80 cm : ", 0), 0u)
+      << info.out;
   EXPECT_TRUE(info.out.ends_with(" Stitches\t2\n")) << info.out;
   EXPECT_EQ(cli({"info", dir.file("rose.dst"), dir.file("none.dst")}).status, 1);
 

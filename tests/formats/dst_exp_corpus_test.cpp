@@ -83,7 +83,8 @@ std::optional<Reading> peerReading(const fs::path& dump) {
   const auto j = nlohmann::json::parse(in, nullptr, false);
   if (j.is_discarded() || j.value("result", -255) != 0) return std::nullopt;
   std::vector<std::array<int, 3>> records;
-  for (const auto& r : j.at("stitches")) records.push_back({r.at(0).get<int>(), r.at(1).get<int>(), r.at(2).get<int>()});
+  for (const auto& r : j.at("stitches"))
+    records.push_back({r.at(0).get<int>(), r.at(1).get<int>(), r.at(2).get<int>()});
   return reading(records);
 }
 

@@ -32,7 +32,8 @@ ByteBuffer dstFile(std::initializer_list<std::array<std::uint8_t, 3>> records, b
 // The records of a written file between the header and the end mark.
 std::vector<std::array<std::uint8_t, 3>> recordsOf(const ByteBuffer& f) {
   std::vector<std::array<std::uint8_t, 3>> out;
-  for (std::size_t at = kDstHeaderSize; at + 3 <= f.size(); at += 3) out.push_back({f[at], f[at + 1], f[at + 2]});
+  for (std::size_t at = kDstHeaderSize; at + 3 <= f.size(); at += 3)
+    out.push_back({f[at], f[at + 1], f[at + 2]});
   return out;
 }
 
@@ -158,7 +159,8 @@ TEST(WriteDst, EnsuresTrimsBeforeLongJumps) {
     int expected;
   } cases[] = {
       {"7 mm jump after a stitch", makeDesign({st(10, 0), jump(70, 0), st(10, 0)}), 70, 4},
-      {"two zero jumps already there", makeDesign({st(10, 0), jump(0, 0), jump(0, 0), jump(70, 0), st(10, 0)}), 70, 4},
+      {"two zero jumps already there",
+       makeDesign({st(10, 0), jump(0, 0), jump(0, 0), jump(70, 0), st(10, 0)}), 70, 4},
       {"5 mm jump", makeDesign({st(10, 0), jump(50, 0), st(10, 0)}), 50, 0},
       {"after a colour change", makeDesign({st(10, 0), colourChange(), jump(70, 0), st(10, 0)}), 70, 0},
   };
@@ -190,7 +192,8 @@ TEST(WriteDst, EnsuresTrimsBeforeLongJumps) {
 TEST(WriteDst, RoundTripsAndCutsLongMoves) {
   DesignCodec codec;
   // A 300 mm jump: cut into pieces that each fit a record, ending exactly where it should.
-  EmbDesign d = makeDesign({st(20, 10), jump(3000, -1500), st(-40, 30), colourChange(), st(250, 0), st(5, -7)});
+  EmbDesign d =
+      makeDesign({st(20, 10), jump(3000, -1500), st(-40, 30), colourChange(), st(250, 0), st(5, -7)});
   const auto f = writeDst(codec, d);
   ASSERT_TRUE(f);
   for (const Stitch& s : d.stitches) {
@@ -209,7 +212,8 @@ TEST(WriteDst, RoundTripsAndCutsLongMoves) {
   got.erase(got.begin());
   const Point start = got[0];
   for (auto& p : got) p = {p.x - start.x, p.y - start.y};
-  EXPECT_EQ(got, (std::vector<Point>{{0, 0}, {20, 10}, {3020, -1490}, {2980, -1460}, {3230, -1460}, {3235, -1467}}));
+  EXPECT_EQ(got, (std::vector<Point>{
+                     {0, 0}, {20, 10}, {3020, -1490}, {2980, -1460}, {3230, -1460}, {3235, -1467}}));
 }
 
 }  // namespace

@@ -17,17 +17,18 @@ using test::st;
 
 TEST(FormatTable, ViewedTypesFollowTheFlags) {
   MemorySettings settings;
-  const std::vector<std::string> all = {"PES", "PEC", "PHC", "PHB", "PHD", "HUS", "PCS", "TXT",
+  const std::vector<std::string> all = {"PES", "PEC", "PHC", "PHB", "PHD",  "HUS", "PCS", "TXT",
                                         "BMP", "DST", "SEW", "JEF", "JEF+", "XXX", "EXP", "EMD",
-                                        "VIP", "SHV", "ART", "EMB", "JAN", "VP3"};
+                                        "VIP", "SHV", "ART", "EMB", "JAN",  "VP3"};
   EXPECT_EQ(viewedTypes(settings), all);
   // One flag covers PEC, PHC, PHB and PHD, another JEF and JEF+; the VIP key is spelt "View vip".
   settings.setInt("Settings", "View Pec", 0);
   settings.setInt("Settings", "View Jef", 0);
   settings.setInt("Settings", "View vip", 0);
   settings.setInt("Settings", "View Bmp", 0);
-  EXPECT_EQ(viewedTypes(settings), (std::vector<std::string>{"PES", "HUS", "PCS", "TXT", "DST", "SEW", "XXX", "EXP",
-                                                              "EMD", "SHV", "ART", "EMB", "JAN", "VP3"}));
+  EXPECT_EQ(viewedTypes(settings),
+            (std::vector<std::string>{"PES", "HUS", "PCS", "TXT", "DST", "SEW", "XXX", "EXP", "EMD", "SHV",
+                                      "ART", "EMB", "JAN", "VP3"}));
 }
 
 TEST(FormatTable, LookUps) {

@@ -52,7 +52,8 @@ class LoadDesignTest : public ::testing::Test {
   void SetUp() override { gCalls = 0; }
 
   // Loads as a caller does: count up first, the load counts down.
-  std::int32_t load(EmbDesign& d, const std::string& path, std::span<const FormatInfo> table = formatTable()) {
+  std::int32_t load(EmbDesign& d, const std::string& path,
+                    std::span<const FormatInfo> table = formatTable()) {
     ++codec.busyCount;
     const std::int32_t r = codec.loadDesign(&d, path, table);
     EXPECT_EQ(codec.busyCount.load(), 0) << path;
@@ -244,8 +245,8 @@ TEST_F(LoadDesignTest, ZipMembersLoadLikeFiles) {
   EXPECT_EQ(block->back(), 0);
   EXPECT_TRUE(std::equal(image->begin(), image->end(), block->begin()));
 
-  for (const std::string& bad : {makeZipPath(archive, "lily.dst"), makeZipPath(dir.file("none.zip"), "rose.dst"),
-                                "Zip:" + archive}) {
+  for (const std::string& bad :
+       {makeZipPath(archive, "lily.dst"), makeZipPath(dir.file("none.zip"), "rose.dst"), "Zip:" + archive}) {
     EmbDesign d;
     EXPECT_EQ(load(d, bad), kLoadFailed) << bad;
     EXPECT_TRUE(d.loadFailed) << bad;

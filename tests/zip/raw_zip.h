@@ -38,8 +38,10 @@ inline std::vector<std::uint8_t> buildZip(const std::vector<RawMember>& members)
   };
   for (const RawMember& m : members) {
     const std::vector<std::uint8_t> body = m.deflate ? rawDeflate(m.data) : m.data;
-    const auto crc = m.crcOverride >= 0 ? static_cast<std::uint32_t>(m.crcOverride)
-                                        : static_cast<std::uint32_t>(crc32(0, m.data.data(), static_cast<uInt>(m.data.size())));
+    const auto crc =
+        m.crcOverride >= 0
+            ? static_cast<std::uint32_t>(m.crcOverride)
+            : static_cast<std::uint32_t>(crc32(0, m.data.data(), static_cast<uInt>(m.data.size())));
     const auto size = m.sizeOverride >= 0 ? static_cast<std::uint32_t>(m.sizeOverride)
                                           : static_cast<std::uint32_t>(m.data.size());
     const auto offset = static_cast<std::uint32_t>(out.size());

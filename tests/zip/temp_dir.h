@@ -14,7 +14,8 @@ class TempDir {
  public:
   TempDir() {
     std::random_device rd;
-    path_ = std::filesystem::temp_directory_path() / ("lh-test-" + std::to_string(rd()) + std::to_string(rd()));
+    path_ =
+        std::filesystem::temp_directory_path() / ("lh-test-" + std::to_string(rd()) + std::to_string(rd()));
     std::filesystem::create_directories(path_);
   }
   ~TempDir() {
@@ -38,7 +39,8 @@ class TempDir {
   // Names of the entries in the folder, sorted.
   std::vector<std::string> entries() const {
     std::vector<std::string> out;
-    for (const auto& e : std::filesystem::directory_iterator(path_)) out.push_back(e.path().filename().string());
+    for (const auto& e : std::filesystem::directory_iterator(path_))
+      out.push_back(e.path().filename().string());
     std::sort(out.begin(), out.end());
     return out;
   }

@@ -155,10 +155,17 @@ TEST(ZipArchive, SafeFileNames) {
     const char* member;
     const char* name;  // null: refused
   } cases[] = {
-      {"rose.pes", "rose.pes"},       {"a/b/rose.pes", "rose.pes"}, {"..\\..\\rose.pes", "rose.pes"},
-      {"../../etc/passwd", "passwd"}, {"/etc/passwd", "passwd"},    {"a/..", nullptr},
-      {"a/.", nullptr},               {"dir/", nullptr},            {"", nullptr},
-      {"c:rose.pes", nullptr},        {"bad\nname", nullptr},
+      {"rose.pes", "rose.pes"},
+      {"a/b/rose.pes", "rose.pes"},
+      {"..\\..\\rose.pes", "rose.pes"},
+      {"../../etc/passwd", "passwd"},
+      {"/etc/passwd", "passwd"},
+      {"a/..", nullptr},
+      {"a/.", nullptr},
+      {"dir/", nullptr},
+      {"", nullptr},
+      {"c:rose.pes", nullptr},
+      {"bad\nname", nullptr},
   };
   for (const auto& c : cases) {
     const auto got = ZipArchive::safeFileName(c.member);
