@@ -26,6 +26,8 @@
 
 #include "design/attribute_list.h"
 #include "formats/design_codec.h"
+#include "formats/pes_reader.h"
+#include "formats/pes_writer.h"
 #include "zip/zip_archive.h"
 
 namespace lh {
@@ -170,6 +172,60 @@ TEST(PesCorpus, CardTwinsReadAlike) {
   ASSERT_EQ(b.result, kLoadOk);
   EXPECT_EQ(penetrations(a.records, false), penetrations(b.records, false));
   EXPECT_EQ(blocksOf(a.records), blocksOf(b.records));
+}
+
+// Sewn positions with repeats at one spot folded (tie-offs and closing stitches add such).
+std::vector<Point> distinct(const Records& records) {
+  std::vector<Point> p = penetrations(records, false);
+  p.erase(std::unique(p.begin(), p.end()), p.end());
+  return p;
+}
+
+// Colour blocks that sew at least one stitch (the newer writer drops a trailing colour change
+// that opens an empty block).
+int sewingBlocks(const Records& records) {
+  int blocks = 0;
+  bool sewn = false;
+  for (const auto& [flags, dx, dy] : records) {
+    if (flags & ColorChange) {
+      blocks += sewn;
+      sewn = false;
+    }
+    if (!(flags & (Jump | ColorChange | Trim))) sewn = true;
+  }
+  return blocks + sewn;
+}
+
+Records recordsOf(const EmbDesign& d) {
+  Records r;
+  for (const Stitch& s : d.stitches) r.push_back({s.flags, s.dx, s.dy});
+  return r;
+}
+
+TEST(PesCorpus, WrittenByBothGenerationsReadsBackAlike) {
+  const auto cases = corpusCases();
+  if (cases.empty()) GTEST_SKIP() << "no design corpus at " << kCorpus;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.path);
+    DesignCodec codec;
+    EmbDesign original;
+    ++codec.busyCount;
+    ASSERT_EQ(codec.loadDesign(&original, c.path), kLoadOk);
+    for (const bool version5 : {false, true}) {
+      SCOPED_TRACE(version5 ? "version 5 / 6 writer" : "older writer");
+      EmbDesign work(original);
+      PesWriteOptions o;
+      o.version5 = version5;
+      o.ensureTrims = false;
+      ByteBuffer file;
+      ASSERT_EQ(writePes(work, o, file), kPesWritten);
+      EmbDesign back;
+      ASSERT_EQ(readPes(codec, back, file), kReadOk);
+      EXPECT_EQ(back.threads.size(), original.threads.size());
+      EXPECT_EQ(sewingBlocks(recordsOf(back)), sewingBlocks(recordsOf(original)));
+      EXPECT_EQ(distinct(recordsOf(back)), distinct(recordsOf(original)));
+    }
+  }
 }
 
 }  // namespace
