@@ -106,12 +106,9 @@ std::size_t alignedMatches(const std::vector<Point>& a, const std::vector<Point>
   return matched;
 }
 
-// Agreement with the first points as the common origin or, when that matches less than half,
-// with the pair of early points (the peer may sew one at the origin first) that matches best
-// over a sample.
+// Agreement with the pair of early points taken as the common origin (the peer may sew one at
+// the origin first) that matches best over a sample.
 std::size_t bestAgreement(const std::vector<Point>& ours, const std::vector<Point>& peer) {
-  const std::size_t direct = alignedMatches(relativeTo(ours, 0), relativeTo(peer, 0));
-  if (2 * direct >= std::max(ours.size(), peer.size())) return direct;
   auto sample = [](std::vector<Point> v) {
     v.resize(std::min<std::size_t>(v.size(), 400));
     return v;
@@ -122,7 +119,7 @@ std::size_t bestAgreement(const std::vector<Point>& ours, const std::vector<Poin
       const std::size_t score = alignedMatches(sample(relativeTo(ours, ia)), sample(relativeTo(peer, ib)));
       if (score > bestScore) bestScore = score, bestA = ia, bestB = ib;
     }
-  return std::max(direct, alignedMatches(relativeTo(ours, bestA), relativeTo(peer, bestB)));
+  return alignedMatches(relativeTo(ours, bestA), relativeTo(peer, bestB));
 }
 
 EmbDesign load(const std::string& type, const fs::path& f) {
