@@ -107,6 +107,11 @@ void saveConversionSettings(SettingsStore& store, const ConversionSettings& sett
   });
 }
 
+int loadConversionSelection(const SettingsStore& store) {
+  const int code = store.getInt(kConversionSection, "selection", 0);
+  return isDesignFormat(code) ? code : 0;
+}
+
 ConversionTable loadConversionTable(const SettingsStore& store) {
   ConversionTable t;
   for (int code = 0; code < kWritableFormats; ++code)

@@ -50,6 +50,9 @@ ConversionSettings loadConversionSettings(const SettingsStore& store, int code);
 // Writes every value of the record under its key (nothing for a code outside 0 to 9).
 void saveConversionSettings(SettingsStore& store, const ConversionSettings& settings);
 
+// "selection" of section "Conversion": the format the preferences page shows (0 to 9).
+int loadConversionSelection(const SettingsStore& store);
+
 // The ten records, read once.
 using ConversionTable = std::array<ConversionSettings, 10>;
 ConversionTable loadConversionTable(const SettingsStore& store);

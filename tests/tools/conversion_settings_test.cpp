@@ -70,6 +70,15 @@ TEST(ConversionSettings, SaveWritesEveryKeyAndRoundTrips) {
   EXPECT_EQ(store.getInt("Conversion", "dsttrimlen", -1), 6);
 }
 
+TEST(ConversionSettings, Selection) {
+  MemorySettings store;
+  EXPECT_EQ(loadConversionSelection(store), 0);
+  store.setInt("Conversion", "selection", FormatVip);
+  EXPECT_EQ(loadConversionSelection(store), FormatVip);
+  store.setInt("Conversion", "selection", 12);
+  EXPECT_EQ(loadConversionSelection(store), 0);
+}
+
 TEST(ConversionSettings, CodesWithoutARecordAreZero) {
   for (int code : {-1, 10, 16, 17, 99}) {
     const ConversionSettings s = loadConversionSettings(defaultSettings(), code);
