@@ -94,8 +94,12 @@ TEST(PesWriterOlder, VersionByDesignSize) {
       EXPECT_EQ(got, value) << c.w << "x" << c.h << " @" << at;
     }
     EXPECT_EQ(d.hoopRotation, c.rotation);
-    // The PEC block sits where the header says.
+    // The PEC block sits where the header says, and its stitches read back upright (the
+    // 400 mm design also needs its first move split beyond the 12-bit range).
     EXPECT_EQ(text(f, u32(f, 8), 3), "LA:");
+    const EmbDesign back = readBack(f);
+    EXPECT_EQ(back.width(), d.width()) << c.w << "x" << c.h;
+    EXPECT_EQ(back.height(), d.height()) << c.w << "x" << c.h;
   }
 }
 
