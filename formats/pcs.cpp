@@ -31,7 +31,8 @@ constexpr HoopCentre kLargeHoopCentre{92100, 88262};
 // so that positions left of or below it are not pulled one unit towards it.
 int toTenthMm(std::int32_t v) {
   const std::int64_t scaled = static_cast<std::int64_t>(v) * 10;
-  const std::int64_t t = scaled >= 0 ? scaled / kPcsUnitsPerTenMm : -((-scaled + kPcsUnitsPerTenMm - 1) / kPcsUnitsPerTenMm);
+  const std::int64_t t =
+      scaled >= 0 ? scaled / kPcsUnitsPerTenMm : -((-scaled + kPcsUnitsPerTenMm - 1) / kPcsUnitsPerTenMm);
   return static_cast<int>(std::clamp<std::int64_t>(t, -kMaxPosition, kMaxPosition));
 }
 
@@ -63,7 +64,8 @@ void nameColors(EmbDesign& design) {
 }
 
 ThreadColor tableColor(const std::vector<ThreadColor>& table, int index) {
-  if (index >= 0 && static_cast<std::size_t>(index) < table.size()) return table[static_cast<std::size_t>(index)];
+  if (index >= 0 && static_cast<std::size_t>(index) < table.size())
+    return table[static_cast<std::size_t>(index)];
   // An index past the table still opens a colour block; it gets black.
   ThreadColor t;
   t.chartCode = index;
@@ -97,7 +99,8 @@ int readPcs(DesignCodec& /*codec*/, EmbDesign& design, ByteSpan file) {
   // The record count states the stitch records; colour records come on top of it. A colour
   // record has no position of its own: it opens a block at the stitch that follows it, and
   // when several come in a row the last one names the block.
-  design.stitches.reserve(std::min<std::size_t>(static_cast<std::size_t>(recordCount), in.remaining() / kPcsRecordSize));
+  design.stitches.reserve(
+      std::min<std::size_t>(static_cast<std::size_t>(recordCount), in.remaining() / kPcsRecordSize));
   std::size_t pos = in.pos();
   int counted = 0;
   int prevX = 0, prevY = 0;
@@ -156,7 +159,8 @@ std::optional<ByteBuffer> writePcs(DesignCodec& /*codec*/, EmbDesign& design) {
   const std::size_t colorRecords = design.colorChangeCount();
 
   WindowsColorTable table = windowsPalette();
-  for (std::size_t i = 0; i < design.threads.size() && i < table.size(); ++i) table[i] = design.threads[i].rgb;
+  for (std::size_t i = 0; i < design.threads.size() && i < table.size(); ++i)
+    table[i] = design.threads[i].rgb;
 
   ByteWriter out;
   out.reserve((colorRecords + records.size() + 8) * kPcsRecordSize);
@@ -184,9 +188,10 @@ std::optional<ByteBuffer> writePcs(DesignCodec& /*codec*/, EmbDesign& design) {
       // take the table colour nearest to their own.
       int index = block;
       if (block >= kPcsTableColors - 1) {
-        const std::uint32_t rgb = design.threads.empty()
-                                      ? 0u
-                                      : design.threads[std::min(static_cast<std::size_t>(block), design.threads.size() - 1)].rgb;
+        const std::uint32_t rgb =
+            design.threads.empty()
+                ? 0u
+                : design.threads[std::min(static_cast<std::size_t>(block), design.threads.size() - 1)].rgb;
         index = nearestWindowsIndex(rgb, table);
       }
       out.u8(static_cast<unsigned>(index));

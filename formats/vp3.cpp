@@ -164,7 +164,9 @@ class Placement {
   }
 
  private:
-  static long long micrometresToUnits(long long um) { return um >= 0 ? (um + 50) / 100 : -((-um + 50) / 100); }
+  static long long micrometresToUnits(long long um) {
+    return um >= 0 ? (um + 50) / 100 : -((-um + 50) / 100);
+  }
   static int clampMove(long long v) { return static_cast<int>(std::clamp(v, -32767LL, 32767LL)); }
 
   std::vector<Stitch>& records_;
@@ -197,7 +199,8 @@ bool readBlock(ByteSpan file, std::size_t& q, EmbDesign& design, Placement& plac
   const std::uint64_t length = in.u32be();
   if (!in.good()) return false;
   const std::uint64_t dataEnd = std::min<std::uint64_t>(in.pos() + length, file.size());
-  const std::size_t dataStart = std::min<std::size_t>(in.pos() + kDataPrefix.size(), static_cast<std::size_t>(dataEnd));
+  const std::size_t dataStart =
+      std::min<std::size_t>(in.pos() + kDataPrefix.size(), static_cast<std::size_t>(dataEnd));
   decodeStitches(file.data() + dataStart, file.data() + dataEnd, design.stitches);
   q = static_cast<std::size_t>(dataEnd);
   return true;
@@ -276,7 +279,8 @@ bool vp3Entries(const ThreadColor& t, ThreadDescription& d) {
   if (!count || *count < 1 || *count > kVp3MaxRgbEntries) return false;
   for (int i = 0; i < *count; ++i) {
     ColorEntry e;
-    e.rgb = static_cast<std::uint32_t>(t.attributes.getInt(indexedKey("RGB", i)).value_or(static_cast<std::int32_t>(t.rgb))) & 0xFFFFFF;
+    const auto rgb = t.attributes.getInt(indexedKey("RGB", i));
+    e.rgb = rgb ? static_cast<std::uint32_t>(*rgb) & 0xFFFFFF : t.rgb;
     e.divisor = t.attributes.getInt(indexedKey("VarDiv", i)).value_or(0);
     e.length = t.attributes.getInt(indexedKey("VarLen", i)).value_or(0);
     d.entries.push_back(e);
@@ -305,7 +309,9 @@ ThreadDescription describe(const ThreadColor& t) {
 }
 
 void putBytes(ByteWriter& out, std::span<const std::uint8_t> bytes) { out.bytes(bytes); }
-void putI32(ByteWriter& out, long long v) { out.u32be(static_cast<std::uint32_t>(static_cast<std::int32_t>(v))); }
+void putI32(ByteWriter& out, long long v) {
+  out.u32be(static_cast<std::uint32_t>(static_cast<std::int32_t>(v)));
+}
 
 void putProducer(ByteWriter& out) {
   out.u8(static_cast<unsigned>(kProducer.size() * 2));
@@ -328,7 +334,8 @@ struct Axis {
   long long centre;
 };
 Axis axisOf(int maxV, int minV) {
-  if (maxV > 0 && minV < 0) return {static_cast<long long>(maxV - minV) * 50, static_cast<long long>(maxV) + minV};
+  if (maxV > 0 && minV < 0)
+    return {static_cast<long long>(maxV - minV) * 50, static_cast<long long>(maxV) + minV};
   return {static_cast<long long>(maxV) * 50, maxV};
 }
 
@@ -415,6 +422,7 @@ std::optional<ByteBuffer> writeVp3(DesignCodec& /*codec*/, EmbDesign& design) {
   if (design.stitches.empty()) return std::nullopt;
   design.stitches = prepareRecords(design.stitches);
   const std::size_t blocks = design.colorChangeCount() + 1;
+  if (blocks > kVp3MaxColors) return std::nullopt;
   // Every colour block needs a thread: extra blocks repeat the last one.
   if (design.threads.empty()) design.threads.emplace_back();
   while (design.threads.size() < blocks) design.threads.push_back(design.threads.back());
@@ -497,8 +505,9 @@ std::optional<ByteBuffer> writeVp3(DesignCodec& /*codec*/, EmbDesign& design) {
   }
   out.u32beAt(headerLengthAt, static_cast<std::uint32_t>(out.size() - headerStart + 1));
   out.u32beAt(designLengthAt, static_cast<std::uint32_t>(out.size() - designStart + 1));
-  out.u32beAt(countAt, static_cast<std::uint32_t>(design.stitches.size() + 2 * static_cast<std::size_t>(encoder.escapes()) +
-                                                  blocks - 1));
+  out.u32beAt(countAt,
+              static_cast<std::uint32_t>(design.stitches.size() +
+                                         2 * static_cast<std::size_t>(encoder.escapes()) + blocks - 1));
   out.u8(0);
   return out.take();
 }

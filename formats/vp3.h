@@ -13,10 +13,11 @@
 namespace lh {
 
 inline constexpr int kVp3MaxKeywordBytes = 1023;
-inline constexpr int kVp3MaxRgbEntries = 10;   // a larger entry count is read as one entry
-inline constexpr std::size_t kVp3MaxText = 255;  // characters kept of each thread text
-inline constexpr int kVp3MaxShortMove = 127;     // longer moves are written as jumps
-inline constexpr int kVp3DefaultMaterial = 5;    // rayon
+inline constexpr std::size_t kVp3MaxColors = 0xFFFF;  // the colour count field
+inline constexpr int kVp3MaxRgbEntries = 10;          // a larger entry count is read as one entry
+inline constexpr std::size_t kVp3MaxText = 255;       // characters kept of each thread text
+inline constexpr int kVp3MaxShortMove = 127;          // longer moves are written as jumps
+inline constexpr int kVp3DefaultMaterial = 5;         // rayon
 inline constexpr int kVp3PolyMaterial = 6;
 inline constexpr int kVp3DefaultWeight = 40;
 // Later design sections of a file start at this X (the first starts at the origin).
@@ -26,8 +27,9 @@ inline constexpr int kVp3LaterSectionX = -1600;
 // the file, keeping what was read; 0 when not even one colour block could be read.
 int readVp3(DesignCodec& codec, EmbDesign& design, ByteSpan file);
 
-// The VP3 image of a design, or nothing for a design without records. Colours that carry no
-// VP3 thread description are written as the nearest thread of a brand chart.
+// The VP3 image of a design, or nothing for a design without records or with more colour
+// blocks than the colour count can state. Colours that carry no VP3 thread description are
+// written as the nearest thread of a brand chart.
 std::optional<ByteBuffer> writeVp3(DesignCodec& codec, EmbDesign& design);
 
 // The brand chart thread written for a colour that did not come from a VP3 file: the brand

@@ -1,3 +1,5 @@
+#include "formats/pcs.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -6,7 +8,6 @@
 #include <iterator>
 #include <nlohmann/json.hpp>
 
-#include "formats/pcs.h"
 #include "tests/formats/pfaff_corpus.h"
 #include "tests/support/design_builder.h"
 #include "threads/format_palettes.h"
@@ -35,7 +36,8 @@ struct PcsRecord {
 
 std::vector<PcsRecord> recordsOf(const ByteBuffer& b) {
   std::vector<PcsRecord> out;
-  for (std::size_t at = kFirstRecord; at + 9 <= b.size(); at += 9) out.push_back({le32(b, at), le32(b, at + 4), b[at + 8]});
+  for (std::size_t at = kFirstRecord; at + 9 <= b.size(); at += 9)
+    out.push_back({le32(b, at), le32(b, at + 4), b[at + 8]});
   return out;
 }
 
@@ -120,28 +122,27 @@ TEST_P(PcsHoop, ChoosesHoopAndStartsAtItsCentre) {
   EXPECT_EQ(r[1].y, c.firstY);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Sizes, PcsHoop,
-    testing::Values(
-        // 80 x 80 mm fits the small hoop: centre (61400, 61400).
-        HoopCase{800, 800, -400, -400, 2, 0, 0},
-        // 100 mm wide: the large hoop, centre (92100, 88262); -501 x 153.5 truncates to -76903.
-        // The centre's Y is not a whole number of 0.1 mm: 88262 - 51115 would read back as
-        // 0.1 mm too far up, so the value is moved by one file unit.
-        HoopCase{1001, 300, -501, -333, 3, 92100 - 76903, 88262 - 51115 - 1},
-        // 1 x 153.5 truncates to 153, which would read back as 0: one file unit more.
-        HoopCase{100, 900, 1, -450, 3, 92100 + 153 + 1, 88262 - 69075},
-        HoopCase{801, 100, -401, -50, 3, 92100 - 61553, 88262 - 7675},
-        HoopCase{100, 900, -50, -450, 3, 92100 - 7675, 88262 - 69075}));
+INSTANTIATE_TEST_SUITE_P(Sizes, PcsHoop,
+                         testing::Values(
+                             // 80 x 80 mm fits the small hoop: centre (61400, 61400).
+                             HoopCase{800, 800, -400, -400, 2, 0, 0},
+                             // 100 mm wide: the large hoop, centre (92100, 88262); -501 x 153.5 truncates to
+                             // -76903. The centre's Y is not a whole number of 0.1 mm: 88262 - 51115 would
+                             // read back as 0.1 mm too far up, so the value is moved by one file unit.
+                             HoopCase{1001, 300, -501, -333, 3, 92100 - 76903, 88262 - 51115 - 1},
+                             // 1 x 153.5 truncates to 153, which would read back as 0: one file unit more.
+                             HoopCase{100, 900, 1, -450, 3, 92100 + 153 + 1, 88262 - 69075},
+                             HoopCase{801, 100, -401, -50, 3, 92100 - 61553, 88262 - 7675},
+                             HoopCase{100, 900, -50, -450, 3, 92100 - 7675, 88262 - 69075}));
 
 TEST(PcsWriter, TwentyColoursNumberFifteenBlocksThenTakeTheNearestTableColour) {
   std::vector<std::uint32_t> colours;
   for (int k = 0; k < 15; ++k) colours.push_back(rgbOf(15 * k, 240 - 15 * k, 8 * k));
-  colours.push_back(colours[3]);                      // block 15 equals block 3: index 3, not 15
-  colours.push_back(colours[7] + 2);                  // near block 7
-  colours.push_back(colours[0]);                      // block 0
-  colours.push_back(colours[10] + rgbOf(0, 3, 0));    // near block 10
-  colours.push_back(colours[14]);                     // block 14
+  colours.push_back(colours[3]);                    // block 15 equals block 3: index 3, not 15
+  colours.push_back(colours[7] + 2);                // near block 7
+  colours.push_back(colours[0]);                    // block 0
+  colours.push_back(colours[10] + rgbOf(0, 3, 0));  // near block 10
+  colours.push_back(colours[14]);                   // block 14
   EmbDesign d;
   d.stitches.push_back(jump(-10, -10));
   for (std::size_t k = 0; k < colours.size(); ++k) {
@@ -179,7 +180,8 @@ TEST(PcsWriter, TwentyColoursNumberFifteenBlocksThenTakeTheNearestTableColour) {
 }
 
 TEST(PcsWriter, FewColoursKeepTheStandardTableAfterThem) {
-  const ByteBuffer b = writeOk(makeDesign({jump(-5, -5), st(10, 0), colourChange(), st(0, 10)}, {0x123456, 0xABCDEF}));
+  const ByteBuffer b =
+      writeOk(makeDesign({jump(-5, -5), st(10, 0), colourChange(), st(0, 10)}, {0x123456, 0xABCDEF}));
   EXPECT_EQ(b[4], 0x56);
   EXPECT_EQ(b[8], 0xEF);
   // Entries 2..15 stay the standard colours.
@@ -211,7 +213,8 @@ class PcsColourName : public testing::TestWithParam<NameCase> {};
 TEST_P(PcsColourName, ExactStandardColoursKeepTheirNameOthersTakeThePecName) {
   const NameCase c = GetParam();
   EmbDesign d;
-  ASSERT_NE(readImage(PcsBuilder({0, c.rgb}, 2).colour(1).stitch(1535, 1535).stitch(3070, 1535).bytes(), d), 0);
+  ASSERT_NE(readImage(PcsBuilder({0, c.rgb}, 2).colour(1).stitch(1535, 1535).stitch(3070, 1535).bytes(), d),
+            0);
   ASSERT_EQ(d.threads.size(), 1u);
   EXPECT_EQ(d.threads[0].rgb, c.rgb);
   EXPECT_EQ(d.threads[0].colorName, c.name);
@@ -310,8 +313,8 @@ TEST(PcsReader, ReadsEveryCutOfAFileWithoutFault) {
 }
 
 TEST(PcsRoundTrip, PositionsColoursAndBlocksComeBack) {
-  EmbDesign source = makeDesign({jump(-150, -120), st(33, 7), st(-21, 15), st(0, 250), st(17, -3), colourChange(5, 5),
-                                 st(40, 0), st(0, -40), colourChange(-60, 0), st(-1, -1)},
+  EmbDesign source = makeDesign({jump(-150, -120), st(33, 7), st(-21, 15), st(0, 250), st(17, -3),
+                                 colourChange(5, 5), st(40, 0), st(0, -40), colourChange(-60, 0), st(-1, -1)},
                                 {rgbOf(255, 0, 0), rgbOf(12, 34, 56), rgbOf(255, 255, 255)});
   source.centreDesign();
   const ByteBuffer b = writeOk(EmbDesign(source));
@@ -371,7 +374,8 @@ TEST(PcsCorpus, EveryFileLoadsAndFollowsTheIndependentReading) {
     if (!peer) continue;
     EXPECT_EQ(test::pfaff::blockCount(d.stitches), test::pfaff::blockCount(peer->records));
     // Both scale the fixed-point positions, each rounding its own way: within one unit.
-    EXPECT_GE(test::pfaff::agreement(test::pfaff::path(d.stitches), test::pfaff::path(peer->records), 1), 0.998);
+    EXPECT_GE(test::pfaff::agreement(test::pfaff::path(d.stitches), test::pfaff::path(peer->records), 1),
+              0.998);
   }
 }
 

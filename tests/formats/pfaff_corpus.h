@@ -47,9 +47,11 @@ inline std::optional<PeerDump> peerOf(const std::filesystem::path& file) {
   if (j.is_discarded() || j.value("result", -1) != 0) return std::nullopt;
   PeerDump d;
   for (const auto& r : j["stitches"])
-    d.records.push_back(Stitch::withFlags(static_cast<std::uint8_t>(r[0].get<int>()), r[1].get<int>(), r[2].get<int>()));
+    d.records.push_back(
+        Stitch::withFlags(static_cast<std::uint8_t>(r[0].get<int>()), r[1].get<int>(), r[2].get<int>()));
   for (const auto& t : j["threads"]) {
-    const std::string hex = t.contains("rgb") && t["rgb"].is_string() ? t["rgb"].get<std::string>() : "#000000";
+    const std::string hex =
+        t.contains("rgb") && t["rgb"].is_string() ? t["rgb"].get<std::string>() : "#000000";
     const auto v = static_cast<std::uint32_t>(std::strtoul(hex.c_str() + 1, nullptr, 16));
     d.colours.push_back(((v >> 16) & 0xFF) | (v & 0xFF00) | ((v & 0xFF) << 16));
   }
@@ -108,7 +110,8 @@ inline double agreement(const std::vector<Point>& a, const std::vector<Point>& b
         }
         if (d > window) ++i, ++j;
       }
-      best = std::max(best, static_cast<double>(same) / static_cast<double>(std::max(a.size() - s, b.size() - t)));
+      best = std::max(best,
+                      static_cast<double>(same) / static_cast<double>(std::max(a.size() - s, b.size() - t)));
     }
   }
   return best;

@@ -1,9 +1,10 @@
+#include "formats/vp3.h"
+
 #include <gtest/gtest.h>
 
 #include <sstream>
 #include <string>
 
-#include "formats/vp3.h"
 #include "tests/formats/pfaff_corpus.h"
 #include "tests/support/design_builder.h"
 #include "threads/format_palettes.h"
@@ -67,7 +68,8 @@ std::vector<Point> visited(const EmbDesign& d) {
 }
 
 std::uint32_t be32(const ByteBuffer& b, std::size_t at) {
-  return (static_cast<std::uint32_t>(b.at(at)) << 24) | (b.at(at + 1) << 16) | (b.at(at + 2) << 8) | b.at(at + 3);
+  return (static_cast<std::uint32_t>(b.at(at)) << 24) | (b.at(at + 1) << 16) | (b.at(at + 2) << 8) |
+         b.at(at + 3);
 }
 unsigned be16(const ByteBuffer& b, std::size_t at) { return (b.at(at) << 8) | b.at(at + 1); }
 
@@ -98,22 +100,26 @@ WrittenFile walk(const ByteBuffer& b) {
     WrittenBlock w;
     w.rgbCount = b.at(at);
     at += 2;
-    w.entries.assign(b.begin() + static_cast<std::ptrdiff_t>(at), b.begin() + static_cast<std::ptrdiff_t>(at + 6 * w.rgbCount));
+    w.entries.assign(b.begin() + static_cast<std::ptrdiff_t>(at),
+                     b.begin() + static_cast<std::ptrdiff_t>(at + 6 * w.rgbCount));
     at += 6 * w.rgbCount;
     w.material = b.at(at);
     w.weight = b.at(at + 1);
     at += 2;
     for (std::string* s : {&w.code, &w.name, &w.brand}) {
       const unsigned n = be16(b, at);
-      s->assign(b.begin() + static_cast<std::ptrdiff_t>(at + 2), b.begin() + static_cast<std::ptrdiff_t>(at + 2 + n));
+      s->assign(b.begin() + static_cast<std::ptrdiff_t>(at + 2),
+                b.begin() + static_cast<std::ptrdiff_t>(at + 2 + n));
       at += 2 + n;
     }
     at += 8 + 3;
     const std::size_t length = be32(b, at);
     at += 4;
-    EXPECT_EQ(ByteBuffer(b.begin() + static_cast<std::ptrdiff_t>(at), b.begin() + static_cast<std::ptrdiff_t>(at + 3)),
+    EXPECT_EQ(ByteBuffer(b.begin() + static_cast<std::ptrdiff_t>(at),
+                         b.begin() + static_cast<std::ptrdiff_t>(at + 3)),
               hex("0A F6 00"));
-    w.data.assign(b.begin() + static_cast<std::ptrdiff_t>(at + 3), b.begin() + static_cast<std::ptrdiff_t>(at + length));
+    w.data.assign(b.begin() + static_cast<std::ptrdiff_t>(at + 3),
+                  b.begin() + static_cast<std::ptrdiff_t>(at + length));
     at += length;
     f.blocks.push_back(std::move(w));
   }
@@ -131,29 +137,29 @@ TEST(Vp3Writer, LaysOutAOneBlockDesignByteForByte) {
   ByteBuffer want = hex("25 76 73 6D 25 00 00");
   const ByteBuffer producer = producerBytes();
   want.insert(want.end(), producer.begin(), producer.end());
-  const ByteBuffer designBlock = hex(
-      "02 00  00 00 00 F2"  // design block length + 1
-      "  00 00"             // no keywords
-      "  00 00 13 88  00 00 0B B8  FF FF EC 78  FF FF F4 48"  // half extents in micrometres
-      "  00 00 00 0A"   // 4 records + 2 x 3 escapes + 1 colour - 1
-      "  00 01  0C 00 01 00 03 00"
-      "  00 00 00 D0"  // header block length + 1
-      "  00 00 00 00 00 00 00 00 00 00 00"
-      "  FF FF EC 78  00 00 13 88  FF FF F4 48  00 00 0B B8  00 00 27 10  00 00 17 70"
-      "  00 00 64 64"
-      "  00 00 10 00 00 00 00 00 00 00 00 00 00 00 10 00 78 78 50 50 01 00 00");
+  const ByteBuffer designBlock =
+      hex("02 00  00 00 00 F2"                                    // design block length + 1
+          "  00 00"                                               // no keywords
+          "  00 00 13 88  00 00 0B B8  FF FF EC 78  FF FF F4 48"  // half extents in micrometres
+          "  00 00 00 0A"                                         // 4 records + 2 x 3 escapes + 1 colour - 1
+          "  00 01  0C 00 01 00 03 00"
+          "  00 00 00 D0"  // header block length + 1
+          "  00 00 00 00 00 00 00 00 00 00 00"
+          "  FF FF EC 78  00 00 13 88  FF FF F4 48  00 00 0B B8  00 00 27 10  00 00 17 70"
+          "  00 00 64 64"
+          "  00 00 10 00 00 00 00 00 00 00 00 00 00 00 10 00 78 78 50 50 01 00 00");
   want.insert(want.end(), designBlock.begin(), designBlock.end());
   want.insert(want.end(), producer.begin(), producer.end());
-  const ByteBuffer colourBlock = hex(
-      "01 00  05 00  00 00 00 50"  // colour count (LE), block tag, block length + 1
-      "  00 00 00 00  00 00 00 00"  // block start
-      "  01 00  FF 00 00 00 00 00  05 28"
-      "  00 04 31 31 34 37  00 03 52 65 64"
-      "  00 10 4D 61 64 65 69 72 61 20 52 61 79 6F 6E 20 34 30"
-      "  00 00 13 88  00 00 0B B8"  // needle end relative to the block start
-      "  00 01 00  00 00 00 11  0A F6 00"
-      "  80 03  80 01 FF CE 00 1E  80 02 64 00  00 C4"
-      "  00");
+  const ByteBuffer colourBlock =
+      hex("01 00  05 00  00 00 00 50"   // colour count (LE), block tag, block length + 1
+          "  00 00 00 00  00 00 00 00"  // block start
+          "  01 00  FF 00 00 00 00 00  05 28"
+          "  00 04 31 31 34 37  00 03 52 65 64"
+          "  00 10 4D 61 64 65 69 72 61 20 52 61 79 6F 6E 20 34 30"
+          "  00 00 13 88  00 00 0B B8"  // needle end relative to the block start
+          "  00 01 00  00 00 00 11  0A F6 00"
+          "  80 03  80 01 FF CE 00 1E  80 02 64 00  00 C4"
+          "  00");
   want.insert(want.end(), colourBlock.begin(), colourBlock.end());
   EXPECT_EQ(b, want);
 }
@@ -170,7 +176,8 @@ TEST_P(Vp3StitchData, EncodesMovesEscapesAndBlockEnds) {
   const DataCase& c = GetParam();
   EmbDesign d;
   d.stitches = c.records;
-  for (std::size_t k = 0; k < c.blocks.size(); ++k) d.threads.push_back(vp3Thread(rgbOf(1, 2, 3), "1", "x", "y"));
+  for (std::size_t k = 0; k < c.blocks.size(); ++k)
+    d.threads.push_back(vp3Thread(rgbOf(1, 2, 3), "1", "x", "y"));
   const WrittenFile f = walk(writeOk(EmbDesign(d)));
   ASSERT_EQ(f.blocks.size(), c.blocks.size());
   for (std::size_t k = 0; k < c.blocks.size(); ++k) EXPECT_EQ(f.blocks[k].data, hex(c.blocks[k])) << k;
@@ -180,9 +187,11 @@ INSTANTIATE_TEST_SUITE_P(
     Records, Vp3StitchData,
     testing::Values(
         // A long move becomes a jump, then a stitch on the spot: (300, -20) is 01 2C 00 14.
-        DataCase{"long move", {st(10, 10), st(300, -20), st(5, 5)},
+        DataCase{"long move",
+                 {st(10, 10), st(300, -20), st(5, 5)},
                  {"80 03  0A F6  80 01 01 2C 00 14  80 02 00 00  05 FB"}},
-        DataCase{"short jump", {st(1, 1), jump(5, 5), st(1, 1)}, {"80 03  01 FF  80 01 00 05 FF FB  80 02 01 FF"}},
+        DataCase{
+            "short jump", {st(1, 1), jump(5, 5), st(1, 1)}, {"80 03  01 FF  80 01 00 05 FF FB  80 02 01 FF"}},
         DataCase{"trim", {st(1, 1), trim(), st(2, 2)}, {"80 03  01 FF  80 03  02 FE"}},
         DataCase{"two long jumps",
                  {st(1, 1), jump(-200, 0), jump(0, 128), st(1, 1)},
@@ -199,8 +208,10 @@ INSTANTIATE_TEST_SUITE_P(
     });
 
 TEST(Vp3Writer, EachFileCountsItsOwnEscapes) {
-  const EmbDesign withJumps = makeDesign({jump(-300, 0), st(200, 10), st(1, 1), trim(), jump(150, 0), st(1, 1)});
-  const EmbDesign without = makeDesign({jump(-5, 0), st(10, 1), colourChange(), st(2, 2), colourChange(), st(1, 1)});
+  const EmbDesign withJumps =
+      makeDesign({jump(-300, 0), st(200, 10), st(1, 1), trim(), jump(150, 0), st(1, 1)});
+  const EmbDesign without =
+      makeDesign({jump(-5, 0), st(10, 1), colourChange(), st(2, 2), colourChange(), st(1, 1)});
   std::vector<ByteBuffer> files;
   for (const EmbDesign* d : {&withJumps, &without, &withJumps}) files.push_back(writeOk(EmbDesign(*d)));
   EXPECT_EQ(files[0], files[2]);
@@ -237,7 +248,8 @@ TEST(Vp3Writer, ColoursFromOtherFormatsGetABrandThreadWithDefaultEntry) {
     const ThreadColor want = resolveVp3Thread(d.threads[k]);
     const WrittenBlock& w = f.blocks[k];
     EXPECT_EQ(w.rgbCount, 1u);
-    EXPECT_EQ(w.entries, (ByteBuffer{static_cast<std::uint8_t>(redOf(want.rgb)), static_cast<std::uint8_t>(greenOf(want.rgb)),
+    EXPECT_EQ(w.entries, (ByteBuffer{static_cast<std::uint8_t>(redOf(want.rgb)),
+                                     static_cast<std::uint8_t>(greenOf(want.rgb)),
                                      static_cast<std::uint8_t>(blueOf(want.rgb)), 0, 0, 0}));
     EXPECT_EQ(w.material, 5);
     EXPECT_EQ(w.weight, 40);
@@ -311,15 +323,16 @@ INSTANTIATE_TEST_SUITE_P(
 // ---- Reader -----------------------------------------------------------------------------
 
 TEST(Vp3RoundTrip, RecordsColoursAndDescriptionsComeBack) {
-  EmbDesign source = makeDesign({jump(-150, -100), st(30, 7), trim(), jump(-90, 200), st(1, 1), st(-2, 3), colourChange(),
-                                 st(300, -20), st(0, 5), colourChange(0, 0), st(-7, -7)});
+  EmbDesign source = makeDesign({jump(-150, -100), st(30, 7), trim(), jump(-90, 200), st(1, 1), st(-2, 3),
+                                 colourChange(), st(300, -20), st(0, 5), colourChange(0, 0), st(-7, -7)});
   source.threads[0] = vp3Thread(rgbOf(10, 20, 30), "1266", "Toast", "Sulky Rayon 40");
   ThreadColor& varied = source.threads[1];
   varied = vp3Thread(rgbOf(7, 8, 9), "9", "Mix", "Own");
   varied.attributes.setInt("RGB Count", 3);
   varied.attributes.setInt("VarSmooth", 1);
   for (int i = 0; i < 3; ++i) {
-    varied.attributes.setInt("RGB" + std::to_string(i), static_cast<std::int32_t>(rgbOf(i, 8, 9 + (i == 2 ? 0 : 1))));
+    varied.attributes.setInt("RGB" + std::to_string(i),
+                             static_cast<std::int32_t>(rgbOf(i, 8, 9 + (i == 2 ? 0 : 1))));
     varied.attributes.setInt("VarDiv" + std::to_string(i), i == 1 ? 0 : 4);
     varied.attributes.setInt("VarLen" + std::to_string(i), 100 + i);
   }
@@ -335,7 +348,8 @@ TEST(Vp3RoundTrip, RecordsColoursAndDescriptionsComeBack) {
   // The long jump gains a stitch where it lands, and each colour change ends its block with a
   // stitch on the spot.
   EXPECT_EQ(test::sewnPoints(d).size(), test::sewnPoints(source).size() + 3);
-  EXPECT_EQ(std::count_if(d.stitches.begin(), d.stitches.end(), [](const Stitch& s) { return s.isTrim(); }), 2);
+  EXPECT_EQ(std::count_if(d.stitches.begin(), d.stitches.end(), [](const Stitch& s) { return s.isTrim(); }),
+            2);
   ASSERT_EQ(d.threads.size(), 3u);
   EXPECT_EQ(d.colorChangeCount(), 2u);
 
@@ -379,15 +393,17 @@ TEST(Vp3Reader, PlacesEachBlockWhereItsHeaderSays) {
   ByteBuffer b = writeOk(EmbDesign(source));
   EmbDesign plain;
   ASSERT_NE(readImage(b, plain), 0);
-  EXPECT_EQ(std::count_if(plain.stitches.begin(), plain.stitches.end(), [](const Stitch& s) { return s.isJump(); }),
-            2);  // the one from the origin and the one at the head of the data: no placing jump
+  EXPECT_EQ(
+      std::count_if(plain.stitches.begin(), plain.stitches.end(), [](const Stitch& s) { return s.isJump(); }),
+      2);  // the one from the origin and the one at the head of the data: no placing jump
 
   // Move the second block's start 3 mm right and 1 mm down (micrometres, Y up).
   const std::size_t firstLength = be32(b, 229);
   const std::size_t secondStart = 233 + firstLength + 7;
   const auto patch = [&](std::size_t at, std::int32_t delta) {
     const auto v = static_cast<std::uint32_t>(static_cast<std::int32_t>(be32(b, at)) + delta);
-    for (int i = 0; i < 4; ++i) b[at + static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(v >> (24 - 8 * i));
+    for (int i = 0; i < 4; ++i)
+      b[at + static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(v >> (24 - 8 * i));
   };
   patch(secondStart, 3000);
   patch(secondStart + 4, -1000);
@@ -433,7 +449,8 @@ TEST(Vp3Reader, StartsALaterDesignSectionAtItsOwnOrigin) {
 }
 
 TEST(Vp3Reader, EveryCutOfAFileReadsWithoutFault) {
-  EmbDesign source = makeDesign({jump(-150, -100), st(30, 7), trim(), jump(-90, 200), colourChange(), st(300, -20)});
+  EmbDesign source =
+      makeDesign({jump(-150, -100), st(30, 7), trim(), jump(-90, 200), colourChange(), st(300, -20)});
   const ByteBuffer b = writeOk(EmbDesign(source));
   bool accepted = false;
   for (std::size_t len = 0; len <= b.size(); ++len) {
@@ -494,8 +511,10 @@ TEST(Vp3Corpus, EveryFileLoadsAndFollowsTheIndependentReading) {
       agree = p.agreement;
     }
     EXPECT_EQ(test::pfaff::blockCount(peer->records), blocks);
-    EXPECT_GE(test::pfaff::agreement(test::pfaff::path(d.stitches), test::pfaff::path(peer->records), 0), agree);
-    for (std::size_t k = 0; k < std::min(blocks, peer->colours.size()); ++k) EXPECT_EQ(d.threads[k].rgb, peer->colours[k]) << k;
+    EXPECT_GE(test::pfaff::agreement(test::pfaff::path(d.stitches), test::pfaff::path(peer->records), 0),
+              agree);
+    for (std::size_t k = 0; k < std::min(blocks, peer->colours.size()); ++k)
+      EXPECT_EQ(d.threads[k].rgb, peer->colours[k]) << k;
   }
 }
 
@@ -512,7 +531,8 @@ TEST(Vp3Corpus, RealFilesSurviveOurWriter) {
     ASSERT_EQ(back.threads.size(), d.threads.size());
     for (std::size_t k = 0; k < d.threads.size(); ++k) {
       EXPECT_EQ(back.threads[k].displayName, d.threads[k].displayName) << k;
-      EXPECT_EQ(back.threads[k].attributes.getInt("RGB Count"), d.threads[k].attributes.getInt("RGB Count")) << k;
+      EXPECT_EQ(back.threads[k].attributes.getInt("RGB Count"), d.threads[k].attributes.getInt("RGB Count"))
+          << k;
     }
   }
 }
