@@ -1,7 +1,6 @@
 #include "formats/pcs.h"
 
 #include <algorithm>
-#include <cmath>
 #include <limits>
 #include <vector>
 
@@ -18,7 +17,7 @@ constexpr std::size_t kTableOffset = 4;
 // between two of them always fit a record (a corrupt coordinate cannot wrap a move around).
 constexpr int kMaxPosition = 16000;
 // Moves longer than this are jumps before the jump classification looks at them.
-constexpr double kJumpLength = 127.0;
+constexpr int kJumpLength = 127;
 
 struct HoopCentre {
   std::int32_t x;
@@ -135,7 +134,7 @@ int readPcs(DesignCodec& /*codec*/, EmbDesign& design, ByteSpan file) {
   design.computeBlockStats();
   nameColors(design);
   for (Stitch& s : design.stitches)
-    if (std::hypot(static_cast<double>(s.dx), static_cast<double>(s.dy)) > kJumpLength) s.setJump(true);
+    if (s.dx * s.dx + s.dy * s.dy > kJumpLength * kJumpLength) s.setJump(true);
   design.classifyJumps();
   design.computeBounds(EmbDesign::kNone);
   design.stitches.front().setJump(true);
