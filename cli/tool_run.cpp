@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <thread>
 
+#include "cli/design_io.h"
 #include "formats/format_table.h"
 #include "platform/qt_settings_store.h"
 #include "tools/format_code.h"
@@ -246,6 +247,11 @@ int runToolCommand(int commandId, const ToolOptions& o) {
     if (progress) std::fprintf(stderr, "\r\033[K");
     std::fprintf(stderr, "loomhall-cli: %.*s: %.*s\n", static_cast<int>(caption.size()), caption.data(),
                  static_cast<int>(text.size()), text.data());
+  };
+  callbacks.loadFailed = [&](const std::string& item, std::int32_t result) {
+    if (progress) std::fprintf(stderr, "\r\033[K");
+    std::fprintf(stderr, "loomhall-cli: %s: %s (result %d)\n", item.c_str(), std::string(loadResultText(result)).c_str(),
+                 static_cast<int>(result));
   };
   callbacks.reduce = [&](EmbDesign& design) {
     if (reduceNeedles(design, o.needles) > 0) return true;

@@ -84,6 +84,7 @@ class BufferedMessages final : public MessageSink {
 struct ItemOutcome {
   bool skipped = false;
   bool failed = false;
+  std::int32_t loadResult = kLoadOk;
   bool endRun = false;  // needle reduction declined: the run ends at once
   bool last = false;    // needle reduction done: no further design is handled
   ToolReport report;
@@ -98,9 +99,9 @@ bool isCompanionFile(std::string_view path) {
 
 class Runner {
  public:
-  Runner(const ToolCommand& command, std::span<const std::string> items, SettingsStore& settings,
+  Runner(const ToolCommand& command, std::span<const std::string> items, const SettingsStore& settings,
          const RunSettings& run, const RunCallbacks& callbacks)
-      : command_(command), items_(items), settings_(settings), run_(run), callbacks_(callbacks),
+      : command_(command), items_(items), run_(run), callbacks_(callbacks),
         base_(ConversionContext::fromSettings(settings, nullptr)) {}
 
   ItemOutcome prepare(std::size_t i, SettingsStore& store) const;
@@ -115,7 +116,6 @@ class Runner {
  private:
   const ToolCommand& command_;
   std::span<const std::string> items_;
-  SettingsStore& settings_;
   const RunSettings& run_;
   const RunCallbacks& callbacks_;
   ConversionContext base_;
@@ -135,11 +135,15 @@ ItemOutcome Runner::prepare(std::size_t i, SettingsStore& store) const {
   ctx.codec = &codec;
   EmbDesign design;
   codec.busyCount.fetch_add(1);
-  if (codec.loadDesign(&design, item) != kLoadOk) out.failed = true;
+  out.loadResult = codec.loadDesign(&design, item);
+  if (out.loadResult != kLoadOk) out.failed = true;
 
-  int target = command_.target;
+  const int target = command_.target;
   bool force = run_.force;
-  switch (command_.tool) {
+  // A design that did not load gets no tool; the conversion reports what it can.
+  const Tool tool = out.failed ? Tool::Conversion : command_.tool;
+  if (command_.tool == Tool::ReduceNeedles) out.last = true;
+  switch (tool) {
     case Tool::Conversion:
     case Tool::Notes:
     case Tool::Preview:
@@ -169,7 +173,6 @@ ItemOutcome Runner::prepare(std::size_t i, SettingsStore& store) const {
         return out;
       }
       force = true;
-      out.last = true;
       break;
   }
   if (!command_.suffix.empty()) design.path = appendToTitle(design.path, command_.suffix);
@@ -195,6 +198,7 @@ bool Runner::commit(std::size_t i, ItemOutcome& item, DesignCodec& codec) {
   ++result.processed;
   lastHandled_ = source;
   if (callbacks_.status) callbacks_.status(source);
+  if (item.loadResult != kLoadOk && callbacks_.loadFailed) callbacks_.loadFailed(source, item.loadResult);
   ConversionContext ctx = base_;
   ctx.codec = &codec;
   const std::size_t length = item.report.text().size();

@@ -55,6 +55,8 @@ struct RunCallbacks {
   // Needle reduction: asked with the first design; true when it was reduced (the design is
   // then written), false to end the run at once (Cancel, or OK without a change).
   std::function<bool(EmbDesign&)> reduce;
+  // A design could not be loaded (the loadDesign result), in input order.
+  std::function<void(const std::string& item, std::int32_t result)> loadFailed;
   // Per-design codec messages (writers' message boxes), in input order.
   std::function<void(std::string_view text, std::string_view caption)> message;
 };
