@@ -239,9 +239,11 @@ std::vector<Stitch> prepareRecords(const std::vector<Stitch>& records) {
   for (Stitch s : records) {
     s.flags &= ColorChange | Jump | Trim;
     if (s.isTrim()) {
+      // The trim first; a move it carried sews nothing, so it goes on as a jump.
       out.push_back(Stitch::withFlags(Trim));
       s.setTrim(false);
       if (s.isZeroMove() && !s.isColorChange()) continue;
+      if (!s.isZeroMove()) s.setJump(true);
     }
     if (s.isColorChange() && !s.isZeroMove()) {
       out.push_back(Stitch::withFlags(ColorChange));

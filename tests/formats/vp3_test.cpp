@@ -193,6 +193,10 @@ INSTANTIATE_TEST_SUITE_P(
         DataCase{
             "short jump", {st(1, 1), jump(5, 5), st(1, 1)}, {"80 03  01 FF  80 01 00 05 FF FB  80 02 01 FF"}},
         DataCase{"trim", {st(1, 1), trim(), st(2, 2)}, {"80 03  01 FF  80 03  02 FE"}},
+        // A trim that moves: the trim, then its move as a jump.
+        DataCase{"moving trim",
+                 {st(1, 1), Stitch::withFlags(Trim, 4, 4), st(2, 2)},
+                 {"80 03  01 FF  80 03  80 01 00 04 FF FC  80 02 02 FE"}},
         DataCase{"two long jumps",
                  {st(1, 1), jump(-200, 0), jump(0, 128), st(1, 1)},
                  {"80 03  01 FF  80 01 FF 38 00 00  80 02 00 00  80 01 00 00 FF 80  80 02 00 00  01 FF"}},
@@ -386,6 +390,20 @@ TEST(Vp3Reader, KeepsTheDesignKeywords) {
   ASSERT_NE(kw, nullptr);
   EXPECT_EQ(kw->value, keywords);
   EXPECT_EQ(d.stitches, plain.stitches);
+}
+
+TEST(Vp3Reader, AnEntryCountAboveTenReadsAsOneEntry) {
+  EmbDesign source = makeDesign({jump(-20, 0), st(10, 0)});
+  source.threads[0] = vp3Thread(rgbOf(1, 2, 3), "1", "x", "y");
+  ByteBuffer b = writeOk(EmbDesign(source));
+  ASSERT_EQ(b[241], 1);  // the first block's entry count
+  b[241] = 11;
+  EmbDesign d;
+  ASSERT_NE(readImage(b, d), 0);
+  ASSERT_EQ(d.threads.size(), 1u);
+  EXPECT_EQ(d.threads[0].attributes.getInt("RGB Count"), 1);
+  EXPECT_EQ(d.threads[0].rgb, rgbOf(1, 2, 3));
+  EXPECT_EQ(d.threads[0].displayName, "y 1 x");
 }
 
 TEST(Vp3Reader, PlacesEachBlockWhereItsHeaderSays) {
