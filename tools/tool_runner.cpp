@@ -276,8 +276,10 @@ RunResult runTool(const ToolCommand& command, std::span<const std::string> items
     }
   } else {
     // Threads prepare designs in input order, at most `window` ahead of the saving; this
-    // thread saves them in order. Stop is looked at before each design starts.
-    const std::size_t window = static_cast<std::size_t>(jobs) * 2 + 2;
+    // thread saves them in order. Stop is looked at before each design starts. A prepared
+    // design waiting to be saved holds little (its file is already on disk), so the window
+    // is wide enough that one slow design does not hold up the others.
+    const std::size_t window = static_cast<std::size_t>(jobs) * 16 + 16;
     std::mutex m;
     std::condition_variable cv;
     std::size_t next = 0, committed = 0;
