@@ -134,7 +134,7 @@ TEST_F(Conversion, SplitPartsAreNamedInSewingOrder) {
 
 TEST_F(Conversion, JumpRunsOfDstSourcesAreMerged) {
   const std::initializer_list<Stitch> records{jump(10, 0), jump(10, 0), jump(10, 0), st(5, 5), st(5, 5), st(5, 5)};
-  for (int target : {FormatExp, FormatDst}) {
+  for (int target : {FormatPes, FormatDst}) {
     EmbDesign d = at(test::makeDesign(records), "run.dst");
     ToolReport r;
     prepareConversion(d, target, true, context(), r);
