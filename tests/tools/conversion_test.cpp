@@ -163,7 +163,7 @@ TEST_F(Conversion, NotesAndPreviewNeverOverwrite) {
   EXPECT_EQ(convertDesign(p, &created, FormatBmp, false, context(), report), 1);
   EXPECT_EQ(created, (std::vector<std::string>{dir / "rose.txt", dir / "rose(2).txt", dir / "rose.bmp"}));
   const auto text = test::readAll(dir / "rose.txt");
-  EXPECT_EQ(std::string(text.begin(), text.end()).substr(0, dir.path().size() + 12), dir / "rose.pes\r\n");
+  EXPECT_EQ(std::string(text.begin(), text.end()).substr(0, dir.path().size() + 11), dir / "rose.pes\r\n");
   EXPECT_EQ(test::readAll(dir / "rose.bmp")[0], 'B');
 }
 
