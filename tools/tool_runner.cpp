@@ -3,6 +3,7 @@
 #include <array>
 #include <charconv>
 #include <condition_variable>
+#include <filesystem>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -12,6 +13,7 @@
 #include "tools/color_sort.h"
 #include "tools/format_code.h"
 #include "tools/pes_recovery.h"
+#include "zip/zip_archive.h"
 
 namespace lh {
 
@@ -217,6 +219,90 @@ bool Runner::commit(std::size_t i, ItemOutcome& item, DesignCodec& codec) {
   return !item.last;
 }
 
+// Order in which threads take the designs: largest file first, so that no big design is
+// left for the end while the other threads have nothing to do. Members of an archive weigh
+// their uncompressed size.
+std::vector<std::size_t> largestFirst(std::span<const std::string> items) {
+  std::vector<std::uint64_t> weight(items.size(), 0);
+  std::map<std::string, std::vector<ZipMemberInfo>> archives;
+  for (std::size_t i = 0; i < items.size(); ++i) {
+    std::error_code ec;
+    if (const auto zip = splitZipPath(items[i])) {
+      auto it = archives.find(zip->archive);
+      if (it == archives.end()) it = archives.emplace(zip->archive, ZipArchive::memberInfos(zip->archive)).first;
+      for (const ZipMemberInfo& m : it->second)
+        if (equalsNoCase(m.path, zip->member)) weight[i] = m.size;
+    } else {
+      const auto size = std::filesystem::file_size(items[i], ec);
+      weight[i] = ec ? 0 : size;
+    }
+  }
+  std::vector<std::size_t> order(items.size());
+  for (std::size_t i = 0; i < order.size(); ++i) order[i] = i;
+  std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) { return weight[a] > weight[b]; });
+  return order;
+}
+
+// Threads prepare the designs (largest first); this thread saves them in input order as soon
+// as each is ready. A prepared design waiting to be saved holds little: its file is already
+// on disk under a temporary name. A stop request ends the dispatch; the designs in hand are
+// finished, the run is saved up to the first design that was not prepared, and what was
+// prepared after it is dropped (with its temporary files).
+void runParallel(Runner& runner, std::span<const std::string> items, SettingsStore& settings, int jobs,
+                 const std::function<bool()>& stopRequested, std::optional<std::size_t>& haltedAt) {
+  const std::vector<std::size_t> order = largestFirst(items);
+  std::mutex m;
+  std::condition_variable cv;
+  std::size_t next = 0, running = 0;
+  bool stopping = false, quit = false;
+  std::vector<std::unique_ptr<ItemOutcome>> ready(items.size());
+  auto worker = [&] {
+    OverlaySettings own(settings);
+    for (;;) {
+      std::size_t i;
+      {
+        std::lock_guard lock(m);
+        if (quit || stopping || next >= order.size()) return;
+        if (stopRequested()) {
+          stopping = true;
+          cv.notify_all();
+          return;
+        }
+        i = order[next++];
+        ++running;
+      }
+      auto item = std::make_unique<ItemOutcome>(runner.prepare(i, own));
+      std::lock_guard lock(m);
+      ready[i] = std::move(item);
+      --running;
+      cv.notify_all();
+    }
+  };
+  std::vector<std::thread> threads;
+  const std::size_t count = std::min<std::size_t>(static_cast<std::size_t>(jobs), items.size());
+  for (std::size_t t = 0; t < count; ++t) threads.emplace_back(worker);
+  OverlaySettings own(settings);
+  DesignCodec codec(&own);
+  for (std::size_t i = 0; i < items.size(); ++i) {
+    std::unique_ptr<ItemOutcome> item;
+    {
+      std::unique_lock lock(m);
+      cv.wait(lock, [&] { return ready[i] || (stopping && running == 0); });
+      if (!ready[i]) {
+        haltedAt = i;
+        break;
+      }
+      item = std::move(ready[i]);
+    }
+    runner.commit(i, *item, codec);  // only needle reduction ends a run early, and it runs alone
+  }
+  {
+    std::lock_guard lock(m);
+    quit = true;
+  }
+  for (std::thread& t : threads) t.join();
+}
+
 }  // namespace
 
 std::span<const ToolCommand> toolCommands() { return kCommands; }
@@ -275,66 +361,7 @@ RunResult runTool(const ToolCommand& command, std::span<const std::string> items
       }
     }
   } else {
-    // Threads prepare designs in input order, at most `window` ahead of the saving; this
-    // thread saves them in order. Stop is looked at before each design starts. A prepared
-    // design waiting to be saved holds little (its file is already on disk), so the window
-    // is wide enough that one slow design does not hold up the others.
-    const std::size_t window = static_cast<std::size_t>(jobs) * 16 + 16;
-    std::mutex m;
-    std::condition_variable cv;
-    std::size_t next = 0, committed = 0;
-    bool quit = false;
-    std::vector<std::unique_ptr<ItemOutcome>> ready(items.size());
-    auto worker = [&] {
-      OverlaySettings own(settings);
-      for (;;) {
-        std::size_t i;
-        {
-          std::unique_lock lock(m);
-          cv.wait(lock, [&] { return quit || next >= items.size() || haltedAt || next < committed + window; });
-          if (quit || haltedAt || next >= items.size()) return;
-          if (stopRequested()) {
-            haltedAt = next;
-            cv.notify_all();
-            return;
-          }
-          i = next++;
-        }
-        auto item = std::make_unique<ItemOutcome>(runner.prepare(i, own));
-        std::lock_guard lock(m);
-        ready[i] = std::move(item);
-        cv.notify_all();
-      }
-    };
-    std::vector<std::thread> threads;
-    const std::size_t count = std::min<std::size_t>(static_cast<std::size_t>(jobs), items.size());
-    for (std::size_t t = 0; t < count; ++t) threads.emplace_back(worker);
-    OverlaySettings own(settings);
-    DesignCodec codec(&own);
-    for (std::size_t i = 0; i < items.size(); ++i) {
-      std::unique_ptr<ItemOutcome> item;
-      {
-        std::unique_lock lock(m);
-        cv.wait(lock, [&] { return ready[i] || (haltedAt && *haltedAt <= i); });
-        if (!ready[i]) break;
-        item = std::move(ready[i]);
-      }
-      const bool more = runner.commit(i, *item, codec);
-      std::lock_guard lock(m);
-      committed = i + 1;
-      cv.notify_all();
-      if (!more) {
-        ended = true;
-        quit = true;
-        break;
-      }
-    }
-    {
-      std::lock_guard lock(m);
-      quit = true;
-      cv.notify_all();
-    }
-    for (std::thread& t : threads) t.join();
+    runParallel(runner, items, settings, jobs, stopRequested, haltedAt);
   }
 
   if (haltedAt) {

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+
 #include "tests/tools/tool_fixtures.h"
 #include "tools/format_code.h"
 #include "tools/needle_reduction.h"
@@ -102,6 +104,20 @@ TEST_F(Runner, StopAfterTheSecondOfFive) {
   EXPECT_EQ(r.report, "Operation halted by the user.\r\nLast file created: " + dir / "d2.exp" +
                           "\r\nPreferred file type: EXP\r\n2 files were created.\r\n");
   EXPECT_EQ(dir.files(), (std::vector<std::string>{"d1.dst", "d1.exp", "d2.dst", "d2.exp", "d3.dst", "d4.dst", "d5.dst"}));
+}
+
+TEST_F(Runner, StopInAParallelRunSavesAPrefix) {
+  const std::vector<std::string> items = designs(8);
+  std::atomic<int> asked{0};
+  callbacks.stopRequested = [&] { return ++asked > 3; };
+  const RunResult r = go(kToExp, items, 2);
+  EXPECT_TRUE(r.halted);
+  // Whatever was prepared, only designs before the first one not prepared are saved, in
+  // order, and no temporary file is left behind.
+  ASSERT_LE(r.created.size(), 3u);
+  for (std::size_t i = 0; i < r.created.size(); ++i) EXPECT_EQ(r.created[i], dir / ("d" + std::to_string(i + 1) + ".exp"));
+  EXPECT_EQ(dir.files().size(), items.size() + r.created.size());
+  EXPECT_NE(r.report.find("Operation halted by the user.\r\nLast file created: "), std::string::npos);
 }
 
 TEST_F(Runner, WorkspaceWritesCopiesIntoItsFolder) {
