@@ -75,7 +75,8 @@ struct RunResult {
 // files, their names and the report are the same for any number of jobs. With one job
 // everything runs on the caller's thread and loads write to `settings` (the crash guard);
 // with more, the threads only read `settings` (which must allow concurrent reads, as
-// MemorySettings does) and stopRequested is asked from them.
+// MemorySettings does), take the largest designs first, and ask stopRequested before each
+// design they start; after a stop the run is saved up to the first design not prepared.
 RunResult runTool(const ToolCommand& command, std::span<const std::string> items, SettingsStore& settings,
                   const RunSettings& run, const RunCallbacks& callbacks, int jobs = 1);
 
