@@ -325,6 +325,8 @@ std::optional<ByteBuffer> writeHus(DesignCodec& codec, EmbDesign& design) {
     indexes.push_back(static_cast<std::uint16_t>(nearestHusqvarnaIndex(design.threads[k].rgb)));
   });
 
+  // Never write a file our own reader (and the machines' limits it mirrors) would refuse.
+  if (indexes.size() > kMaxHusColors || records.size() > kMaxRecords) return std::nullopt;
   Compressed c;
   if (!compressStreams(buildStreams(records), c)) return std::nullopt;
   // The streams follow the colour table actually written.
@@ -373,6 +375,7 @@ std::optional<ByteBuffer> writeVip(DesignCodec&, EmbDesign& design) {
     }
     records.push_back(r);
   }
+  if (colours > kMaxVipColors || records.size() > kMaxRecords) return std::nullopt;
 
   Compressed c;
   if (!compressStreams(buildStreams(records), c)) return std::nullopt;

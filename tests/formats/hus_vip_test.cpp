@@ -374,6 +374,29 @@ TEST(Vip, NothingToWriteWithoutColoursOrRecords) {
   EXPECT_FALSE(writeVip(codec, noColours).has_value());
 }
 
+// A file our own reader would refuse is never written: HUS holds at most 100 colours and
+// VIP 150, and both at most 200,000 records.
+TEST(HusVipWriters, RefuseDesignsBeyondTheReadersLimits) {
+  DesignCodec codec;
+  auto blocks = [](std::size_t n) {
+    EmbDesign d;
+    for (std::size_t i = 0; i < n; ++i) {
+      if (i) d.stitches.push_back(colourChange());
+      d.stitches.push_back(st(1, 1));
+      d.threads.push_back(test::thread(0x0000FF));
+    }
+    return d;
+  };
+  EmbDesign hus100 = blocks(100), hus101 = blocks(101), vip150 = blocks(150), vip151 = blocks(151);
+  EXPECT_TRUE(writeHus(codec, hus100).has_value());
+  EXPECT_FALSE(writeHus(codec, hus101).has_value());
+  EXPECT_TRUE(writeVip(codec, vip150).has_value());
+  EXPECT_FALSE(writeVip(codec, vip151).has_value());
+  EmbDesign tooLong = blocks(1);
+  tooLong.stitches.assign(200001, st(1, 0));
+  EXPECT_FALSE(writeHus(codec, tooLong).has_value());
+}
+
 // Long moves become jumps of at most 120; the last piece of a very long one, which takes the
 // rounding of the others, is cut again rather than overflowing its byte.
 TEST(Vip, LongMovesAreSplitIntoJumpsThatFitTheirBytes) {
