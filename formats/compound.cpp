@@ -4,6 +4,7 @@
 #include <array>
 
 #include "design/emb_design.h"
+#include "formats/text_file.h"
 
 namespace lh {
 namespace {
@@ -31,33 +32,7 @@ std::uint32_t u32At(ByteSpan s, std::size_t at) {
 
 }  // namespace
 
-std::string CompoundEntry::nameUtf8() const {
-  std::string out;
-  for (std::size_t i = 0; i < name.size(); ++i) {
-    std::uint32_t c = name[i];
-    if (c >= 0xD800 && c < 0xDC00 && i + 1 < name.size() && name[i + 1] >= 0xDC00 && name[i + 1] < 0xE000) {
-      c = 0x10000 + ((c - 0xD800) << 10) + (name[++i] - 0xDC00u);
-    } else if (c >= 0xD800 && c < 0xE000) {
-      c = 0xFFFD;  // an unpaired surrogate
-    }
-    if (c < 0x80) {
-      out += static_cast<char>(c);
-    } else if (c < 0x800) {
-      out += static_cast<char>(0xC0 | (c >> 6));
-      out += static_cast<char>(0x80 | (c & 0x3F));
-    } else if (c < 0x10000) {
-      out += static_cast<char>(0xE0 | (c >> 12));
-      out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-      out += static_cast<char>(0x80 | (c & 0x3F));
-    } else {
-      out += static_cast<char>(0xF0 | (c >> 18));
-      out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-      out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-      out += static_cast<char>(0x80 | (c & 0x3F));
-    }
-  }
-  return out;
-}
+std::string CompoundEntry::nameUtf8() const { return utf16ToUtf8(name); }
 
 CompoundFile::Status CompoundFile::parse(ByteSpan file) {
   *this = CompoundFile();

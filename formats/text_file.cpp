@@ -25,32 +25,33 @@ void appendUtf8(std::string& out, std::uint32_t c) {
 constexpr std::uint32_t kReplacement = 0xFFFD;
 
 std::string fromUtf16(ByteSpan data, std::size_t start, bool bigEndian) {
-  std::string out;
-  out.reserve(data.size() / 2);
+  std::u16string units;
+  units.reserve(data.size() / 2);
   ByteReader in(data, start);
-  auto unit = [&] { return bigEndian ? in.u16be() : in.u16le(); };
   while (in.has(2)) {
-    std::uint32_t c = unit();
+    const std::uint16_t c = bigEndian ? in.u16be() : in.u16le();
     if (c == 0) break;
-    if (c >= 0xD800 && c < 0xDC00) {
-      // A high surrogate needs a low one after it.
-      const std::size_t at = in.pos();
-      const std::uint32_t low = in.has(2) ? unit() : 0;
-      if (low >= 0xDC00 && low < 0xE000) {
-        c = 0x10000 + ((c - 0xD800) << 10) + (low - 0xDC00);
-      } else {
-        c = kReplacement;
-        in.seek(at);
-      }
-    } else if (c >= 0xDC00 && c < 0xE000) {
-      c = kReplacement;
+    units += static_cast<char16_t>(c);
+  }
+  return utf16ToUtf8(units);
+}
+
+}  // namespace
+
+std::string utf16ToUtf8(std::u16string_view units) {
+  std::string out;
+  out.reserve(units.size());
+  for (std::size_t i = 0; i < units.size(); ++i) {
+    std::uint32_t c = units[i];
+    if (c >= 0xD800 && c < 0xDC00 && i + 1 < units.size() && units[i + 1] >= 0xDC00 && units[i + 1] < 0xE000) {
+      c = 0x10000 + ((c - 0xD800) << 10) + (units[++i] - 0xDC00u);
+    } else if (c >= 0xD800 && c < 0xE000) {
+      c = kReplacement;  // an unpaired surrogate
     }
     appendUtf8(out, c);
   }
   return out;
 }
-
-}  // namespace
 
 std::string decodeText(ByteSpan data) {
   const std::size_t n = data.size();
