@@ -9,7 +9,6 @@
 #include <vector>
 
 #include "formats/format_table.h"
-#include "tools/format_code.h"
 #include "tools/tool_runner.h"
 #include "zip/zip_archive.h"
 

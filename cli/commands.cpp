@@ -2,19 +2,24 @@
 
 #include <array>
 #include <cstdio>
+#include <string>
+
+#include "cli/tool_run.h"
 
 namespace lh::cli {
 
 // Each command lives in its own cmd_*.cpp file and is listed here.
 
 std::span<const Command> commands() {
+  static const std::string convertSynopsis =
+      "[--to TYPE] [OPTIONS] INPUT...  convert designs, fitting the hoop (TYPE: " + targetTypeNames() + ")";
   static const Command table[] = {
       {"charts", "[NAME]  list the built-in thread charts, or print one as CSV", runCharts},
       {"match", "#RRGGBB  nearest PEC, Janome and Husqvarna colours and brand threads", runMatch},
       {"info", "FILE...  size, stitch count and colour count of each design", runInfo},
       {"dump", "--json FILE  the loaded design as JSON (records, threads, bounds)", runDump},
       {"render", "[--size N] [--3d] [--jumps] [--background #RRGGBB] FILE OUT.bmp|OUT.png  draw a design", runRender},
-      {"convert", "[--to TYPE] [OPTIONS] INPUT...  convert designs, fitting the hoop (TYPE: pes sew jef hus pcs dst xxx exp vip vp3 txt bmp)", runConvert},
+      {"convert", convertSynopsis, runConvert},
       {"sort", "[OPTIONS] INPUT...  colour sort: fewer thread changes (\" Sorted\")", runSort},
       {"baste", "[OPTIONS] INPUT...  basting outline, alone or before the design (\"+Baste\")", runBaste},
       {"recover", "[OPTIONS] INPUT...  rebuild damaged PES 1.0 files (\" Fixed\")", runRecover},

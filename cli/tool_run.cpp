@@ -12,7 +12,6 @@
 #include "cli/design_io.h"
 #include "formats/format_table.h"
 #include "platform/qt_settings_store.h"
-#include "tools/format_code.h"
 #include "tools/needle_reduction.h"
 #include "tools/tool_runner.h"
 #include "zip/zip_archive.h"
@@ -93,6 +92,17 @@ int convertCommandFor(std::optional<int> to) {
   return 32807;
 }
 
+std::string targetTypeNames() {
+  std::string names;
+  for (int code = 0; code <= FormatTxt; ++code) {
+    const std::string ext = formatExtension(code);
+    if (ext.empty()) continue;
+    if (!names.empty()) names += ' ';
+    names += ext.substr(1);
+  }
+  return names;
+}
+
 bool parseToolOptions(std::string_view command, Args args, bool needles, ToolOptions& o) {
   const std::string name(command);
   for (std::size_t i = 0; i < args.size(); ++i) {
@@ -109,7 +119,7 @@ bool parseToolOptions(std::string_view command, Args args, bool needles, ToolOpt
       if (!v) return false;
       const int code = formatCodeOfName(*v);
       if (!isConversionTarget(code)) {
-        usageError(name + ": cannot write '" + *v + "'; types: pes sew jef hus pcs dst xxx exp vip vp3 txt bmp");
+        usageError(name + ": cannot write '" + *v + "'; types: " + targetTypeNames());
         return false;
       }
       o.to = code;

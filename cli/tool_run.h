@@ -23,6 +23,9 @@ struct ToolOptions {
   std::vector<std::string> inputs;
 };
 
+// The names --to accepts, in code order: "pes sew jef hus pcs dst xxx exp vip vp3 bmp txt".
+std::string targetTypeNames();
+
 // Parses the shared options; false (after a usage message) on a bad command line.
 bool parseToolOptions(std::string_view command, Args args, bool needles, ToolOptions& options);
 

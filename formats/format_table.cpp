@@ -24,33 +24,75 @@ namespace {
 
 using enum FormatKind;
 
+constexpr FormatColours kNoColours{};
+constexpr FormatColours kPecColours{MachinePalette::Pec, BrandCharts::None};
+constexpr FormatColours kPesColours{MachinePalette::Pec, BrandCharts::Pes};
+constexpr FormatColours kHusqvarnaColours{MachinePalette::Husqvarna, BrandCharts::None};
+constexpr FormatColours kWindowsColours{MachinePalette::Windows, BrandCharts::None};
+constexpr FormatColours kJanomeColours{MachinePalette::Janome, BrandCharts::None};
+constexpr FormatColours kXxxColours{MachinePalette::SulkyRayonXxx, BrandCharts::None};
+constexpr FormatColours kVipColours{MachinePalette::RaPoly, BrandCharts::Vip};
+constexpr FormatColours kVp3Colours{MachinePalette::RaPoly, BrandCharts::Vp3};
+
 // One row per type name, in the order of the viewed-types list. A format arrives by filling
-// in its reader and writer here.
+// in its reader and writer here. A writable row goes on with its writer, title, menu text
+// and conversion defaults: w, h, sc, nc, ss, ns, r, sh, shpct, both, then the PES and DST
+// extras pes5, pes6, trim, jumps, trimlen.
 constexpr std::array kFormats = {
-    // type    code        kind     reader   writer    view flag     target title
-    FormatInfo{"Pes", FormatPes, Design, readPes, writePesFile, "View Pes", ".PES (Quenby/Brother/Bernina Deco)"},
-    FormatInfo{"Pec", FormatPec, Design, readPes, nullptr, "View Pec", ""},
-    FormatInfo{"Phc", FormatPhc, Design, readPhc, nullptr, "View Pec", ""},
-    FormatInfo{"Phb", FormatPhb, Design, readPhc, nullptr, "View Pec", ""},
-    FormatInfo{"Phd", FormatPhd, Design, readPhc, nullptr, "View Pec", ""},
-    FormatInfo{"Hus", FormatHus, Design, readHus, writeHus, "View Hus", ".HUS (Husqvarna Viking)"},
-    FormatInfo{"Pcs", FormatPcs, Design, readPcs, writePcs, "View Pcs", ".PCS (Pfaff)"},
-    FormatInfo{"Txt", FormatTxt, Text, nullptr, nullptr, "View Txt", ""},
-    FormatInfo{"Bmp", FormatBmp, Picture, nullptr, nullptr, "View Bmp", ""},
-    FormatInfo{"Dst", FormatDst, Design, readDst, writeDst, "View Dst", ".DST (Tajima)"},
-    FormatInfo{"Sew", FormatSew, Design, readSew, writeSew, "View Sew", ".SEW (Elna/Janome-New Home/Kenmore)"},
-    FormatInfo{"Jef", FormatJef, Design, readJef, writeJef, "View Jef", ".JEF (Janome-New Home)"},
-    FormatInfo{"Jef+", FormatJef, Design, readJef, nullptr, "View Jef", ""},
-    FormatInfo{"Xxx", FormatXxx, Design, readXxx, writeXxx, "View Xxx", ".XXX (Singer)"},
-    FormatInfo{"Exp", FormatExp, Design, readExp, writeExp, "View Exp", ".EXP (Melco Expanded)"},
-    FormatInfo{"Emd", FormatEmd, Design, readEmd, nullptr, "View Emd", ""},
-    FormatInfo{"Vip", FormatVip, Design, readVip, writeVip, "View vip", ".VIP (Husqvarna Viking/Pfaff)"},
-    FormatInfo{"Shv", FormatShv, Design, readShv, nullptr, "View Shv", ""},
-    FormatInfo{"Art", FormatArt, Design, readCompound, nullptr, "View Art", ""},
-    FormatInfo{"Emb", FormatEmb, Design, readCompound, nullptr, "View Emb", ""},
-    FormatInfo{"Jan", FormatJan, Design, readCompound, nullptr, "View Jan", ""},
-    FormatInfo{"Vp3", FormatVp3, Design, readVp3, writeVp3, "View Vp3", ".VP3 (Husqvarna Viking/Pfaff)"},
+    // type  code       kind    reader        view flag   converts as hoop       open       colours
+    FormatInfo{"Pes", FormatPes, Design, readPes, "View Pes", FormatPes, FormatPes, FormatPes, kPesColours,
+               writePesFile, ".PES (Quenby/Brother/Bernina Deco)", ".PES (Quenby/Brother/Bernina)",
+               {300, 200, 1, 99, 0, 0, 1, 1, 10, 1, 1, 1, 1, 0, 6}},
+    FormatInfo{"Pec", FormatPec, Design, readPes, "View Pec", FormatPes, FormatPec, FormatPec, kPecColours},
+    FormatInfo{"Phc", FormatPhc, Design, readPhc, "View Pec", FormatPes, FormatPhc, FormatPhc, kPecColours},
+    FormatInfo{"Phb", FormatPhb, Design, readPhc, "View Pec", FormatPes, FormatPhc, FormatPhc, kPecColours},
+    FormatInfo{"Phd", FormatPhd, Design, readPhc, "View Pec", FormatPes, FormatPhc, FormatPhc, kPecColours},
+    FormatInfo{"Hus", FormatHus, Design, readHus, "View Hus", FormatHus, FormatHus, FormatHus, kHusqvarnaColours,
+               writeHus, ".HUS (Husqvarna Viking)", ".HUS (Husqvarna Viking)",
+               {150, 240, 0, 36, 0, 0, 1, 1, 10, 1}},
+    FormatInfo{"Pcs", FormatPcs, Design, readPcs, "View Pcs", FormatPcs, FormatPcs, FormatPcs, kWindowsColours,
+               writePcs, ".PCS (Pfaff)", ".PCS (Pfaff)", {110, 112, 1, 16, 1, 28000, 1, 1, 10, 0}},
+    FormatInfo{"Txt", FormatTxt, Text, nullptr, "View Txt", FormatTxt, FormatTxt, FormatTxt, kNoColours},
+    FormatInfo{"Bmp", FormatBmp, Picture, nullptr, "View Bmp", FormatBmp, FormatBmp, FormatBmp, kNoColours},
+    FormatInfo{"Dst", FormatDst, Design, readDst, "View Dst", FormatDst, FormatDst, FormatDst, kHusqvarnaColours,
+               writeDst, ".DST (Tajima)", ".DST (Tajima)", {300, 300, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1, 4, 6}},
+    FormatInfo{"Sew", FormatSew, Design, readSew, "View Sew", FormatSew, FormatSew, FormatSew, kJanomeColours,
+               writeSew, ".SEW (Elna/Janome-New Home/Kenmore)", ".SEW (Elna/Janome/Kenmore)",
+               {126, 90, 1, 12, 1, 60000, 1, 1, 10, 0}},
+    FormatInfo{"Jef", FormatJef, Design, readJef, "View Jef", FormatJef, FormatJef, FormatJef, kJanomeColours,
+               writeJef, ".JEF (Janome-New Home)", ".JEF (Janome)", {200, 200, 1, 78, 1, 64000, 1, 1, 10, 0}},
+    FormatInfo{"Jef+", FormatJef, Design, readJef, "View Jef", FormatJef, FormatJef, FormatJef, kJanomeColours},
+    FormatInfo{"Xxx", FormatXxx, Design, readXxx, "View Xxx", FormatXxx, FormatXxx, FormatXxx, kXxxColours,
+               writeXxx, ".XXX (Singer)", ".XXX (Singer PSW/Compucon)", {140, 240, 1, 15, 1, 30000, 1, 1, 10, 0}},
+    FormatInfo{"Exp", FormatExp, Design, readExp, "View Exp", FormatExp, FormatExp, FormatExp, kHusqvarnaColours,
+               writeExp, ".EXP (Melco Expanded)", ".EXP (Melco Expanded)", {300, 300, 0, 0, 0, 0, 0, 0, 0, 0}},
+    FormatInfo{"Emd", FormatEmd, Design, readEmd, "View Emd", FormatEmd, FormatEmd, FormatEmd, kPecColours},
+    FormatInfo{"Vip", FormatVip, Design, readVip, "View vip", FormatVip, FormatVip, FormatVip, kVipColours,
+               writeVip, ".VIP (Husqvarna Viking/Pfaff)", ".VIP (Husqvarna Viking/Pfaff)",
+               {150, 360, 0, 60, 0, 0, 0, 1, 10, 1}},
+    FormatInfo{"Shv", FormatShv, Design, readShv, "View Shv", FormatVip, FormatShv, FormatShv, kHusqvarnaColours},
+    FormatInfo{"Art", FormatArt, Design, readCompound, "View Art", FormatPes, FormatExp, FormatArt, kPecColours},
+    FormatInfo{"Emb", FormatEmb, Design, readCompound, "View Emb", FormatPes, FormatExp, FormatEmb, kPecColours},
+    FormatInfo{"Jan", FormatJan, Design, readCompound, "View Jan", FormatJef, FormatJef, FormatJan, kPecColours},
+    // The menu text lacks its closing parenthesis, as the menu has always shown it.
+    FormatInfo{"Vp3", FormatVp3, Design, readVp3, "View Vp3", FormatVp3, FormatVp3, FormatVp3, kVp3Colours,
+               writeVp3, ".VP3 (Husqvarna Viking/Pfaff)", ".VP3 (Husqvarna Viking / Pfaff",
+               {150, 360, 0, 60, 0, 0, 0, 1, 10, 1}},
 };
+
+std::string withCase(std::string_view text, bool upper) {
+  std::string out(text);
+  for (char& c : out) {
+    if (upper && c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+    if (!upper && c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  }
+  return out;
+}
+
+// The row a conversion target is written as (JEF, not JEF+), or null.
+const FormatInfo* targetRow(int code) {
+  return isConversionTarget(code) ? findFormat(static_cast<FormatCode>(code)) : nullptr;
+}
 
 }  // namespace
 
@@ -77,9 +119,7 @@ std::vector<std::string> viewedTypes(const SettingsStore& settings) {
   std::vector<std::string> out;
   for (const FormatInfo& f : kFormats) {
     if (settings.getInt("Settings", f.viewKey, 1) == 0) continue;
-    std::string name(f.type);
-    for (char& c : name) c = static_cast<char>(c >= 'a' && c <= 'z' ? c - 'a' + 'A' : c);
-    out.push_back(std::move(name));
+    out.push_back(withCase(f.type, true));
   }
   return out;
 }
@@ -97,10 +137,63 @@ std::optional<ByteBuffer> writeAs(DesignCodec& codec, EmbDesign& design, FormatC
   return f->writer(codec, design);
 }
 
-std::string lowerExtension(const FormatInfo& format) {
-  std::string ext(format.type);
-  for (char& c : ext) c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
-  return ext;
+std::string lowerExtension(const FormatInfo& format) { return withCase(format.type, false); }
+
+std::string replaceExtension(std::string_view path, std::string_view ext) {
+  std::string_view ownExt = extensionOf(path);
+  std::string out(path.substr(0, path.size() - ownExt.size()));
+  // A name ending in a dot keeps it as the separator.
+  if (ownExt.empty() && (out.empty() || out.back() != '.')) out += '.';
+  out += ext;
+  return out;
+}
+
+int sourceFormatCode(std::string& path) {
+  const FormatInfo* f = findFormat(extensionOf(path));
+  if (f == nullptr) return FormatNone;
+  if (f->convertsAs != f->code) path = replaceExtension(path, formatName(f->convertsAs));
+  return f->convertsAs;
+}
+
+int hoopFormatCode(std::string_view path) {
+  const FormatInfo* f = findFormat(extensionOf(path));
+  return f != nullptr ? f->hoopCode : FormatNone;
+}
+
+int openFormatCode(std::string_view path) {
+  const FormatInfo* f = findFormat(extensionOf(path));
+  return f != nullptr ? f->openCode : FormatNone;
+}
+
+std::string formatExtension(int code) {
+  const FormatInfo* f = targetRow(code);
+  return f != nullptr ? "." + lowerExtension(*f) : std::string();
+}
+
+std::string formatName(int code) {
+  const FormatInfo* f = targetRow(code);
+  return f != nullptr ? withCase(f->type, true) : std::string();
+}
+
+int formatCodeOfName(std::string_view name) {
+  if (!name.empty() && name.front() == '.') name.remove_prefix(1);
+  const FormatInfo* f = findFormat(name);
+  return f != nullptr && targetRow(f->code) == f ? f->code : FormatNone;
+}
+
+std::string_view formatMenuText(int code) {
+  const FormatInfo* f = isDesignFormat(code) ? findFormat(static_cast<FormatCode>(code)) : nullptr;
+  return f != nullptr ? f->menuText : std::string_view();
+}
+
+void machinePalette(EmbDesign& design) {
+  const FormatInfo* f = findFormat(extensionOf(design.path));
+  machinePalette(design, f != nullptr ? f->colours.palette : MachinePalette::None);
+}
+
+void offeredCharts(EmbDesign& design, const SettingsStore& settings) {
+  const FormatInfo* f = findFormat(extensionOf(design.path));
+  offeredCharts(design, f != nullptr ? f->colours : FormatColours{}, settings);
 }
 
 }  // namespace lh

@@ -13,12 +13,6 @@ namespace lh {
 
 namespace {
 
-bool extensionIn(std::string_view ext, std::initializer_list<std::string_view> list) {
-  for (std::string_view e : list)
-    if (equalsNoCase(ext, e)) return true;
-  return false;
-}
-
 constexpr std::array<int, 29> kHusqvarnaOrder{0,  21, 6,  22, 12, 17, 4, 18, 25, 10, 26, 15, 3, 16, 23,
                                               9,  24, 27, 11, 28, 19, 5, 20, 14, 8,  2,  13, 1, 7};
 
@@ -65,47 +59,66 @@ void appendWithHeader(EmbDesign& design, const OfferedChart& offered) {
   appendRows(design, offered.chart);
 }
 
+// One entry per PEC index in display order, then the special colours; each named and
+// coloured from the PEC palette.
+void appendPecPalette(EmbDesign& design) {
+  auto add = [&](int index) {
+    ThreadColor t;
+    t.chartCode = index;
+    t.displayName = pecColorName(index);
+    design.threads.push_back(std::move(t));
+  };
+  for (int index : kPecDisplayOrder) add(index);
+  for (int index : {62, 63, 64, kPecNotDefined, 0}) add(index);
+  applyPecColors(design);
+}
+
 }  // namespace
 
-void machinePalette(EmbDesign& design) {
+void machinePalette(EmbDesign& design, MachinePalette palette) {
   design.threads.clear();
-  const std::string_view ext = extensionOf(design.path);
-  if (extensionIn(ext, {"hus", "dst", "exp", "shv"})) {
-    for (int n : kHusqvarnaOrder) design.threads.push_back(husqvarnaColor(n));
-  } else if (extensionIn(ext, {"pcs"})) {
-    for (int i = 0; i < kWindowsColors; ++i) design.threads.push_back(windowsColor(i));
-  } else if (extensionIn(ext, {"pec", "pes", "phc", "phb", "phd", "emd", "art", "emb", "jan"})) {
-    auto add = [&](int index) {
-      ThreadColor t;
-      t.chartCode = index;
-      t.displayName = pecColorName(index);
-      design.threads.push_back(std::move(t));
-    };
-    for (int index : kPecDisplayOrder) add(index);
-    for (int index : {62, 63, 64, kPecNotDefined, 0}) add(index);
-    applyPecColors(design);
-  } else if (extensionIn(ext, {"sew", "jef", "jef+"})) {
-    for (int code = 1; code <= kJanomeCodes; ++code) design.threads.push_back(janomeColor(code));
-  } else if (extensionIn(ext, {"xxx"})) {
-    appendRows(design, Chart::SulkyRayonXxx);
-  } else if (extensionIn(ext, {"vip", "vp3"})) {
-    appendRows(design, Chart::RaPolyNamed);
+  switch (palette) {
+    case MachinePalette::None:
+      break;
+    case MachinePalette::Husqvarna:
+      for (int n : kHusqvarnaOrder) design.threads.push_back(husqvarnaColor(n));
+      break;
+    case MachinePalette::Windows:
+      for (int i = 0; i < kWindowsColors; ++i) design.threads.push_back(windowsColor(i));
+      break;
+    case MachinePalette::Pec:
+      appendPecPalette(design);
+      break;
+    case MachinePalette::Janome:
+      for (int code = 1; code <= kJanomeCodes; ++code) design.threads.push_back(janomeColor(code));
+      break;
+    case MachinePalette::SulkyRayonXxx:
+      appendRows(design, Chart::SulkyRayonXxx);
+      break;
+    case MachinePalette::RaPoly:
+      appendRows(design, Chart::RaPolyNamed);
+      break;
   }
 }
 
-void offeredCharts(EmbDesign& design, const SettingsStore& settings) {
+void offeredCharts(EmbDesign& design, FormatColours colours, const SettingsStore& settings) {
   design.threads.clear();
-  const std::string_view ext = extensionOf(design.path);
-  if (extensionIn(ext, {"vip"})) {
-    for (const OfferedChart& c : kVipCharts) appendWithHeader(design, c);
-  } else if (extensionIn(ext, {"vp3"})) {
-    for (const OfferedChart& c : kVipCharts)
-      if (c.chart != Chart::AlcazarRayon && c.chart != Chart::StickmaPoly) appendWithHeader(design, c);
-  } else if (extensionIn(ext, {"pes"}) && settings.getInt("Conversion", "pes5", 1) != 0) {
-    for (const OfferedChart& c : kPesCharts) appendWithHeader(design, c);
-  } else {
-    machinePalette(design);
+  switch (colours.charts) {
+    case BrandCharts::Vip:
+      for (const OfferedChart& c : kVipCharts) appendWithHeader(design, c);
+      return;
+    case BrandCharts::Vp3:
+      for (const OfferedChart& c : kVipCharts)
+        if (c.chart != Chart::AlcazarRayon && c.chart != Chart::StickmaPoly) appendWithHeader(design, c);
+      return;
+    case BrandCharts::Pes:
+      if (settings.getInt("Conversion", "pes5", 1) == 0) break;
+      for (const OfferedChart& c : kPesCharts) appendWithHeader(design, c);
+      return;
+    case BrandCharts::None:
+      break;
   }
+  machinePalette(design, colours.palette);
 }
 
 }  // namespace lh

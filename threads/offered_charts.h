@@ -1,6 +1,8 @@
 #pragma once
 // The colours a design's file format can hold and the thread charts offered for it, as the
-// thread list of a stitch-less design (the reply to a colour-editing plug-in).
+// thread list of a stitch-less design (the reply to a colour-editing plug-in). Which palette and
+// which charts a file type gets is a fact of its row in the format table; formats/format_table.h
+// has the calls that take them from a design's path.
 #include <cstdint>
 
 #include "design/settings.h"
@@ -13,13 +15,35 @@ class EmbDesign;
 inline constexpr std::uint32_t kChartHeaderFlag = 0xFF000000u;
 constexpr bool isChartHeader(std::uint32_t rgb) { return (rgb & 0xFF000000u) != 0; }
 
-// Replaces design.threads with the machine palette of the format named by the extension of
-// design.path; an unknown extension leaves no entries.
-void machinePalette(EmbDesign& design);
+// The colour table a format's machines know.
+enum class MachinePalette {
+  None,
+  Husqvarna,      // 29 entries of the Husqvarna table, in its display order
+  Windows,        // the 16 standard Windows colours
+  Pec,            // 66 PEC entries: display order, then 62, 63, 64, "Not Defined" and 0
+  Janome,         // Janome codes 1 to 79
+  SulkyRayonXxx,  // the 196-row Sulky Rayon chart
+  RaPoly,         // the R-A Poly named chart
+};
 
-// Replaces design.threads with the charts offered for the design's format, each preceded by a
-// header thread; formats without charts get their machine palette without headers. PES designs
-// are offered the brand charts while the "Conversion" setting "pes5" is on (the default).
-void offeredCharts(EmbDesign& design, const SettingsStore& settings = defaultSettings());
+// The brand charts offered for a format's colour editing instead of its machine palette.
+enum class BrandCharts {
+  None,
+  Vip,  // nine named charts
+  Vp3,  // the VIP charts without Alcazar Rayon and Stickma Poly
+  Pes,  // nine brand charts, while the "Conversion" setting "pes5" is on
+};
+
+struct FormatColours {
+  MachinePalette palette = MachinePalette::None;
+  BrandCharts charts = BrandCharts::None;
+};
+
+// Replaces design.threads with `palette` (no entries for None).
+void machinePalette(EmbDesign& design, MachinePalette palette);
+
+// Replaces design.threads with the charts offered, each preceded by a header thread; without
+// charts (or PES charts while "pes5" is off) the machine palette without headers.
+void offeredCharts(EmbDesign& design, FormatColours colours, const SettingsStore& settings = defaultSettings());
 
 }  // namespace lh

@@ -1,7 +1,6 @@
 #include "tools/conversion.h"
 
 #include "formats/format_table.h"
-#include "tools/format_code.h"
 #include "tools/hoop_fit.h"
 #include "design/transforms.h"
 #include "zip/save_file.h"

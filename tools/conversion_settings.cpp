@@ -2,34 +2,15 @@
 
 #include <type_traits>
 
-#include "tools/format_code.h"
+#include "formats/format_table.h"
 
 namespace lh {
 
 namespace {
 
-struct Defaults {
-  std::string_view key;  // lower-case extension, the prefix of every key
-  int w, h, sc, nc, ss, ns, r, sh, shpct, both;
-};
-
-constexpr std::array<Defaults, 10> kDefaults{{
-    {"pes", 300, 200, 1, 99, 0, 0, 1, 1, 10, 1},
-    {"sew", 126, 90, 1, 12, 1, 60000, 1, 1, 10, 0},
-    {"jef", 200, 200, 1, 78, 1, 64000, 1, 1, 10, 0},
-    {"hus", 150, 240, 0, 36, 0, 0, 1, 1, 10, 1},
-    {"pcs", 110, 112, 1, 16, 1, 28000, 1, 1, 10, 0},
-    {"dst", 300, 300, 0, 0, 0, 0, 0, 0, 0, 0},
-    {"xxx", 140, 240, 1, 15, 1, 30000, 1, 1, 10, 0},
-    {"exp", 300, 300, 0, 0, 0, 0, 0, 0, 0, 0},
-    {"vip", 150, 360, 0, 60, 0, 0, 0, 1, 10, 1},
-    {"vp3", 150, 360, 0, 60, 0, 0, 0, 1, 10, 1},
-}};
-
+// The key of one value: the format's lower-case extension, then the suffix ("pesw").
 std::string key(int code, std::string_view suffix) {
-  std::string k(kDefaults[static_cast<std::size_t>(code)].key);
-  k += suffix;
-  return k;
+  return lowerExtension(*findFormat(static_cast<FormatCode>(code))) + std::string(suffix);
 }
 
 // Reads (store given) or writes (out given) every field of one record through one list of
@@ -63,7 +44,7 @@ void visitFields(ConversionSettings& s, Visit&& visit) {
 ConversionSettings defaultConversionSettings(int code) {
   ConversionSettings s;
   if (!isDesignFormat(code)) return s;
-  const Defaults& d = kDefaults[static_cast<std::size_t>(code)];
+  const ConversionDefaults& d = findFormat(static_cast<FormatCode>(code))->defaults;
   s.format = code;
   s.hoopWidth = d.w;
   s.hoopHeight = d.h;
@@ -75,16 +56,11 @@ ConversionSettings defaultConversionSettings(int code) {
   s.shrinkOn = d.sh != 0;
   s.shrinkPct = d.shpct;
   s.bothOrientations = d.both != 0;
-  if (code == FormatPes) {
-    s.pesVersion5 = true;
-    s.pes6ForLarge = true;
-    s.ensureTrims = true;
-    s.trimLength = 6;
-  } else if (code == FormatDst) {
-    s.ensureTrims = true;
-    s.trimCommands = 4;
-    s.trimLength = 6;
-  }
+  s.pesVersion5 = d.pes5 != 0;
+  s.pes6ForLarge = d.pes6 != 0;
+  s.ensureTrims = d.trim != 0;
+  s.trimCommands = d.jumps;
+  s.trimLength = d.trimlen;
   return s;
 }
 

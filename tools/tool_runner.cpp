@@ -11,7 +11,7 @@
 #include <thread>
 
 #include "tools/color_sort.h"
-#include "tools/format_code.h"
+#include "formats/format_table.h"
 #include "tools/pes_recovery.h"
 #include "zip/zip_archive.h"
 
@@ -19,17 +19,18 @@ namespace lh {
 
 namespace {
 
-constexpr std::array<ToolCommand, 17> kCommands{{
-    {32789, ".PES (Quenby/Brother/Bernina)", Tool::Conversion, FormatPes, ""},
-    {32793, ".SEW (Elna/Janome/Kenmore)", Tool::Conversion, FormatSew, ""},
-    {32798, ".JEF (Janome)", Tool::Conversion, FormatJef, ""},
-    {32790, ".HUS (Husqvarna Viking)", Tool::Conversion, FormatHus, ""},
-    {32791, ".PCS (Pfaff)", Tool::Conversion, FormatPcs, ""},
-    {32792, ".DST (Tajima)", Tool::Conversion, FormatDst, ""},
-    {32799, ".XXX (Singer PSW/Compucon)", Tool::Conversion, FormatXxx, ""},
-    {32835, ".EXP (Melco Expanded)", Tool::Conversion, FormatExp, ""},
-    {32848, ".VIP (Husqvarna Viking/Pfaff)", Tool::Conversion, FormatVip, ""},
-    {32855, ".VP3 (Husqvarna Viking / Pfaff", Tool::Conversion, FormatVp3, ""},
+// The conversion commands show their format's menu text from the format table.
+const std::array<ToolCommand, 17> kCommands{{
+    {32789, formatMenuText(FormatPes), Tool::Conversion, FormatPes, ""},
+    {32793, formatMenuText(FormatSew), Tool::Conversion, FormatSew, ""},
+    {32798, formatMenuText(FormatJef), Tool::Conversion, FormatJef, ""},
+    {32790, formatMenuText(FormatHus), Tool::Conversion, FormatHus, ""},
+    {32791, formatMenuText(FormatPcs), Tool::Conversion, FormatPcs, ""},
+    {32792, formatMenuText(FormatDst), Tool::Conversion, FormatDst, ""},
+    {32799, formatMenuText(FormatXxx), Tool::Conversion, FormatXxx, ""},
+    {32835, formatMenuText(FormatExp), Tool::Conversion, FormatExp, ""},
+    {32848, formatMenuText(FormatVip), Tool::Conversion, FormatVip, ""},
+    {32855, formatMenuText(FormatVp3), Tool::Conversion, FormatVp3, ""},
     {32807, "Convert to On-The-Fly Setting", Tool::Conversion, FormatNone, ""},
     {32795, "Color sort designs", Tool::ColorSort, FormatNone, " Sorted"},
     {32794, "Create Auto-Baste file", Tool::AutoBaste, FormatNone, "+Baste"},

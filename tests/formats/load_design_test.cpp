@@ -35,11 +35,11 @@ int readOne(DesignCodec&, EmbDesign& d, ByteSpan f) {
 }
 
 constexpr FormatInfo kPlanted[] = {
-    {"Bad", FormatPes, FormatKind::Design, readFails, nullptr, "View Pes", ""},
-    {"Old", FormatPes, FormatKind::Design, readUnsupported, nullptr, "View Pes", ""},
-    {"Boom", FormatPes, FormatKind::Design, readThrows, nullptr, "View Pes", ""},
-    {"One", FormatPes, FormatKind::Design, readOne, nullptr, "View Pes", ""},
-    {"Jef+", FormatJef, FormatKind::Design, readOne, nullptr, "View Jef", ""},
+    {"Bad", FormatPes, FormatKind::Design, readFails, "View Pes", FormatPes, FormatPes, FormatPes, {}},
+    {"Old", FormatPes, FormatKind::Design, readUnsupported, "View Pes", FormatPes, FormatPes, FormatPes, {}},
+    {"Boom", FormatPes, FormatKind::Design, readThrows, "View Pes", FormatPes, FormatPes, FormatPes, {}},
+    {"One", FormatPes, FormatKind::Design, readOne, "View Pes", FormatPes, FormatPes, FormatPes, {}},
+    {"Jef+", FormatJef, FormatKind::Design, readOne, "View Jef", FormatJef, FormatJef, FormatJef, {}},
 };
 
 class NoMedium final : public MediaCheck {

@@ -7,9 +7,10 @@
 namespace lh {
 namespace {
 
-EmbDesign designAt(const char* path) {
+using enum MachinePalette;
+
+EmbDesign designWithThread() {
   EmbDesign d;
-  d.path = path;
   d.threads.emplace_back("old", rgbOf(1, 2, 3), 0);
   return d;
 }
@@ -19,24 +20,23 @@ int headerCount(const EmbDesign& d) {
                                         [](const ThreadColor& t) { return isChartHeader(t.rgb); }));
 }
 
-TEST(MachinePalette, SizesByExtension) {
+TEST(MachinePalette, Sizes) {
   struct Case {
-    const char* path;
+    MachinePalette palette;
     std::size_t entries;
-  } cases[] = {{"/a/b.pes", 66}, {"/a/b.PEC", 66}, {"/a/b.jan", 66}, {"b.pcs", 16}, {"b.jef", 79},
-               {"b.JEF+", 79},   {"b.sew", 79},    {"b.dst", 29},    {"b.shv", 29}, {"b.xxx", 196},
-               {"b.vip", 232},   {"b.vp3", 232},   {"b.txt", 0},     {"noext", 0}};
+  } cases[] = {{Pec, 66}, {Windows, 16}, {Janome, 79}, {Husqvarna, 29}, {SulkyRayonXxx, 196}, {RaPoly, 232},
+               {None, 0}};
   for (const auto& c : cases) {
-    EmbDesign d = designAt(c.path);
-    machinePalette(d);
-    EXPECT_EQ(d.threads.size(), c.entries) << c.path;
-    EXPECT_EQ(headerCount(d), 0) << c.path;
+    EmbDesign d = designWithThread();
+    machinePalette(d, c.palette);
+    EXPECT_EQ(d.threads.size(), c.entries) << static_cast<int>(c.palette);
+    EXPECT_EQ(headerCount(d), 0) << static_cast<int>(c.palette);
   }
 }
 
 TEST(MachinePalette, PesEntriesInDisplayOrderThenSpecialColours) {
-  EmbDesign d = designAt("x.pes");
-  machinePalette(d);
+  EmbDesign d = designWithThread();
+  machinePalette(d, Pec);
   ASSERT_EQ(d.threads.size(), 66u);
   EXPECT_EQ(d.threads[0].displayName, "Black");
   EXPECT_EQ(d.threads[1].displayName, "Red");
@@ -49,16 +49,15 @@ TEST(MachinePalette, PesEntriesInDisplayOrderThenSpecialColours) {
 }
 
 TEST(MachinePalette, HusqvarnaAndJanomeEntries) {
-  EmbDesign d = designAt("x.hus");
-  machinePalette(d);
+  EmbDesign d = designWithThread();
+  machinePalette(d, Husqvarna);
   EXPECT_EQ(d.threads[0].displayName, "Black");
   EXPECT_EQ(d.threads[1].displayName, "Dark Gray");
   EXPECT_EQ(d.threads[3].displayName, "Light Gray");  // entry 22
   EXPECT_EQ(d.threads[3].chartCode, 22);
   EXPECT_EQ(d.threads[28].displayName, "Light Blue");
 
-  d.path = "x.jef";
-  machinePalette(d);
+  machinePalette(d, Janome);
   EXPECT_EQ(d.threads[0].chartCode, 1);
   EXPECT_EQ(d.threads[78].displayName, "Other Color");
   EXPECT_EQ(d.threads[78].chartCode, 79);
@@ -85,16 +84,15 @@ Offer countOffer(const EmbDesign& d) {
 }
 
 TEST(OfferedCharts, VipAndVp3NamedCharts) {
-  EmbDesign d = designAt("x.vip");
-  offeredCharts(d);
+  EmbDesign d = designWithThread();
+  offeredCharts(d, {RaPoly, BrandCharts::Vip});
   const Offer vip = countOffer(d);
   EXPECT_EQ(vip.headers, 9);
   EXPECT_EQ(vip.rows, 2145);
   EXPECT_EQ(d.threads[0].displayName, "Alcazar Rayon");
   EXPECT_EQ(d.threads[0].rgb, 0xFF000000u + 117);
 
-  d.path = "x.VP3";
-  offeredCharts(d);
+  offeredCharts(d, {RaPoly, BrandCharts::Vp3});
   const Offer vp3 = countOffer(d);
   EXPECT_EQ(vp3.headers, 7);
   EXPECT_EQ(vp3.rows, 2145 - 117 - 127);
@@ -102,8 +100,8 @@ TEST(OfferedCharts, VipAndVp3NamedCharts) {
 }
 
 TEST(OfferedCharts, PesFollowsThePes5Setting) {
-  EmbDesign d = designAt("x.pes");
-  offeredCharts(d);  // the setting defaults to on
+  EmbDesign d = designWithThread();
+  offeredCharts(d, {Pec, BrandCharts::Pes});  // the setting defaults to on
   const Offer on = countOffer(d);
   EXPECT_EQ(on.headers, 9);
   EXPECT_EQ(on.rows, 2138);
@@ -113,21 +111,19 @@ TEST(OfferedCharts, PesFollowsThePes5Setting) {
 
   MemorySettings off;
   off.setInt("Conversion", "pes5", 0);
-  offeredCharts(d, off);
+  offeredCharts(d, {Pec, BrandCharts::Pes}, off);
   EXPECT_EQ(d.threads.size(), 66u);
   EXPECT_EQ(headerCount(d), 0);
 }
 
-TEST(OfferedCharts, OtherFormatsGetTheirMachinePalette) {
-  EmbDesign d = designAt("x.dst");
-  offeredCharts(d);
+TEST(OfferedCharts, WithoutChartsTheMachinePalette) {
+  EmbDesign d = designWithThread();
+  offeredCharts(d, {Husqvarna, BrandCharts::None});
   EXPECT_EQ(d.threads.size(), 29u);
   EXPECT_EQ(headerCount(d), 0);
-  d.path = "x.pec";  // the brand charts are for PES only
-  offeredCharts(d);
+  offeredCharts(d, {Pec, BrandCharts::None});
   EXPECT_EQ(d.threads.size(), 66u);
-  d.path = "x.txt";
-  offeredCharts(d);
+  offeredCharts(d, {});
   EXPECT_TRUE(d.threads.empty());
 }
 

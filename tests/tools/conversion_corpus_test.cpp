@@ -4,7 +4,7 @@
 #include <filesystem>
 
 #include "tests/tools/tool_fixtures.h"
-#include "tools/format_code.h"
+#include "formats/format_table.h"
 #include "tools/tool_runner.h"
 
 namespace lh {

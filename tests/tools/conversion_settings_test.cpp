@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "tools/format_code.h"
+#include "formats/format_code.h"
 
 namespace lh {
 namespace {

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "tests/tools/tool_fixtures.h"
-#include "tools/format_code.h"
+#include "formats/format_table.h"
 #include "zip/zip_archive.h"
 
 namespace lh {

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "tests/support/design_builder.h"
-#include "tools/format_code.h"
+#include "formats/format_code.h"
 
 namespace lh {
 namespace {

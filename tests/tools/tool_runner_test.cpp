@@ -5,7 +5,7 @@
 #include <atomic>
 
 #include "tests/tools/tool_fixtures.h"
-#include "tools/format_code.h"
+#include "formats/format_table.h"
 #include "tools/needle_reduction.h"
 
 namespace lh {
