@@ -1,7 +1,5 @@
 #include "formats/format_table.h"
 
-#include <array>
-
 #include "design/attribute_list.h"
 #include "formats/compound.h"
 #include "formats/dst.h"
@@ -25,60 +23,62 @@ namespace {
 using enum FormatKind;
 
 constexpr FormatColours kNoColours{};
-constexpr FormatColours kPecColours{MachinePalette::Pec, BrandCharts::None};
-constexpr FormatColours kPesColours{MachinePalette::Pec, BrandCharts::Pes};
-constexpr FormatColours kHusqvarnaColours{MachinePalette::Husqvarna, BrandCharts::None};
-constexpr FormatColours kWindowsColours{MachinePalette::Windows, BrandCharts::None};
-constexpr FormatColours kJanomeColours{MachinePalette::Janome, BrandCharts::None};
-constexpr FormatColours kXxxColours{MachinePalette::SulkyRayonXxx, BrandCharts::None};
-constexpr FormatColours kVipColours{MachinePalette::RaPoly, BrandCharts::Vip};
-constexpr FormatColours kVp3Colours{MachinePalette::RaPoly, BrandCharts::Vp3};
+constexpr FormatColours kPec{MachinePalette::Pec, BrandCharts::None};
+constexpr FormatColours kPesCharts{MachinePalette::Pec, BrandCharts::Pes};
+constexpr FormatColours kHusqvarna{MachinePalette::Husqvarna, BrandCharts::None};
+constexpr FormatColours kWindows{MachinePalette::Windows, BrandCharts::None};
+constexpr FormatColours kJanome{MachinePalette::Janome, BrandCharts::None};
+constexpr FormatColours kSulkyXxx{MachinePalette::SulkyRayonXxx, BrandCharts::None};
+constexpr FormatColours kVipCharts{MachinePalette::RaPoly, BrandCharts::Vip};
+constexpr FormatColours kVp3Charts{MachinePalette::RaPoly, BrandCharts::Vp3};
 
 // One row per type name, in the order of the viewed-types list. A format arrives by filling
 // in its reader and writer here. A writable row goes on with its writer, title, menu text
 // and conversion defaults: w, h, sc, nc, ss, ns, r, sh, shpct, both, then the PES and DST
 // extras pes5, pes6, trim, jumps, trimlen.
-constexpr std::array kFormats = {
-    // type  code       kind    reader        view flag   converts as hoop       open       colours
-    FormatInfo{"Pes", FormatPes, Design, readPes, "View Pes", FormatPes, FormatPes, FormatPes, kPesColours,
-               writePesFile, ".PES (Quenby/Brother/Bernina Deco)", ".PES (Quenby/Brother/Bernina)",
-               {300, 200, 1, 99, 0, 0, 1, 1, 10, 1, 1, 1, 1, 0, 6}},
-    FormatInfo{"Pec", FormatPec, Design, readPes, "View Pec", FormatPes, FormatPec, FormatPec, kPecColours},
-    FormatInfo{"Phc", FormatPhc, Design, readPhc, "View Pec", FormatPes, FormatPhc, FormatPhc, kPecColours},
-    FormatInfo{"Phb", FormatPhb, Design, readPhc, "View Pec", FormatPes, FormatPhc, FormatPhc, kPecColours},
-    FormatInfo{"Phd", FormatPhd, Design, readPhc, "View Pec", FormatPes, FormatPhc, FormatPhc, kPecColours},
-    FormatInfo{"Hus", FormatHus, Design, readHus, "View Hus", FormatHus, FormatHus, FormatHus, kHusqvarnaColours,
-               writeHus, ".HUS (Husqvarna Viking)", ".HUS (Husqvarna Viking)",
-               {150, 240, 0, 36, 0, 0, 1, 1, 10, 1}},
-    FormatInfo{"Pcs", FormatPcs, Design, readPcs, "View Pcs", FormatPcs, FormatPcs, FormatPcs, kWindowsColours,
-               writePcs, ".PCS (Pfaff)", ".PCS (Pfaff)", {110, 112, 1, 16, 1, 28000, 1, 1, 10, 0}},
-    FormatInfo{"Txt", FormatTxt, Text, nullptr, "View Txt", FormatTxt, FormatTxt, FormatTxt, kNoColours},
-    FormatInfo{"Bmp", FormatBmp, Picture, nullptr, "View Bmp", FormatBmp, FormatBmp, FormatBmp, kNoColours},
-    FormatInfo{"Dst", FormatDst, Design, readDst, "View Dst", FormatDst, FormatDst, FormatDst, kHusqvarnaColours,
-               writeDst, ".DST (Tajima)", ".DST (Tajima)", {300, 300, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1, 4, 6}},
-    FormatInfo{"Sew", FormatSew, Design, readSew, "View Sew", FormatSew, FormatSew, FormatSew, kJanomeColours,
-               writeSew, ".SEW (Elna/Janome-New Home/Kenmore)", ".SEW (Elna/Janome/Kenmore)",
-               {126, 90, 1, 12, 1, 60000, 1, 1, 10, 0}},
-    FormatInfo{"Jef", FormatJef, Design, readJef, "View Jef", FormatJef, FormatJef, FormatJef, kJanomeColours,
-               writeJef, ".JEF (Janome-New Home)", ".JEF (Janome)", {200, 200, 1, 78, 1, 64000, 1, 1, 10, 0}},
-    FormatInfo{"Jef+", FormatJef, Design, readJef, "View Jef", FormatJef, FormatJef, FormatJef, kJanomeColours},
-    FormatInfo{"Xxx", FormatXxx, Design, readXxx, "View Xxx", FormatXxx, FormatXxx, FormatXxx, kXxxColours,
-               writeXxx, ".XXX (Singer)", ".XXX (Singer PSW/Compucon)", {140, 240, 1, 15, 1, 30000, 1, 1, 10, 0}},
-    FormatInfo{"Exp", FormatExp, Design, readExp, "View Exp", FormatExp, FormatExp, FormatExp, kHusqvarnaColours,
-               writeExp, ".EXP (Melco Expanded)", ".EXP (Melco Expanded)", {300, 300, 0, 0, 0, 0, 0, 0, 0, 0}},
-    FormatInfo{"Emd", FormatEmd, Design, readEmd, "View Emd", FormatEmd, FormatEmd, FormatEmd, kPecColours},
-    FormatInfo{"Vip", FormatVip, Design, readVip, "View vip", FormatVip, FormatVip, FormatVip, kVipColours,
-               writeVip, ".VIP (Husqvarna Viking/Pfaff)", ".VIP (Husqvarna Viking/Pfaff)",
-               {150, 360, 0, 60, 0, 0, 0, 1, 10, 1}},
-    FormatInfo{"Shv", FormatShv, Design, readShv, "View Shv", FormatVip, FormatShv, FormatShv, kHusqvarnaColours},
-    FormatInfo{"Art", FormatArt, Design, readCompound, "View Art", FormatPes, FormatExp, FormatArt, kPecColours},
-    FormatInfo{"Emb", FormatEmb, Design, readCompound, "View Emb", FormatPes, FormatExp, FormatEmb, kPecColours},
-    FormatInfo{"Jan", FormatJan, Design, readCompound, "View Jan", FormatJef, FormatJef, FormatJan, kPecColours},
-    // The menu text lacks its closing parenthesis, as the menu has always shown it.
-    FormatInfo{"Vp3", FormatVp3, Design, readVp3, "View Vp3", FormatVp3, FormatVp3, FormatVp3, kVp3Colours,
-               writeVp3, ".VP3 (Husqvarna Viking/Pfaff)", ".VP3 (Husqvarna Viking / Pfaff",
-               {150, 360, 0, 60, 0, 0, 0, 1, 10, 1}},
+// clang-format off
+constexpr FormatInfo kFormats[] = {
+    // type, code, kind, reader, view flag, converts as, hoop code, opening code, colours
+    {"Pes", FormatPes, Design, readPes, "View Pes", FormatPes, FormatPes, FormatPes, kPesCharts,
+     writePesFile, ".PES (Quenby/Brother/Bernina Deco)", ".PES (Quenby/Brother/Bernina)",
+     {300, 200, 1, 99, 0, 0, 1, 1, 10, 1, 1, 1, 1, 0, 6}},
+    {"Pec", FormatPec, Design, readPes, "View Pec", FormatPes, FormatPec, FormatPec, kPec},
+    {"Phc", FormatPhc, Design, readPhc, "View Pec", FormatPes, FormatPhc, FormatPhc, kPec},
+    {"Phb", FormatPhb, Design, readPhc, "View Pec", FormatPes, FormatPhc, FormatPhc, kPec},
+    {"Phd", FormatPhd, Design, readPhc, "View Pec", FormatPes, FormatPhc, FormatPhc, kPec},
+    {"Hus", FormatHus, Design, readHus, "View Hus", FormatHus, FormatHus, FormatHus, kHusqvarna,
+     writeHus, ".HUS (Husqvarna Viking)", ".HUS (Husqvarna Viking)",
+     {150, 240, 0, 36, 0, 0, 1, 1, 10, 1}},
+    {"Pcs", FormatPcs, Design, readPcs, "View Pcs", FormatPcs, FormatPcs, FormatPcs, kWindows,
+     writePcs, ".PCS (Pfaff)", ".PCS (Pfaff)", {110, 112, 1, 16, 1, 28000, 1, 1, 10, 0}},
+    {"Txt", FormatTxt, Text, nullptr, "View Txt", FormatTxt, FormatTxt, FormatTxt, kNoColours},
+    {"Bmp", FormatBmp, Picture, nullptr, "View Bmp", FormatBmp, FormatBmp, FormatBmp, kNoColours},
+    {"Dst", FormatDst, Design, readDst, "View Dst", FormatDst, FormatDst, FormatDst, kHusqvarna,
+     writeDst, ".DST (Tajima)", ".DST (Tajima)", {300, 300, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1, 4, 6}},
+    {"Sew", FormatSew, Design, readSew, "View Sew", FormatSew, FormatSew, FormatSew, kJanome,
+     writeSew, ".SEW (Elna/Janome-New Home/Kenmore)", ".SEW (Elna/Janome/Kenmore)",
+     {126, 90, 1, 12, 1, 60000, 1, 1, 10, 0}},
+    {"Jef", FormatJef, Design, readJef, "View Jef", FormatJef, FormatJef, FormatJef, kJanome,
+     writeJef, ".JEF (Janome-New Home)", ".JEF (Janome)", {200, 200, 1, 78, 1, 64000, 1, 1, 10, 0}},
+    {"Jef+", FormatJef, Design, readJef, "View Jef", FormatJef, FormatJef, FormatJef, kJanome},
+    {"Xxx", FormatXxx, Design, readXxx, "View Xxx", FormatXxx, FormatXxx, FormatXxx, kSulkyXxx,
+     writeXxx, ".XXX (Singer)", ".XXX (Singer PSW/Compucon)", {140, 240, 1, 15, 1, 30000, 1, 1, 10, 0}},
+    {"Exp", FormatExp, Design, readExp, "View Exp", FormatExp, FormatExp, FormatExp, kHusqvarna,
+     writeExp, ".EXP (Melco Expanded)", ".EXP (Melco Expanded)", {300, 300, 0, 0, 0, 0, 0, 0, 0, 0}},
+    {"Emd", FormatEmd, Design, readEmd, "View Emd", FormatEmd, FormatEmd, FormatEmd, kPec},
+    {"Vip", FormatVip, Design, readVip, "View vip", FormatVip, FormatVip, FormatVip, kVipCharts,
+     writeVip, ".VIP (Husqvarna Viking/Pfaff)", ".VIP (Husqvarna Viking/Pfaff)",
+     {150, 360, 0, 60, 0, 0, 0, 1, 10, 1}},
+    {"Shv", FormatShv, Design, readShv, "View Shv", FormatVip, FormatShv, FormatShv, kHusqvarna},
+    {"Art", FormatArt, Design, readCompound, "View Art", FormatPes, FormatExp, FormatArt, kPec},
+    {"Emb", FormatEmb, Design, readCompound, "View Emb", FormatPes, FormatExp, FormatEmb, kPec},
+    {"Jan", FormatJan, Design, readCompound, "View Jan", FormatJef, FormatJef, FormatJan, kPec},
+    // The VP3 menu text has no closing parenthesis; it is kept as the menu shows it.
+    {"Vp3", FormatVp3, Design, readVp3, "View Vp3", FormatVp3, FormatVp3, FormatVp3, kVp3Charts,
+     writeVp3, ".VP3 (Husqvarna Viking/Pfaff)", ".VP3 (Husqvarna Viking / Pfaff",
+     {150, 360, 0, 60, 0, 0, 0, 1, 10, 1}},
 };
+// clang-format on
 
 std::string withCase(std::string_view text, bool upper) {
   std::string out(text);

@@ -44,17 +44,17 @@ struct ConversionDefaults {
 };
 
 struct FormatInfo {
-  std::string_view type;   // the extension as the dispatcher compares it: "Dst", "Jef+"
-  FormatCode code;         // FormatPes ... FormatJan
+  std::string_view type;  // the extension as the dispatcher compares it: "Dst", "Jef+"
+  FormatCode code;        // FormatPes ... FormatJan
   FormatKind kind;
   ReaderFn reader;           // null: the type has no reader
   std::string_view viewKey;  // "Settings" flag that shows the type; shared by related types
   // The code conversion takes the type as. A type converted as another one (PEC as PES, say)
   // also takes that one's extension.
   FormatCode convertsAs;
-  FormatCode hoopCode;       // the code whose hoop a design of this type is fitted to
-  FormatCode openCode;       // the code the on-the-fly opening sees
-  FormatColours colours;     // machine palette and brand charts offered to colour editing
+  FormatCode hoopCode;    // the code whose hoop a design of this type is fitted to
+  FormatCode openCode;    // the code the on-the-fly opening sees
+  FormatColours colours;  // machine palette and brand charts offered to colour editing
   // Writable design formats only.
   WriterFn writer = nullptr;
   std::string_view title = {};     // the tool format list's text

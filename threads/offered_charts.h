@@ -44,6 +44,7 @@ void machinePalette(EmbDesign& design, MachinePalette palette);
 
 // Replaces design.threads with the charts offered, each preceded by a header thread; without
 // charts (or PES charts while "pes5" is off) the machine palette without headers.
-void offeredCharts(EmbDesign& design, FormatColours colours, const SettingsStore& settings = defaultSettings());
+void offeredCharts(EmbDesign& design, FormatColours colours,
+                   const SettingsStore& settings = defaultSettings());
 
 }  // namespace lh

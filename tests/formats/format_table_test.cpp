@@ -60,7 +60,8 @@ using enum MachinePalette;
 constexpr BrandCharts kNone = BrandCharts::None;
 
 const Expected kExpected[] = {
-    {"Pes", 0, 0, 0, 0, Pec, BrandCharts::Pes, ".PES (Quenby/Brother/Bernina Deco)", ".PES (Quenby/Brother/Bernina)"},
+    {"Pes", 0, 0, 0, 0, Pec, BrandCharts::Pes, ".PES (Quenby/Brother/Bernina Deco)",
+     ".PES (Quenby/Brother/Bernina)"},
     {"Pec", 11, 0, 11, 11, Pec, kNone},
     {"Phc", 10, 0, 10, 10, Pec, kNone},
     {"Phb", 14, 0, 10, 10, Pec, kNone},
@@ -76,12 +77,14 @@ const Expected kExpected[] = {
     {"Xxx", 6, 6, 6, 6, SulkyRayonXxx, kNone, ".XXX (Singer)", ".XXX (Singer PSW/Compucon)"},
     {"Exp", 7, 7, 7, 7, Husqvarna, kNone, ".EXP (Melco Expanded)", ".EXP (Melco Expanded)"},
     {"Emd", 12, 12, 12, 12, Pec, kNone},
-    {"Vip", 8, 8, 8, 8, RaPoly, BrandCharts::Vip, ".VIP (Husqvarna Viking/Pfaff)", ".VIP (Husqvarna Viking/Pfaff)"},
+    {"Vip", 8, 8, 8, 8, RaPoly, BrandCharts::Vip, ".VIP (Husqvarna Viking/Pfaff)",
+     ".VIP (Husqvarna Viking/Pfaff)"},
     {"Shv", 13, 8, 13, 13, Husqvarna, kNone},
     {"Art", 19, 0, 7, 19, Pec, kNone},
     {"Emb", 20, 0, 7, 20, Pec, kNone},
     {"Jan", 21, 2, 2, 21, Pec, kNone},
-    {"Vp3", 9, 9, 9, 9, RaPoly, BrandCharts::Vp3, ".VP3 (Husqvarna Viking/Pfaff)", ".VP3 (Husqvarna Viking / Pfaff"},
+    {"Vp3", 9, 9, 9, 9, RaPoly, BrandCharts::Vp3, ".VP3 (Husqvarna Viking/Pfaff)",
+     ".VP3 (Husqvarna Viking / Pfaff"},
 };
 
 TEST(FormatTable, RowsHoldTheirTypesFacts) {
@@ -118,7 +121,8 @@ TEST(FormatTable, RowsAgree) {
     EXPECT_EQ(openFormatCode("/d/rose." + ext), f.openCode);
     // A row sharing its code with an earlier one is another spelling of the same type.
     const FormatInfo* first = findFormat(f.code);
-    EXPECT_TRUE(first == &f || (first->reader == f.reader && first->viewKey == f.viewKey && f.writer == nullptr));
+    EXPECT_TRUE(first == &f ||
+                (first->reader == f.reader && first->viewKey == f.viewKey && f.writer == nullptr));
     // Every code the row hands on names a known type; a type converted as another one is
     // converted as a writable design type.
     EXPECT_NE(findFormat(f.hoopCode), nullptr);

@@ -24,8 +24,8 @@ TEST(MachinePalette, Sizes) {
   struct Case {
     MachinePalette palette;
     std::size_t entries;
-  } cases[] = {{Pec, 66}, {Windows, 16}, {Janome, 79}, {Husqvarna, 29}, {SulkyRayonXxx, 196}, {RaPoly, 232},
-               {None, 0}};
+  } cases[] = {{Pec, 66},     {Windows, 16}, {Janome, 79}, {Husqvarna, 29}, {SulkyRayonXxx, 196},
+               {RaPoly, 232}, {None, 0}};
   for (const auto& c : cases) {
     EmbDesign d = designWithThread();
     machinePalette(d, c.palette);

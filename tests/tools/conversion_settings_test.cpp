@@ -37,8 +37,11 @@ TEST(ConversionSettings, DefaultsOfEveryFormat) {
   EXPECT_TRUE(t[FormatPes].pes6ForLarge);
   EXPECT_EQ(t[FormatPes].trimLength, 6);
   EXPECT_EQ(t[FormatDst].trimCommands, 4);
+  EXPECT_TRUE(t[FormatPes].ensureTrims);
   EXPECT_TRUE(t[FormatDst].ensureTrims);
+  EXPECT_EQ(t[FormatDst].trimLength, 6);
   EXPECT_FALSE(t[FormatJef].ensureTrims);
+  EXPECT_FALSE(t[FormatDst].pesVersion5);
 }
 
 TEST(ConversionSettings, KeysAreExtensionPlusSuffix) {

@@ -192,6 +192,9 @@ TEST(RunnerTable, CommandsAndHeadings) {
   EXPECT_EQ(toolCommands().size(), 17u);
   EXPECT_EQ(command(32855).target, FormatVp3);
   EXPECT_EQ(command(32797).suffix, " Fixed");
+  // The convert-to commands show their format's menu text.
+  EXPECT_EQ(command(32789).menuText, ".PES (Quenby/Brother/Bernina)");
+  EXPECT_EQ(command(32855).menuText, ".VP3 (Husqvarna Viking / Pfaff");
   EXPECT_EQ(findToolCommand(kStopCommand), nullptr);
   EXPECT_EQ(reportHeading(-1, ToolFormat{FormatPcs, false}), "Preferred file type: PCS\r\n");
   EXPECT_EQ(reportHeading(FormatBmp, ToolFormat{FormatPcs, true}), "Preferred file type: BMP\r\n");
