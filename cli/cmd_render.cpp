@@ -6,9 +6,9 @@
 #include "cli/design_io.h"
 #include "cli/png_image.h"
 #include "design/attribute_list.h"
+#include "files/save_file.h"
 #include "render/cdib.h"
 #include "render/renderer.h"
-#include "zip/save_file.h"
 
 namespace lh::cli {
 

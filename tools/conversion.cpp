@@ -3,7 +3,6 @@
 #include "formats/format_table.h"
 #include "tools/hoop_fit.h"
 #include "design/transforms.h"
-#include "zip/save_file.h"
 #include "zip/zip_archive.h"
 
 namespace lh {

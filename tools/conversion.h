@@ -7,11 +7,11 @@
 #include <vector>
 
 #include "design/emb_design.h"
+#include "files/save_file.h"
 #include "formats/bytes.h"
 #include "formats/design_codec.h"
 #include "tools/conversion_settings.h"
 #include "tools/design_notes.h"
-#include "tools/staged_file.h"
 #include "tools/tool_report.h"
 
 namespace lh {

@@ -11,7 +11,7 @@
 #include <cstdlib>
 #include <memory>
 
-#include "zip/save_file.h"
+#include "files/save_file.h"
 
 namespace lh {
 
@@ -113,77 +113,81 @@ bool exists(const std::string& path) {
   return ::lstat(path.c_str(), &st) == 0;
 }
 
-// Copies `from` into the open descriptor `fd`.
-bool copyInto(const std::string& from, int fd) {
+// Appends the file `from` to the new file `to`.
+bool copyInto(const std::string& from, StagedFile& to) {
   const int in = ::open(from.c_str(), O_RDONLY | O_CLOEXEC);
   if (in < 0) return false;
-  std::vector<char> buf(1 << 16);
+  std::vector<std::uint8_t> buf(1 << 16);
   bool ok = true;
   for (;;) {
     const ssize_t n = ::read(in, buf.data(), buf.size());
     if (n < 0 && errno == EINTR) continue;
-    if (n < 0) {
-      ok = false;
+    if (n <= 0) {
+      ok = n == 0;
       break;
     }
-    if (n == 0) break;
-    ssize_t off = 0;
-    while (off < n) {
-      const ssize_t w = ::write(fd, buf.data() + off, static_cast<std::size_t>(n - off));
-      if (w < 0 && errno == EINTR) continue;
-      if (w < 0) {
-        ::close(in);
-        return false;
-      }
-      off += w;
+    if (!to.write({buf.data(), static_cast<std::size_t>(n)})) {
+      ok = false;
+      break;
     }
   }
   ::close(in);
   return ok;
 }
 
-std::string folderOf(const std::string& path) {
-  const auto slash = path.find_last_of('/');
-  if (slash == std::string::npos) return ".";
-  return slash == 0 ? "/" : path.substr(0, slash);
-}
-
-// "x.zip" -> "x.bak": the name the old archive keeps while the new one takes its place;
-// a ".bak" file of the user's is never replaced.
+// "x.zip" -> "x.bak": the first name the old archive keeps while the new one takes its place.
 std::string backupName(const std::string& archive) {
   const auto slash = archive.find_last_of('/');
   const auto dot = archive.find_last_of('.');
-  std::string bak = (dot != std::string::npos && (slash == std::string::npos || dot > slash))
-                        ? archive.substr(0, dot)
-                        : archive;
-  bak += ".bak";
-  while (exists(bak)) bak = nextUniqueName(bak);
-  return bak;
+  const bool hasExtension = dot != std::string::npos && (slash == std::string::npos || dot > slash);
+  return (hasExtension ? archive.substr(0, dot) : archive) + ".bak";
 }
 
-// Puts the finished temporary archive in place of the old one. The old archive is first kept
-// under its ".bak" name, and that name goes once the new archive stands; if the swap fails the
-// ".bak" copy stays.
-bool swapIn(const std::string& tmp, const std::string& archive, bool hadArchive) {
-  if (!hadArchive) {
-    if (::link(tmp.c_str(), archive.c_str()) == 0) {
-      ::unlink(tmp.c_str());
-      return true;
-    }
-    if (errno == EEXIST) return false;
-    return !exists(archive) && ::rename(tmp.c_str(), archive.c_str()) == 0;
-  }
-  const std::string bak = backupName(archive);
-  if (::link(archive.c_str(), bak.c_str()) == 0) {
+// Puts the finished new archive in place of the old one. The old archive is first kept under
+// a free ".bak" name (a ".bak" file of the user's is never replaced), and that name goes once
+// the new archive stands; if the swap fails the old archive is where it was.
+bool swapIn(StagedFile& next, const std::string& archive, bool hadArchive) {
+  if (!hadArchive) return next.publishExactly(archive);
+  const Naming bak = nameFirstFree(archive, backupName(archive));
+  if (bak.result == NameResult::Linked) {
     // The archive path always names a complete archive: first the old, then the new one.
-    if (::rename(tmp.c_str(), archive.c_str()) != 0) return false;
-    ::unlink(bak.c_str());
+    const bool swapped = next.replace(archive);
+    ::unlink(bak.name.c_str());
+    return swapped;
+  }
+  if (bak.result != NameResult::Moved) return false;
+  // Without hard links the archive path is empty for a moment.
+  if (next.publishExactly(archive)) {
+    ::unlink(bak.name.c_str());
     return true;
   }
-  if (::rename(archive.c_str(), bak.c_str()) != 0) return false;
-  if (::rename(tmp.c_str(), archive.c_str()) != 0) return false;
-  ::unlink(bak.c_str());
-  return true;
+  if (nameWithoutReplacing(bak.name, archive) == NameResult::Linked) ::unlink(bak.name.c_str());
+  return false;
+}
+
+enum class Changed { Failed, Written, Emptied };
+
+// Opens the archive file `file` (an empty file when `existing` is false), applies `change`
+// and writes the result. An archive left without members is not written: the library would
+// delete the file.
+template <typename Change>
+Changed applyChange(const std::string& file, bool existing, Change& change) {
+  int err = 0;
+  ZipHandle za(zip_open(file.c_str(), existing ? 0 : (ZIP_CREATE | ZIP_TRUNCATE), &err));
+  if (!za || !change(za.get())) return Changed::Failed;
+  if (liveMembers(za.get()) == 0) return Changed::Emptied;
+  if (zip_close(za.get()) != 0) return Changed::Failed;
+  za.release();
+  return Changed::Written;
+}
+
+// Through a symbolic link the archive it names is rewritten, not the link.
+std::string resolved(const std::string& path) {
+  char* real = ::realpath(path.c_str(), nullptr);
+  if (real == nullptr) return path;
+  std::string out(real);
+  std::free(real);
+  return out;
 }
 
 // Applies `change` to a copy of the archive (or to a new, empty one) and swaps the result in.
@@ -191,43 +195,22 @@ template <typename Change>
 bool rewrite(const std::string& path, Change change) {
   struct stat st {};
   const bool had = ::stat(path.c_str(), &st) == 0;
-  // Through a symbolic link the archive it names is rewritten, not the link.
-  std::string archive = path;
-  if (had) {
-    if (char* real = ::realpath(path.c_str(), nullptr)) {
-      archive = real;
-      std::free(real);
-    }
-  }
   if (had && !S_ISREG(st.st_mode)) return false;
-  std::string tmp = folderOf(archive) + "/.lh-zip-XXXXXX";
-  const int fd = ::mkstemp(tmp.data());
-  if (fd < 0) return false;
-  const mode_t mode = had ? (st.st_mode & 07777) : [] {
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
-    return static_cast<mode_t>(0666 & ~mask);
-  }();
-  bool ok = ::fchmod(fd, mode) == 0 && (!had || copyInto(archive, fd));
-  ok = (::close(fd) == 0) && ok;
-  if (ok) {
-    int err = 0;
-    ZipHandle za(zip_open(tmp.c_str(), had ? 0 : (ZIP_CREATE | ZIP_TRUNCATE), &err));
-    ok = za && change(za.get());
-    if (ok) {
-      // The library deletes an archive left without members; an empty archive is written instead.
-      const bool empty = liveMembers(za.get()) == 0;
-      ok = zip_close(za.get()) == 0;
-      if (ok) za.release();
-      if (ok && empty) {
-        ::unlink(tmp.c_str());
-        ok = writeNewFile(tmp, kEmptyArchive) && ::chmod(tmp.c_str(), mode) == 0;
-      }
-    }
+  const std::string archive = had ? resolved(path) : path;
+  const std::optional<mode_t> mode = had ? std::optional<mode_t>(st.st_mode & 07777) : std::nullopt;
+  std::optional<StagedFile> next = StagedFile::create(archive, mode);
+  if (!next || (had && !copyInto(archive, *next)) || !next->close()) return false;
+  switch (applyChange(next->path(), had, change)) {
+    case Changed::Failed:
+      return false;
+    case Changed::Emptied:
+      next = StagedFile::create(archive, mode);
+      if (!next || !next->write(kEmptyArchive)) return false;
+      break;
+    case Changed::Written:
+      break;
   }
-  ok = ok && swapIn(tmp, archive, had);
-  if (!ok) ::unlink(tmp.c_str());
-  return ok;
+  return swapIn(*next, archive, had);
 }
 
 bool addMember(zip_t* za, const std::string& name, std::span<const std::uint8_t> bytes) {

@@ -3,8 +3,11 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <thread>
+
+#include "tests/support/process_guards.h"
+#include "tests/support/temp_dir.h"
 #include "tests/zip/raw_zip.h"
-#include "tests/zip/temp_dir.h"
 
 namespace lh {
 namespace {
@@ -93,6 +96,57 @@ TEST_F(ZipArchiveTest, ChangesTheArchiveBehindALink) {
   ASSERT_TRUE(ZipArchive::writeMember(dir.file("link.zip"), "tulip.dst", tulip));
   EXPECT_TRUE(std::filesystem::is_symlink(dir.file("link.zip")));
   EXPECT_EQ(ZipArchive::readMember(archive, "tulip.dst"), tulip);
+}
+
+// Bytes that do not deflate, so an archive grows by about their size.
+std::vector<std::uint8_t> noise(std::size_t n) {
+  std::vector<std::uint8_t> out(n);
+  std::uint32_t x = 12345;
+  for (auto& b : out) {
+    x = x * 1664525u + 1013904223u;
+    b = static_cast<std::uint8_t>(x >> 24);
+  }
+  return out;
+}
+
+// write() fails with EFBIG beyond the limit, as on a full disk: while copying the archive,
+// then while the library writes the changed one.
+TEST_F(ZipArchiveTest, AFullDiskLeavesTheArchiveAsItWas) {
+  ASSERT_TRUE(ZipArchive::writeMember(archive, "rose.pes", rose));
+  const auto before = dir.read("designs.zip");
+  const auto big = noise(256 * 1024);
+  for (const rlim_t limit : {rlim_t{before.size() / 2}, rlim_t{before.size() + 4096}}) {
+    {
+      test::ScopedFileSizeLimit full(limit);
+      EXPECT_FALSE(ZipArchive::writeMember(archive, "big.pes", big)) << limit;
+      EXPECT_FALSE(ZipArchive::writeMember(dir.file("new.zip"), "big.pes", big)) << limit;
+    }
+    EXPECT_EQ(dir.read("designs.zip"), before) << limit;
+    EXPECT_EQ(dir.entries(), std::vector<std::string>{"designs.zip"}) << limit << ": no temporary or .bak left";
+  }
+}
+
+// Archives made and changed from several threads at once get the umask's permissions, and
+// nothing on the way reads or sets the umask.
+TEST_F(ZipArchiveTest, ThreadsRewritingArchivesHonourTheUmask) {
+  constexpr int kThreads = 6, kEach = 4;
+  test::ScopedUmask mask(027);
+  const int umaskCalls = test::umaskCalls();
+  std::vector<std::thread> threads;
+  for (int t = 0; t < kThreads; ++t)
+    threads.emplace_back([this, t] {
+      const std::string path = dir.file("a" + std::to_string(t) + ".zip");
+      for (int i = 0; i < kEach; ++i) EXPECT_TRUE(ZipArchive::writeMember(path, "rose.pes", rose, ZipUniqueName));
+    });
+  for (auto& t : threads) t.join();
+  EXPECT_EQ(test::umaskCalls(), umaskCalls) << "saving read or set the process-wide umask";
+  EXPECT_EQ(dir.entries().size(), std::size_t{kThreads});
+  for (const std::string& name : dir.entries()) {
+    struct stat st {};
+    ASSERT_EQ(::stat(dir.file(name).c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0640u) << name;
+    EXPECT_EQ(ZipArchive::listMembers(dir.file(name)).size(), std::size_t{kEach}) << name;
+  }
 }
 
 TEST_F(ZipArchiveTest, StoredMembersReadUnchanged) {

@@ -12,9 +12,9 @@
 #include <string>
 #include <vector>
 
+#include "files/save_file.h"
 #include "formats/design_codec.h"
 #include "formats/format_table.h"
-#include "zip/save_file.h"
 #include "zip/zip_archive.h"
 
 namespace {

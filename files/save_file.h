@@ -1,0 +1,104 @@
+#pragma once
+// Saving files safely, the one way every save goes: the bytes go to a new file under a hidden
+// temporary name beside the target, are flushed to disk, and the file then takes its name in
+// one atomic step that never replaces a file. A failed save leaves nothing behind. New files
+// are created with mode 0666, so the kernel applies the user's umask; nothing here reads or
+// changes the umask (other threads would see it).
+#include <sys/types.h>
+
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+
+namespace lh {
+
+using SaveBytes = std::span<const std::uint8_t>;
+
+// The folder of a '/' path: "." for a bare name, "/" for a name in the root.
+std::string folderOf(std::string_view path);
+
+// The next name to try after `path` is taken: a title (name without extension) ending in
+// "(n)" gets n + 1, any other title gets "(2)"; folder and extension stay.
+// "Rose.pes" -> "Rose(2).pes", "Rose(2).pes" -> "Rose(3).pes". Works on '/' and '\' paths.
+std::string nextUniqueName(std::string_view path);
+
+// What giving an existing file a further name did.
+enum class NameResult {
+  Linked,  // both names now stand for the file
+  Moved,   // the file system has no hard links: the file was renamed, `from` is gone
+  Taken,   // something already has the name; nothing changed
+  Failed,
+};
+
+// Gives the file `from` the name `to` unless `to` exists, atomically.
+NameResult nameWithoutReplacing(const std::string& from, const std::string& to);
+
+struct Naming {
+  NameResult result = NameResult::Failed;
+  std::string name;  // the name tried last: the one given when Linked or Moved
+};
+// nameWithoutReplacing under `to` or, when taken, the first free name of the nextUniqueName
+// sequence after it.
+Naming nameFirstFree(const std::string& from, const std::string& to);
+
+// A new file under a hidden temporary name beside the file it is to become. Writing it (the
+// slow part, with the flush to disk) can happen on any thread; publishing then names it.
+// A file that is never published is removed.
+class StagedFile {
+ public:
+  // An empty, open file in the folder of `target`, mode 0666 less the umask, or exactly
+  // `mode` when given (a rewritten file keeps its mode). Nothing when it cannot be created.
+  static std::optional<StagedFile> create(const std::string& target, std::optional<mode_t> mode = std::nullopt);
+  // A complete file flushed to disk, waiting for its name; nothing when writing failed.
+  static std::optional<StagedFile> stage(const std::string& target, SaveBytes bytes);
+
+  // Appends `bytes` to the open file; false when not all were written (a full disk, say),
+  // and then the file is never published.
+  bool write(SaveBytes bytes);
+  // Closes the file, so that other code can change it through path(); false on failure.
+  bool close();
+  // The temporary name; empty once published or discarded.
+  const std::string& path() const { return tmp_; }
+
+  // Gives the file the name `path`, or the next free name after it; returns the name used,
+  // nothing when that failed. Each of these publishing calls flushes the file to disk first
+  // (unless stage did) and leaves the temporary name gone, whatever the outcome.
+  std::optional<std::string> publish(const std::string& path);
+  // The same with `path` alone: false when it is taken or naming failed.
+  bool publishExactly(const std::string& path);
+  // Puts the file in place of `path`, replacing what is there: only for rewriting a file
+  // whose old version is kept under another name. False on failure.
+  bool replace(const std::string& path);
+  // Removes the file now.
+  void discard();
+
+  StagedFile(StagedFile&& other) noexcept;
+  StagedFile& operator=(StagedFile&& other) noexcept;
+  StagedFile(const StagedFile&) = delete;
+  StagedFile& operator=(const StagedFile&) = delete;
+  ~StagedFile() { discard(); }
+
+ private:
+  StagedFile(std::string tmp, int fd) : tmp_(std::move(tmp)), fd_(fd) {}
+  // Flushes the file to disk (opening it again when closed) and closes it.
+  bool flush();
+  // Names the flushed file `path` (or the first free name after it); the temporary name
+  // goes once the file has its name.
+  Naming claim(const std::string& path, bool firstFree);
+
+  std::string tmp_;
+  int fd_ = -1;
+  bool flushed_ = false;
+  bool broken_ = false;  // a write failed: the file is incomplete
+};
+
+// Writes `bytes` to a new file at `path`; false when `path` exists or writing failed.
+bool writeNewFile(const std::string& path, SaveBytes bytes);
+
+// Writes `bytes` under `path`, or under the first free name of the nextUniqueName sequence;
+// returns the path written, nothing when writing failed.
+std::optional<std::string> saveUnique(const std::string& path, SaveBytes bytes);
+
+}  // namespace lh
