@@ -123,16 +123,14 @@ std::optional<StagedFile> StagedFile::stage(const std::string& target, SaveBytes
 bool StagedFile::write(SaveBytes bytes) {
   flushed_ = false;
   std::size_t done = 0;
-  while (done < bytes.size()) {
-    const ssize_t n = fd_ < 0 ? -1 : ::write(fd_, bytes.data() + done, bytes.size() - done);
+  while (done < bytes.size() && fd_ >= 0) {
+    const ssize_t n = ::write(fd_, bytes.data() + done, bytes.size() - done);
     if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) {  // a full disk, or a device that takes nothing more
-      broken_ = true;
-      return false;
-    }
+    if (n <= 0) break;  // a full disk, or a device that takes nothing more
     done += static_cast<std::size_t>(n);
   }
-  return true;
+  broken_ = broken_ || done < bytes.size();
+  return done == bytes.size();
 }
 
 bool StagedFile::close() {

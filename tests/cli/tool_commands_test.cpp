@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <string>
 
+#include "tests/support/process_guards.h"
 #include "tests/tools/tool_fixtures.h"
 #include "zip/zip_archive.h"
 
@@ -94,6 +95,21 @@ TEST_F(CliTools, UsageErrors) {
                            "baste --set nokey x.pes", "sort --to txt x.pes"})
     EXPECT_EQ(cli(args, home.path()).status, 2) << args;
   EXPECT_EQ(cli("sort " + q(in / "missing.dst"), home.path()).status, 1);
+}
+
+// Workers save side by side; every file they create honours the user's umask (the program
+// inherits the test's).
+TEST_F(CliTools, ParallelConversionHonoursTheUmask) {
+  for (int i = 4; i <= 24; ++i) test::writeDst(sampleDesign(100 + 20 * i, 200), in / ("d" + std::to_string(i) + ".dst"));
+  test::ScopedUmask mask(027);
+  const CliRun r = cli("convert --to dst --force -j 8 --out " + q(out.path()) + " " + q(in.path()), home.path());
+  EXPECT_EQ(r.status, 0);
+  ASSERT_EQ(out.files().size(), 24u);
+  for (const std::string& name : out.files()) {
+    struct stat st {};
+    ASSERT_EQ(::stat((out / name).c_str(), &st), 0) << name;
+    EXPECT_EQ(st.st_mode & 07777, 0640u) << name;
+  }
 }
 
 }  // namespace

@@ -9,7 +9,7 @@
 #include <thread>
 
 #include "tests/support/process_guards.h"
-#include "tests/support/temp_dir.h"
+#include "tests/zip/temp_dir.h"
 
 namespace lh {
 namespace {

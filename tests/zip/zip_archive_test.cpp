@@ -6,7 +6,7 @@
 #include <thread>
 
 #include "tests/support/process_guards.h"
-#include "tests/support/temp_dir.h"
+#include "tests/zip/temp_dir.h"
 #include "tests/zip/raw_zip.h"
 
 namespace lh {
