@@ -1,5 +1,7 @@
 #include "design/emb_design.h"
 
+#include "design/design_limits.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
@@ -30,6 +32,19 @@ double angleDiff(double a, double b) {
   c = std::fabs(c);
   if (c > 180) c = 360.0 - c;
   return c;
+}
+
+// The records after index `after` (all of them for kNone).
+std::span<const Stitch> recordsAfter(const std::vector<Stitch>& stitches, std::ptrdiff_t after) {
+  const std::size_t first = std::min(static_cast<std::size_t>(after + 1), stitches.size());
+  return std::span<const Stitch>(stitches).subspan(first);
+}
+
+void storeBounds(EmbDesign& d, const Bounds64& b) {
+  d.maxX = clampToInt32(b.maxX);
+  d.minX = clampToInt32(b.minX);
+  d.maxY = clampToInt32(b.maxY);
+  d.minY = clampToInt32(b.minY);
 }
 
 }  // namespace
@@ -92,51 +107,62 @@ void EmbDesign::clear() {
   resetBitmap();
 }
 
-Point EmbDesign::computeBounds(std::ptrdiff_t after) {
-  maxX = maxY = -10000;
-  minX = minY = 10000;
-  int x = 0, y = 0;
-  for (std::size_t i = static_cast<std::size_t>(after + 1); i < stitches.size(); ++i) {
-    x += stitches[i].dx;
-    y += stitches[i].dy;
-    maxX = std::max(maxX, x);
-    minX = std::min(minX, x);
-    maxY = std::max(maxY, y);
-    minY = std::min(minY, y);
+Bounds64 measureBounds(std::span<const Stitch> records) {
+  Bounds64 b;
+  std::int64_t x = 0, y = 0;
+  for (const Stitch& s : records) {
+    x += s.dx;
+    y += s.dy;
+    b.maxX = std::max(b.maxX, x);
+    b.minX = std::min(b.minX, x);
+    b.maxY = std::max(b.maxY, y);
+    b.minY = std::min(b.minY, y);
   }
-  return {x, y};
+  b.endX = x;
+  b.endY = y;
+  return b;
+}
+
+Point EmbDesign::computeBounds(std::ptrdiff_t after) {
+  const Bounds64 b = measureBounds(recordsAfter(stitches, after));
+  storeBounds(*this, b);
+  return {clampToInt32(b.endX), clampToInt32(b.endY)};
 }
 
 Point EmbDesign::centreDesign(std::ptrdiff_t after) {
   if (stitches.empty()) return {0, 0};
-  Point end = computeBounds(after);
-  const int cx = (maxX + minX) / 2;
-  const int cy = (maxY + minY) / 2;
+  Bounds64 b = measureBounds(recordsAfter(stitches, after));
+  const std::int64_t cx = (b.maxX + b.minX) / 2;
+  const std::int64_t cy = (b.maxY + b.minY) / 2;
   std::size_t first = static_cast<std::size_t>(after + 1);
   if (after < 0 || first >= stitches.size()) first = 0;
+  // The move is 16 bits: a centre beyond that wraps, as adding the full value would.
+  const int moveX = static_cast<std::int16_t>(static_cast<std::uint16_t>(-cx));
+  const int moveY = static_cast<std::int16_t>(static_cast<std::uint16_t>(-cy));
   if (stitches[first].isJump()) {
-    stitches[first].addMove(-cx, -cy);
+    stitches[first].addMove(moveX, moveY);
   } else {
-    stitches.insert(stitches.begin() + static_cast<std::ptrdiff_t>(first), Stitch(-cx, -cy, true));
+    stitches.insert(stitches.begin() + static_cast<std::ptrdiff_t>(first), Stitch(moveX, moveY, true));
   }
-  maxX -= cx;
-  minX -= cx;
-  end.x -= cx;
-  maxY -= cy;
-  minY -= cy;
-  end.y -= cy;
+  b.maxX -= cx;
+  b.minX -= cx;
+  b.endX -= cx;
+  b.maxY -= cy;
+  b.minY -= cy;
+  b.endY -= cy;
   Stitch& head = stitches[first];
-  if (maxX < std::abs(minX)) {
+  if (b.maxX < std::abs(b.minX)) {
     head.addMove(1, 0);
-    ++maxX;
-    ++minX;
+    ++b.maxX;
+    ++b.minX;
   }
-  if (maxY > std::abs(minY)) {
+  if (b.maxY > std::abs(b.minY)) {
     head.addMove(0, -1);
-    --maxY;
-    --minY;
+    --b.maxY;
+    --b.minY;
   }
-  return end;
+  storeBounds(*this, b);
+  return {clampToInt32(b.endX), clampToInt32(b.endY)};
 }
 
 void EmbDesign::mergeJumps(bool jumpsOnly) {
@@ -292,33 +318,34 @@ void EmbDesign::classifyJumps() {
 
 void EmbDesign::computeBlockStats() {
   if (stitches.empty() || threads.empty()) return;
+  // Positions and lengths are summed in 64 bits and clamped into the int32 fields.
   struct Block {
     int count = 0;
-    long long length = 0;
+    std::int64_t length = 0;
     int jumps = 0;
     bool started = true;
-    int minX = 10000, minY = 10000, maxX = -10000, maxY = -10000;
-    int startX = 0, startY = 0;
+    std::int64_t minX = 10000, minY = 10000, maxX = -10000, maxY = -10000;
+    std::int64_t startX = 0, startY = 0;
   };
   std::size_t current = 0;
   Block b;
-  int x = 0, y = 0;
-  auto close = [&](int endX, int endY) {
+  std::int64_t x = 0, y = 0;
+  auto close = [&] {
     ThreadColor& t = threads[current];
     t.stitchCount = b.count;
-    t.startX = b.startX;
-    t.startY = b.startY;
-    t.minX = b.minX;
-    t.minY = b.minY;
-    t.maxX = b.maxX;
-    t.maxY = b.maxY;
-    t.threadLength = 7500 + static_cast<int>(1.5 * static_cast<double>(b.length));
-    t.attributes.setPoint("NeedleEnds", endX, endY);
+    t.startX = clampToInt32(b.startX);
+    t.startY = clampToInt32(b.startY);
+    t.minX = clampToInt32(b.minX);
+    t.minY = clampToInt32(b.minY);
+    t.maxX = clampToInt32(b.maxX);
+    t.maxY = clampToInt32(b.maxY);
+    t.threadLength = 7500 + static_cast<std::int64_t>(1.5 * static_cast<double>(b.length));
+    t.attributes.setPoint("NeedleEnds", clampToInt32(x), clampToInt32(y));
   };
   for (const Stitch& r : stitches) {
     // A colour change beyond the last thread has no block to start: it stays in the last one.
     if (r.isColorChange() && current + 1 < threads.size()) {
-      close(x, y);
+      close();
       b = Block{};
       b.count = -1;
       b.startX = x;
@@ -334,11 +361,11 @@ void EmbDesign::computeBlockStats() {
       b.maxX = std::max(b.maxX, x);
       b.maxY = std::max(b.maxY, y);
     }
-    b.length += static_cast<long long>(lengthOf(r));
+    b.length += static_cast<std::int64_t>(lengthOf(r));
     ++b.count;
     if (r.isJump()) ++b.jumps;
   }
-  close(x, y);
+  close();
 }
 
 void EmbDesign::assignNeedles() {

@@ -1,6 +1,7 @@
 #pragma once
 #include <cstddef>
 #include <cstdint>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -11,6 +12,17 @@
 #include "design/thread_color.h"
 
 namespace lh {
+
+// Extremes of the needle positions after each record, and the end position, summed in 64
+// bits (a damaged file of millions of long moves runs far past the int32 range). With no
+// records the bounds keep their start values 10000 and -10000.
+struct Bounds64 {
+  std::int64_t minX = 10000, minY = 10000, maxX = -10000, maxY = -10000;
+  std::int64_t endX = 0, endY = 0;
+  std::int64_t width() const { return maxX - minX; }
+  std::int64_t height() const { return maxY - minY; }
+};
+Bounds64 measureBounds(std::span<const Stitch> records);
 
 // The in-memory embroidery design: a sewing sequence of relative moves, one thread per
 // colour block, bounds, PES texts and load state. A design is its own thumbnail (the
@@ -65,10 +77,12 @@ class EmbDesign : public DesignBitmap {
   // attributes, fileThreads, pesVersion, bounds and hoop fields stay.
   void clear();
 
-  std::int32_t width() const { return maxX - minX; }
-  std::int32_t height() const { return maxY - minY; }
+  // In 64 bits: the stored bounds of a design beyond the load limits can span more than int32.
+  std::int64_t width() const { return std::int64_t{maxX} - minX; }
+  std::int64_t height() const { return std::int64_t{maxY} - minY; }
 
-  // Recomputes the bounds from the records after `after`; returns the end position.
+  // Recomputes the bounds from the records after `after`; returns the end position. Sums
+  // run in 64 bits and are stored clamped to the int32 fields.
   Point computeBounds(std::ptrdiff_t after = kNone);
   // Moves the origin to the centre of the bounding box; returns the end position.
   Point centreDesign(std::ptrdiff_t after = kNone);

@@ -1,6 +1,7 @@
 #include "design/measurements.h"
 
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 
@@ -62,8 +63,8 @@ std::string inchText(double value) {
 
 std::string sizeText(const EmbDesign& design, bool inches, bool withCount) {
   const StitchCount c = displayStitchCount(design);
-  const int w = design.maxX - design.minX;
-  const int h = design.maxY - design.minY;
+  const std::int64_t w = design.width();
+  const std::int64_t h = design.height();
   std::string line;
   if (inches) {
     const float wi = static_cast<float>(std::abs(w)) * 0.00390625f;
@@ -71,7 +72,7 @@ std::string sizeText(const EmbDesign& design, bool inches, bool withCount) {
     line = withCount ? format("%s\" x %s\" : %i Stitches", inchText(wi).c_str(), inchText(hi).c_str(), c.count)
                      : format("%s\" x %s\"", inchText(wi).c_str(), inchText(hi).c_str());
   } else {
-    const double wc = w * 0.01, hc = h * 0.01;
+    const double wc = static_cast<double>(w) * 0.01, hc = static_cast<double>(h) * 0.01;
     line = withCount ? format("%-4.2f cm x %-4.2f cm : %i Stitches", wc, hc, c.count)
                      : format("%-4.2f cm x %-4.2f cm", wc, hc);
   }

@@ -26,7 +26,7 @@ struct ThreadColor {
   std::int32_t startX = 0, startY = 0;
   std::int32_t minX = 0, minY = 0, maxX = 0, maxY = 0;
   std::int32_t stitchCount = 0;
-  std::int32_t threadLength = 0;
+  std::int64_t threadLength = 0;  // a sum of many moves: 64 bits
   std::uint32_t rgb = 0;  // 0x00BBGGRR
   std::int32_t chartCode = 0;
   std::int32_t paletteIndex = 0;

@@ -1,13 +1,13 @@
 #include "design/transforms.h"
 
 #include <algorithm>
+#include <cstdint>
+
+#include "design/design_limits.h"
 
 namespace lh {
 
 void shrinkDesign(EmbDesign& design, double factor) {
-  design.maxX = design.maxY = -10000;
-  design.minX = design.minY = 10000;
-  int x = 0, y = 0;
   double cx = 0, cy = 0;
   for (Stitch& s : design.stitches) {
     const double vx = s.dx * factor + cx;
@@ -15,13 +15,8 @@ void shrinkDesign(EmbDesign& design, double factor) {
     s.setMove(static_cast<int>(vx), static_cast<int>(vy));
     cx = vx - static_cast<int>(vx);
     cy = vy - static_cast<int>(vy);
-    x += s.dx;
-    y += s.dy;
-    design.maxX = std::max(design.maxX, x);
-    design.minX = std::min(design.minX, x);
-    design.maxY = std::max(design.maxY, y);
-    design.minY = std::min(design.minY, y);
   }
+  design.computeBounds();
 }
 
 EmbDesign splitDesign(EmbDesign& design, int maxStitches, int maxColors) {
@@ -32,10 +27,9 @@ EmbDesign splitDesign(EmbDesign& design, int maxStitches, int maxColors) {
   if (!tooManyColours && !tooManyStitches) return rest;
 
   rest.path = design.path;
-  rest.maxX = rest.maxY = -10000;
-  rest.minX = rest.minY = 10000;
+  Bounds64 restBounds;  // absolute positions from the cut on
   auto& st = design.stitches;
-  int x = 0, y = 0;
+  std::int64_t x = 0, y = 0;
   int j = 0;
   std::size_t block = 0;
   bool trigger = false;
@@ -59,15 +53,19 @@ EmbDesign splitDesign(EmbDesign& design, int maxStitches, int maxColors) {
       cut = i;
       r.setColorChange(false);
       r.setJump(true);
-      r.setMove(x, y);
+      r.setMove(static_cast<int>(x), static_cast<int>(y));
     }
     if (cut != st.size()) {
-      rest.maxX = std::max(rest.maxX, x);
-      rest.minX = std::min(rest.minX, x);
-      rest.maxY = std::max(rest.maxY, y);
-      rest.minY = std::min(rest.minY, y);
+      restBounds.maxX = std::max(restBounds.maxX, x);
+      restBounds.minX = std::min(restBounds.minX, x);
+      restBounds.maxY = std::max(restBounds.maxY, y);
+      restBounds.minY = std::min(restBounds.minY, y);
     }
   }
+  rest.maxX = clampToInt32(restBounds.maxX);
+  rest.minX = clampToInt32(restBounds.minX);
+  rest.maxY = clampToInt32(restBounds.maxY);
+  rest.minY = clampToInt32(restBounds.minY);
   if (cut == st.size()) return rest;
 
   rest.stitches.assign(st.begin() + static_cast<std::ptrdiff_t>(cut), st.end());

@@ -7,6 +7,7 @@
 #include <cerrno>
 
 #include "design/attribute_list.h"
+#include "design/design_limits.h"
 #include "formats/error_pictures.h"
 #include "formats/format_table.h"
 #include "formats/text_file.h"
@@ -75,10 +76,14 @@ void showPicture(EmbDesign& design, std::span<const std::uint8_t> picture) {
 }
 
 // Reader run at the dispatcher's border: nothing thrown inside gets out. A reader that throws
-// has failed.
+// has failed, and so has one whose design is beyond the limits of any real design.
 int runReader(ReaderFn reader, DesignCodec& codec, EmbDesign& design, ByteSpan data) {
   try {
-    return reader(codec, design, data);
+    const int result = reader(codec, design, data);
+    if (result == kReadFailed || result == kReadUnsupported || withinDesignLimits(design)) return result;
+    design.stitches.clear();
+    design.threads.clear();
+    return kReadFailed;
   } catch (...) {
     return kReadFailed;
   }

@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <string>
 
+#include "design/design_limits.h"
 #include "threads/format_palettes.h"
 #include "zip/zip_archive.h"
 
@@ -214,7 +215,7 @@ int readDst(DesignCodec& /*codec*/, EmbDesign& design, ByteSpan file) {
   design.threads.push_back(husqvarnaColor(0));
   const std::size_t length = file.size();
   if (length > kDstHeaderSize + 3) {
-    design.stitches.reserve((length - kDstHeaderSize) / 3 + 1);
+    design.stitches.reserve(std::min((length - kDstHeaderSize) / 3 + 1, kMaxDesignRecords + 1));
     // Records are read while they start before the last three bytes (where a well-formed
     // file has its end mark) and end at the end mark.
     ByteReader in(file, kDstHeaderSize);
@@ -230,6 +231,7 @@ int readDst(DesignCodec& /*codec*/, EmbDesign& design, ByteSpan file) {
         design.stitches.push_back(Stitch::withFlags(ColorChange));
       }
       design.stitches.emplace_back(dx, dy, (b2 & kJumpBit) != 0);
+      if (design.stitches.size() > kMaxDesignRecords) return kReadFailed;
     }
     if (!design.stitches.empty()) design.stitches.back().setColorChange(false);
   }

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdlib>
 
+#include "design/design_limits.h"
 #include "threads/format_palettes.h"
 
 namespace lh {
@@ -62,7 +63,7 @@ int readExp(DesignCodec& /*codec*/, EmbDesign& design, ByteSpan file) {
   design.stitches.clear();
   design.threads.clear();
   design.threads.push_back(husqvarnaColor(0));
-  design.stitches.reserve(file.size() / 2 + 1);
+  design.stitches.reserve(std::min(file.size() / 2 + 1, kMaxDesignRecords + 1));
   ByteReader in(file);
   while (in.has(2)) {
     std::uint8_t flags = 0;
@@ -81,6 +82,7 @@ int readExp(DesignCodec& /*codec*/, EmbDesign& design, ByteSpan file) {
     const int dx = in.i8();
     const int dy = in.i8();
     appendRecord(design, flags, dx, dy);
+    if (design.stitches.size() > kMaxDesignRecords) return kReadFailed;
   }
   dropTrailingRecords(design);
   design.mergeJumps(false);

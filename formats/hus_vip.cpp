@@ -6,6 +6,7 @@
 #include <limits>
 #include <string_view>
 
+#include "design/design_limits.h"
 #include "formats/hus_codec.h"
 #include "threads/format_palettes.h"
 
@@ -16,7 +17,6 @@ namespace {
 constexpr std::array<std::uint8_t, 4> kHusMagic = {0x5B, 0xAF, 0xC8, 0x00};
 constexpr std::array<std::uint8_t, 4> kVipMagic = {0x5D, 0xFC, 0x90, 0x01};
 
-constexpr std::uint32_t kMaxRecords = 200000;
 constexpr std::uint32_t kMaxHusColors = 100;
 constexpr std::uint32_t kMaxVipColors = 150;
 constexpr std::size_t kStreamSlack = 500;  // decoded stream room beyond the record count
@@ -244,7 +244,7 @@ int readHus(DesignCodec& codec, EmbDesign& design, ByteSpan file) {
   r.seek(4);
   const std::uint32_t records = r.u32le();
   const std::uint32_t colours = r.u32le();
-  if (records > kMaxRecords || colours > kMaxHusColors) return kReadFailed;
+  if (records > kMaxDesignRecords || colours > kMaxHusColors) return kReadFailed;
   // A file cut inside its header or colour table is not a design.
   if (file.size() < kHeaderSize + 2 * std::size_t{colours}) return kReadFailed;
   const StreamOffsets at = readOffsets(r);
@@ -283,7 +283,7 @@ int readVip(DesignCodec& codec, EmbDesign& design, ByteSpan file) {
   r.seek(4);
   const std::uint32_t records = r.u32le();
   const std::uint32_t colours = r.u32le();
-  if (colours > kMaxVipColors || records > kMaxRecords) return kReadFailed;
+  if (colours > kMaxVipColors || records > kMaxDesignRecords) return kReadFailed;
   const std::size_t typesAt = kVipColorArea + 4 * std::size_t{colours};
   if (file.size() < typesAt + 4 * std::size_t{colours}) return kReadFailed;
   const StreamOffsets at = readOffsets(r);
@@ -325,8 +325,8 @@ std::optional<ByteBuffer> writeHus(DesignCodec& codec, EmbDesign& design) {
     indexes.push_back(static_cast<std::uint16_t>(nearestHusqvarnaIndex(design.threads[k].rgb)));
   });
 
-  // Never write a file our own reader (and the machines' limits it mirrors) would refuse.
-  if (indexes.size() > kMaxHusColors || records.size() > kMaxRecords) return std::nullopt;
+  // Never write a file our own reader would refuse.
+  if (indexes.size() > kMaxHusColors || records.size() > kMaxDesignRecords) return std::nullopt;
   Compressed c;
   if (!compressStreams(buildStreams(records), c)) return std::nullopt;
   // The streams follow the colour table actually written.
@@ -375,7 +375,7 @@ std::optional<ByteBuffer> writeVip(DesignCodec&, EmbDesign& design) {
     }
     records.push_back(r);
   }
-  if (colours > kMaxVipColors || records.size() > kMaxRecords) return std::nullopt;
+  if (colours > kMaxVipColors || records.size() > kMaxDesignRecords) return std::nullopt;
 
   Compressed c;
   if (!compressStreams(buildStreams(records), c)) return std::nullopt;

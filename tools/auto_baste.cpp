@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <vector>
 
+#include "design/design_limits.h"
+
 namespace lh {
 
 namespace {
@@ -39,7 +41,7 @@ BasteSettings loadBasteSettings(const SettingsStore& store) {
 bool autoBaste(EmbDesign& design, const BasteSettings& settings, const HoopRect& hoop, ToolReport& report) {
   // Centring moves the origin only, so the step can be checked before anything changes.
   design.computeBounds();
-  int d = std::max(design.width() - 4, design.height() - 4);
+  int d = clampToInt32(std::max(design.width(), design.height()) - 4);
   const int arm = d / 10;
   if (settings.cross) d /= 4;
   const int step = std::min(10 * settings.length, d);

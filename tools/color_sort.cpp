@@ -18,8 +18,13 @@ constexpr int kRaster = 400;
 constexpr std::size_t kMaskBytes = kRaster * kRaster / 8;  // 20000
 constexpr std::size_t kMaskWords = kMaskBytes / 8;
 
+// Absolute positions are summed in 64 bits.
+struct Position {
+  std::int64_t x = 0, y = 0;
+};
+
 struct Block {
-  Point start;
+  Position start;
   ThreadColor thread;
   std::vector<Stitch> records;
 };
@@ -67,7 +72,7 @@ class Masks {
 // block form further blocks under a copy of the last thread, so no record is lost.
 std::vector<Block> gatherBlocks(const EmbDesign& design) {
   std::vector<Block> blocks;
-  int x = 0, y = 0;
+  std::int64_t x = 0, y = 0;
   auto open = [&] {
     Block b;
     b.start = {x, y};
@@ -103,12 +108,12 @@ bool overlapsTooMuch(Masks& masks, const std::vector<int>& order, std::size_t g,
 }
 
 // Appends a jump of any length as pieces that fit the 16-bit moves.
-void appendJump(std::vector<Stitch>& out, int dx, int dy) {
-  constexpr int kMax = 32767;
+void appendJump(std::vector<Stitch>& out, std::int64_t dx, std::int64_t dy) {
+  constexpr std::int64_t kMax = 32767;
   while (dx != 0 || dy != 0) {
-    const int sx = std::clamp(dx, -kMax, kMax);
-    const int sy = std::clamp(dy, -kMax, kMax);
-    out.emplace_back(sx, sy, true);
+    const std::int64_t sx = std::clamp(dx, -kMax, kMax);
+    const std::int64_t sy = std::clamp(dy, -kMax, kMax);
+    out.emplace_back(static_cast<int>(sx), static_cast<int>(sy), true);
     dx -= sx;
     dy -= sy;
   }
@@ -117,7 +122,7 @@ void appendJump(std::vector<Stitch>& out, int dx, int dy) {
 void rebuild(EmbDesign& design, const std::vector<Block>& blocks) {
   design.stitches.clear();
   design.threads.clear();
-  int x = 0, y = 0;
+  std::int64_t x = 0, y = 0;
   for (std::size_t i = 0; i < blocks.size(); ++i) {
     const Block& b = blocks[i];
     if (i == 0) {

@@ -1,6 +1,7 @@
 #include "tools/hoop_fit.h"
 
 #include <algorithm>
+#include <cstdint>
 
 #include "design/transforms.h"
 
@@ -9,7 +10,7 @@ namespace lh {
 namespace {
 
 // min(0, (hoop - extent) / extent) as a 32-bit float; 0 for an extent of 0.
-float shortfall(int hoop, int extent) {
+float shortfall(std::int64_t hoop, std::int64_t extent) {
   if (extent <= 0) return 0.0f;
   const float r = static_cast<float>(hoop - extent) / static_cast<float>(extent);
   return std::min(0.0f, r);
@@ -17,14 +18,14 @@ float shortfall(int hoop, int extent) {
 
 }  // namespace
 
-float hoopOverflow(int w, int h, int hoopW, int hoopH) { return -(shortfall(hoopW, w) + shortfall(hoopH, h)); }
+float hoopOverflow(std::int64_t w, std::int64_t h, std::int64_t hoopW, std::int64_t hoopH) { return -(shortfall(hoopW, w) + shortfall(hoopH, h)); }
 
 bool fitToHoop(EmbDesign& design, const ConversionSettings& settings) {
   design.centreDesign();
-  int w = design.width();
-  int h = design.height();
-  int hoopW = 10 * settings.hoopWidth;
-  int hoopH = 10 * settings.hoopHeight;
+  std::int64_t w = design.width();
+  std::int64_t h = design.height();
+  std::int64_t hoopW = 10 * std::int64_t{settings.hoopWidth};
+  std::int64_t hoopH = 10 * std::int64_t{settings.hoopHeight};
   const bool hasHoop = settings.hoopWidth != 0 && settings.hoopHeight != 0;
 
   if (hasHoop) {

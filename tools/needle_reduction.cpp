@@ -45,11 +45,8 @@ float distance(const ColourPoint& a, const ColourPoint& b) {
   return static_cast<float>(std::sqrt(dx * dx + dy * dy + dz * dz));
 }
 
-// Weights are summed many times over; they saturate instead of wrapping.
-void addWeight(ThreadColor& into, const ThreadColor& from) {
-  const std::int64_t sum = static_cast<std::int64_t>(into.threadLength) + from.threadLength;
-  into.threadLength = static_cast<std::int32_t>(std::clamp<std::int64_t>(sum, INT32_MIN, INT32_MAX));
-}
+// Thread lengths are 64-bit: the sum of a design's blocks cannot wrap.
+void addWeight(ThreadColor& into, const ThreadColor& from) { into.threadLength += from.threadLength; }
 
 struct PaletteEntry {
   ThreadColor thread;
