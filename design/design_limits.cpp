@@ -3,9 +3,8 @@
 namespace lh {
 
 bool withinDesignLimits(const EmbDesign& design) {
-  if (design.stitches.size() > kMaxDesignRecords) return false;
-  const Bounds64 b = measureBounds(design.stitches);
-  return b.width() <= kMaxDesignExtent && b.height() <= kMaxDesignExtent;
+  return design.stitches.size() <= kMaxDesignRecords && design.width() <= kMaxDesignExtent &&
+         design.height() <= kMaxDesignExtent;
 }
 
 }  // namespace lh

@@ -16,8 +16,10 @@ inline constexpr std::size_t kMaxDesignRecords = 1'000'000;
 // Width or height, in 0.1 mm, beyond any machine's sewing field (10 m).
 inline constexpr std::int64_t kMaxDesignExtent = 100'000;
 
-// Whether a filled design is within both limits. Every load applies it to what a reader
-// produced: a design beyond them is refused as damaged.
+// Whether a filled design is within both limits, judged by its records and the bounds its
+// reader left (readers leave the design centred; recounting the records after centring could
+// not be trusted, as the centring jump of a far-off design wraps in its 16-bit move). Every
+// load applies it to what a reader produced: a design beyond the limits is refused as damaged.
 bool withinDesignLimits(const EmbDesign& design);
 
 // A 64-bit position or length stored in an int32 field: the nearest representable value.

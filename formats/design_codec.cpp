@@ -76,11 +76,12 @@ void showPicture(EmbDesign& design, std::span<const std::uint8_t> picture) {
 }
 
 // Reader run at the dispatcher's border: nothing thrown inside gets out. A reader that throws
-// has failed, and so has one whose design is beyond the limits of any real design.
+// has failed, and so has one whose design is beyond the limits of any real design (that
+// design is emptied).
 int runReader(ReaderFn reader, DesignCodec& codec, EmbDesign& design, ByteSpan data) {
   try {
     const int result = reader(codec, design, data);
-    if (result == kReadFailed || result == kReadUnsupported || withinDesignLimits(design)) return result;
+    if (withinDesignLimits(design)) return result;
     design.stitches.clear();
     design.threads.clear();
     return kReadFailed;

@@ -1,5 +1,7 @@
 #include "tools/conversion_settings.h"
 
+#include <algorithm>
+#include <limits>
 #include <type_traits>
 
 #include "formats/format_table.h"
@@ -13,29 +15,41 @@ std::string key(int code, std::string_view suffix) {
   return lowerExtension(*findFormat(static_cast<FormatCode>(code))) + std::string(suffix);
 }
 
+// Limits of the stored numbers: those the preferences page holds its fields to, and for the
+// others their natural range. A stored value outside its range reads as the nearest limit.
+struct Range {
+  int min, max;
+};
+constexpr Range kAnyValue{std::numeric_limits<int>::min(), std::numeric_limits<int>::max()};  // flags
+constexpr Range kCount{0, std::numeric_limits<int>::max()};
+constexpr Range kHoopMillimetres{0, 1000};
+constexpr Range kPercent{0, 100};
+constexpr Range kTrimCommands{0, 12};
+constexpr Range kTrimMillimetres{0, 100};
+
 // Reads (store given) or writes (out given) every field of one record through one list of
-// keys, so that loading and saving cannot drift apart.
+// keys with their ranges, so that loading and saving cannot drift apart.
 template <typename Visit>
 void visitFields(ConversionSettings& s, Visit&& visit) {
-  visit("ss", s.splitStitchesOn);
-  visit("ns", s.splitStitchCount);
-  visit("sc", s.splitColorsOn);
-  visit("nc", s.splitColorCount);
-  visit("w", s.hoopWidth);
-  visit("h", s.hoopHeight);
-  visit("r", s.rotate);
-  visit("sh", s.shrinkOn);
-  visit("shpct", s.shrinkPct);
-  visit("both", s.bothOrientations);
+  visit("ss", s.splitStitchesOn, kAnyValue);
+  visit("ns", s.splitStitchCount, kCount);
+  visit("sc", s.splitColorsOn, kAnyValue);
+  visit("nc", s.splitColorCount, kCount);
+  visit("w", s.hoopWidth, kHoopMillimetres);
+  visit("h", s.hoopHeight, kHoopMillimetres);
+  visit("r", s.rotate, kAnyValue);
+  visit("sh", s.shrinkOn, kAnyValue);
+  visit("shpct", s.shrinkPct, kPercent);
+  visit("both", s.bothOrientations, kAnyValue);
   if (s.format == FormatPes) {
-    visit("5", s.pesVersion5);           // "pes5"
-    visit("trim", s.ensureTrims);        // "pestrim"
-    visit("6", s.pes6ForLarge);          // "pes6"
-    visit("trimlen", s.trimLength);      // "pestrimlen"
+    visit("5", s.pesVersion5, kAnyValue);               // "pes5"
+    visit("trim", s.ensureTrims, kAnyValue);            // "pestrim"
+    visit("6", s.pes6ForLarge, kAnyValue);              // "pes6"
+    visit("trimlen", s.trimLength, kTrimMillimetres);   // "pestrimlen"
   } else if (s.format == FormatDst) {
-    visit("trim", s.ensureTrims);        // "dsttrim"
-    visit("jumps", s.trimCommands);      // "dstjumps"
-    visit("trimlen", s.trimLength);      // "dsttrimlen"
+    visit("trim", s.ensureTrims, kAnyValue);            // "dsttrim"
+    visit("jumps", s.trimCommands, kTrimCommands);      // "dstjumps"
+    visit("trimlen", s.trimLength, kTrimMillimetres);   // "dsttrimlen"
   }
 }
 
@@ -67,10 +81,10 @@ ConversionSettings defaultConversionSettings(int code) {
 ConversionSettings loadConversionSettings(const SettingsStore& store, int code) {
   ConversionSettings s = defaultConversionSettings(code);
   if (!isDesignFormat(code)) return s;
-  visitFields(s, [&](std::string_view suffix, auto& field) {
+  visitFields(s, [&](std::string_view suffix, auto& field, Range range) {
     using T = std::remove_reference_t<decltype(field)>;
     const int v = store.getInt(kConversionSection, key(code, suffix), static_cast<int>(field));
-    field = static_cast<T>(v);
+    field = static_cast<T>(std::clamp(v, range.min, range.max));
   });
   return s;
 }
@@ -78,7 +92,7 @@ ConversionSettings loadConversionSettings(const SettingsStore& store, int code) 
 void saveConversionSettings(SettingsStore& store, const ConversionSettings& settings) {
   if (!isDesignFormat(settings.format)) return;
   ConversionSettings s = settings;
-  visitFields(s, [&](std::string_view suffix, auto& field) {
+  visitFields(s, [&](std::string_view suffix, auto& field, Range) {
     store.setInt(kConversionSection, key(s.format, suffix), static_cast<int>(field));
   });
 }

@@ -44,8 +44,10 @@ struct ConversionSettings {
 
 // The built-in defaults of a format code; all zeros (format -1) outside 0 to 9.
 ConversionSettings defaultConversionSettings(int code);
-// The record of a format code as stored, defaults filling missing values; all zeros outside
-// 0 to 9.
+// The record of a format code as stored, defaults filling missing values and numbers outside
+// their ranges (hoop sizes 0 to 1000 mm, trim lengths 0 to 100 mm, trim commands 0 to 12,
+// shrink 0 to 100 percent, split counts not negative) read as the nearest limit; all zeros
+// outside 0 to 9.
 ConversionSettings loadConversionSettings(const SettingsStore& store, int code);
 // Writes every value of the record under its key (nothing for a code outside 0 to 9).
 void saveConversionSettings(SettingsStore& store, const ConversionSettings& settings);

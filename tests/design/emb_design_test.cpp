@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "design/measurements.h"
 #include "tests/support/design_builder.h"
 
 namespace lh {
@@ -213,6 +214,42 @@ TEST(EmbDesign, SurplusColourChangesCountIntoTheLastBlock) {
   ASSERT_EQ(d.threads.size(), 2u);
   EXPECT_EQ(d.threads[0].stitchCount, 1);
   EXPECT_EQ(d.threads[1].stitchCount, 3);
+}
+
+// Long moves in their hundred thousands: the running sums, the widths and the thread length
+// pass the int32 range and must not wrap.
+TEST(EmbDesign, SumsOfManyLongMovesDoNotWrap) {
+  constexpr int kMove = 32767;
+  constexpr std::int64_t kOut = 37000, kBack = 2 * kOut;
+  constexpr std::int64_t kReach = kOut * kMove;  // 1.2e9: each bound fits int32, the width does not
+  EmbDesign d;
+  d.stitches.assign(kOut, st(-kMove, kMove));
+  d.stitches.insert(d.stitches.end(), kBack, st(kMove, -kMove));
+  d.threads.assign(1, test::thread(0x0000FF));
+
+  d.computeBounds();
+  EXPECT_EQ(d.minX, -kReach);
+  EXPECT_EQ(d.maxY, kReach);
+  EXPECT_EQ(d.width(), 2 * kReach);
+  EXPECT_EQ(d.height(), 2 * kReach);
+  EXPECT_EQ(sizeText(d, false, false), "24247580.00 cm x 24247580.00 cm");
+
+  d.computeBlockStats();
+  const ThreadColor& t = d.threads[0];
+  EXPECT_EQ(t.minX, -kReach);
+  EXPECT_EQ(t.maxX, kReach);
+  // Each move is 46339.4 long, truncated to 46339: 7500 + 1.5 x 111000 x 46339.
+  EXPECT_EQ(t.threadLength, 7500 + 3 * (kOut + kBack) * 46339 / 2);
+  EXPECT_EQ(t.attributes.getPoint("NeedleEnds"), std::make_pair(std::int32_t{kReach}, std::int32_t{-kReach}));
+
+  // Positions beyond int32 itself (the bounds start at 10000): centred, they come out exact.
+  EmbDesign far;
+  far.stitches.assign(70000, st(kMove, kMove));
+  far.centreDesign();
+  EXPECT_EQ(far.width(), 70000 * std::int64_t{kMove} - 10000);
+  EXPECT_EQ(far.height(), 70000 * std::int64_t{kMove} - 10000);
+  EXPECT_GT(far.maxX, 0);
+  EXPECT_LT(far.minY, 0);
 }
 
 TEST(EmbDesign, AssignNeedles) {

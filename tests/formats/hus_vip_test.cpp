@@ -10,6 +10,7 @@
 #include <utility>
 #include <vector>
 
+#include "design/design_limits.h"
 #include "formats/hus_codec.h"
 #include "tests/support/design_builder.h"
 #include "threads/format_palettes.h"
@@ -172,12 +173,12 @@ TEST(ReadHus, CountsAtTheLimitsLoadAndBeyondThemAreRejected) {
     bool loads;
   };
   Streams big;
-  big.commands.assign(200000, 0x80);
-  big.xs.assign(200000, 1);
-  big.ys.assign(200000, 0);
+  big.commands.assign(kMaxDesignRecords, 0x80);
+  big.xs.assign(kMaxDesignRecords, 1);
+  big.ys.assign(kMaxDesignRecords, 0);
   const Case cases[] = {
-      {"200000 records", husFile({1}, big), true},
-      {"200001 records", husFile({1}, one, 200001), false},
+      {"records at the limit", husFile({1}, big), true},
+      {"one record more", husFile({1}, one, kMaxDesignRecords + 1), false},
       {"100 colours", husFile(std::vector<std::uint16_t>(100, 3), one), true},
       {"101 colours", husFile(std::vector<std::uint16_t>(101, 3), one), false},
       {"colour table past the end", cut(husFile({1, 2, 3}, one), 44), false},
@@ -393,7 +394,7 @@ TEST(HusVipWriters, RefuseDesignsBeyondTheReadersLimits) {
   EXPECT_TRUE(writeVip(codec, vip150).has_value());
   EXPECT_FALSE(writeVip(codec, vip151).has_value());
   EmbDesign tooLong = blocks(1);
-  tooLong.stitches.assign(200001, st(1, 0));
+  tooLong.stitches.assign(kMaxDesignRecords + 1, st(1, 0));
   EXPECT_FALSE(writeHus(codec, tooLong).has_value());
 }
 

@@ -58,6 +58,37 @@ TEST(ConversionSettings, KeysAreExtensionPlusSuffix) {
   EXPECT_EQ(loadConversionSettings(store, FormatDst).trimCommands, 2);
 }
 
+// Stored numbers outside their ranges read as the nearest limit: a hoop of 300000000 mm
+// would overflow the hoop fitting and make every design "too big".
+TEST(ConversionSettings, StoredNumbersAreClampedToTheirRanges) {
+  struct Row {
+    const char* key;
+    int stored, read;
+    int ConversionSettings::*field;
+    int code;
+  };
+  using S = ConversionSettings;
+  const Row rows[] = {
+      {"pesw", 300000000, 1000, &S::hoopWidth, FormatPes},   {"pesw", -5, 0, &S::hoopWidth, FormatPes},
+      {"pesw", 1000, 1000, &S::hoopWidth, FormatPes},        {"jefh", 1001, 1000, &S::hoopHeight, FormatJef},
+      {"jefh", 0, 0, &S::hoopHeight, FormatJef},             {"husshpct", 250, 100, &S::shrinkPct, FormatHus},
+      {"husshpct", -1, 0, &S::shrinkPct, FormatHus},         {"husshpct", 35, 35, &S::shrinkPct, FormatHus},
+      {"sewns", -60000, 0, &S::splitStitchCount, FormatSew}, {"sewns", 90000, 90000, &S::splitStitchCount, FormatSew},
+      {"xxxnc", -2, 0, &S::splitColorCount, FormatXxx},      {"dstjumps", 13, 12, &S::trimCommands, FormatDst},
+      {"dstjumps", -1, 0, &S::trimCommands, FormatDst},      {"dstjumps", 12, 12, &S::trimCommands, FormatDst},
+      {"dsttrimlen", 101, 100, &S::trimLength, FormatDst},   {"pestrimlen", -3, 0, &S::trimLength, FormatPes},
+      {"pestrimlen", 100, 100, &S::trimLength, FormatPes},
+  };
+  for (const Row& r : rows) {
+    MemorySettings store;
+    store.setInt("Conversion", r.key, r.stored);
+    EXPECT_EQ(loadConversionSettings(store, r.code).*r.field, r.read) << r.key << "=" << r.stored;
+  }
+  MemorySettings store;
+  store.setInt("Conversion", "pesw", 300000000);
+  EXPECT_EQ(hoopRectFor("a.pes", store), (HoopRect{-5000, -1000, 5000, 1000}));
+}
+
 TEST(ConversionSettings, SaveWritesEveryKeyAndRoundTrips) {
   MemorySettings store;
   ConversionSettings s = defaultConversionSettings(FormatPes);
