@@ -10,8 +10,8 @@ namespace lh {
 inline constexpr std::size_t kDstHeaderSize = 512;
 inline constexpr int kDstMaxMove = 121;  // per axis
 
-// Reader contract of the load dispatcher; never fails on content (a file without records
-// gives one colour and no stitches).
+// Reader contract of the load dispatcher; fails only on more records than kMaxDesignRecords
+// (a file without records gives one colour and no stitches).
 int readDst(DesignCodec& codec, EmbDesign& design, ByteSpan file);
 
 // Centres the design, cuts long moves, ensures trims before long jumps (settings "dsttrim",
