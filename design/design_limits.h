@@ -13,12 +13,15 @@ namespace lh {
 // More records than any real design holds (the largest designs in use have a few hundred
 // thousand); a reader refuses a file that claims or yields more.
 inline constexpr std::size_t kMaxDesignRecords = 1'000'000;
-// Width or height, in 0.1 mm, beyond any machine's sewing field (10 m).
-inline constexpr std::int64_t kMaxDesignExtent = 100'000;
+// Width or height, in 0.1 mm, beyond any machine's sewing field (6.5 m). Half of it fits a
+// 16-bit move, so the centring jump from the middle of a loaded design to its first stitch
+// never wraps.
+inline constexpr std::int64_t kMaxDesignExtent = 65'000;
+static_assert(kMaxDesignExtent / 2 <= 32767);
 
 // Whether a filled design is within both limits, judged by its records and the bounds its
-// reader left (readers leave the design centred; recounting the records after centring could
-// not be trusted, as the centring jump of a far-off design wraps in its 16-bit move). Every
+// reader left (a reader's own records may already have wrapped: a far-off design's centring jump
+// outgrows its 16-bit move). Every
 // load applies it to what a reader produced: a design beyond the limits is refused as damaged.
 bool withinDesignLimits(const EmbDesign& design);
 

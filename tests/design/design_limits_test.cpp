@@ -30,7 +30,7 @@ TEST(DesignLimits, RecordsAndExtentUpToTheLimitsAreWithin) {
     int extraX, extraY;
     bool within;
   } cases[] = {
-      {"10 m by 10 m", 7, 0, 0, true},
+      {"as wide and high as the limit", 7, 0, 0, true},
       {"a step wider", 7, 1, 0, false},
       {"a step higher", 7, 0, 1, false},
       {"records at the limit", kMaxDesignRecords, 0, 0, true},

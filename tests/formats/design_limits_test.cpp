@@ -49,7 +49,7 @@ class DesignLimitsTest : public ::testing::Test {
 };
 
 // A DST of maximal moves, well inside the load limit on file size: refused when it has more
-// records than the limit or reaches beyond 10 m, else measured without wrapping.
+// records than the limit or reaches beyond the extent limit, else measured without wrapping.
 TEST_F(DesignLimitsTest, DstOfMaximalMoves) {
   const Stitch out(kDstMaxMove, kDstMaxMove), back(-kDstMaxMove, -kDstMaxMove);
   const struct {
@@ -59,7 +59,7 @@ TEST_F(DesignLimitsTest, DstOfMaximalMoves) {
   } cases[] = {
       {"one way, past the record limit", dstFile(kMaxDesignRecords + 1, {out}), false},
       {"to and fro, past the record limit", dstFile(kMaxDesignRecords + 1, {out, back}), false},
-      {"one way, past 10 m", dstFile(kMaxDesignExtent / kDstMaxMove + 2, {out}), false},
+      {"one way, past the extent limit", dstFile(kMaxDesignExtent / kDstMaxMove + 2, {out}), false},
       {"to and fro, under the record limit", dstFile(kMaxDesignRecords - 1, {out, back}), true},
   };
   for (const auto& c : cases) {
@@ -78,8 +78,8 @@ TEST_F(DesignLimitsTest, DstOfMaximalMoves) {
   }
 }
 
-// The same wide design written by every writer whose format carries long jumps: 12 m is
-// refused on reading, 9 m loads. The design is about centred on the origin, as writers
+// The same wide design written by every writer whose format carries long jumps: 9 m is
+// refused on reading, 6 m loads. The design is about centred on the origin, as writers
 // leave it, so that no writer's centring jump outgrows its 16-bit move.
 TEST_F(DesignLimitsTest, ExtentLimitAppliesToEveryReader) {
   auto wide = [](int steps) {  // 2 x steps x 15000 wide
@@ -95,19 +95,30 @@ TEST_F(DesignLimitsTest, ExtentLimitAppliesToEveryReader) {
     const FormatInfo* format = findFormat(ext);
     ASSERT_NE(format, nullptr) << ext;
     ASSERT_NE(format->writer, nullptr) << ext;
-    for (const int steps : {3, 4}) {
+    for (const int steps : {2, 3}) {
       EmbDesign source = wide(steps);
       const std::optional<ByteBuffer> bytes = format->writer(codec, source);
       ASSERT_TRUE(bytes.has_value()) << ext << " " << steps;
       const std::string name = "wide" + std::to_string(steps) + "." + ext;
       EmbDesign d;
-      const bool loads = steps == 3;
+      const bool loads = steps == 2;
       EXPECT_EQ(load(d, name, *bytes), loads ? kLoadOk : kLoadFailed) << name;
       if (loads) {
-        EXPECT_GT(d.width(), 90000) << name;
+        EXPECT_GT(d.width(), 60000) << name;
       }
     }
   }
+}
+
+// A design about as wide as the limit that starts at its left end: after loading, the
+// centring jump to its first stitch runs half the width to the left, without wrapping.
+TEST_F(DesignLimitsTest, CentringJumpOfTheWidestDesignFits) {
+  const Stitch out(kDstMaxMove, 0);
+  EmbDesign d;
+  ASSERT_EQ(load(d, "wide.dst", dstFile(kMaxDesignExtent / kDstMaxMove, {out})), kLoadOk);
+  ASSERT_FALSE(d.stitches.empty());
+  EXPECT_GT(d.width(), kMaxDesignExtent - 2 * kDstMaxMove);
+  EXPECT_LE(d.stitches.front().dx, -(kMaxDesignExtent / 2 - 2 * kDstMaxMove));
 }
 
 }  // namespace
