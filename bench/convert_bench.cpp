@@ -58,9 +58,7 @@ void BM_ConvertCorpus(benchmark::State& state) {
   }
   const int target = static_cast<int>(state.range(0));
   const int jobs = static_cast<int>(state.range(1));
-  const ToolCommand* command = nullptr;
-  for (const ToolCommand& c : toolCommands())
-    if (c.tool == Tool::Conversion && c.target == target) command = &c;
+  const std::optional<ToolCommandId> command = conversionTo(target);
   MemorySettings settings;
   RunSettings run = RunSettings::fromSettings(settings);
   run.workspace = true;

@@ -9,7 +9,7 @@ namespace lh::cli {
 int runConvert(Args args) {
   ToolOptions options;
   if (!parseToolOptions("convert", args, false, options)) return Usage;
-  return runToolCommand(convertCommandFor(options.to), options);
+  return runOverInputs(convertCommandFor(options.to), options);
 }
 
 }  // namespace lh::cli

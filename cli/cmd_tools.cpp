@@ -8,19 +8,19 @@ namespace lh::cli {
 
 namespace {
 
-int runTool(std::string_view name, int commandId, Args args, bool needles = false) {
+int parseAndRun(std::string_view name, ToolCommandId command, Args args, bool needles = false) {
   ToolOptions options;
   if (!parseToolOptions(name, args, needles, options)) return Usage;
-  return runToolCommand(commandId, options);
+  return runOverInputs(command, options);
 }
 
 }  // namespace
 
-int runSort(Args args) { return runTool("sort", 32795, args); }
-int runBaste(Args args) { return runTool("baste", 32794, args); }
-int runRecover(Args args) { return runTool("recover", 32797, args); }
-int runNotes(Args args) { return runTool("notes", 32796, args); }
-int runPreview(Args args) { return runTool("preview", 32788, args); }
-int runReduce(Args args) { return runTool("reduce", 32852, args, true); }
+int runSort(Args args) { return parseAndRun("sort", ToolCommandId::ColorSort, args); }
+int runBaste(Args args) { return parseAndRun("baste", ToolCommandId::AutoBaste, args); }
+int runRecover(Args args) { return parseAndRun("recover", ToolCommandId::RecoverPes, args); }
+int runNotes(Args args) { return parseAndRun("notes", ToolCommandId::DesignNotes, args); }
+int runPreview(Args args) { return parseAndRun("preview", ToolCommandId::PreviewBitmap, args); }
+int runReduce(Args args) { return parseAndRun("reduce", ToolCommandId::ReduceColors, args, true); }
 
 }  // namespace lh::cli

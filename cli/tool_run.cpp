@@ -83,13 +83,11 @@ std::string withLf(const std::string& text) {
 
 }  // namespace
 
-int convertCommandFor(std::optional<int> to) {
-  if (!to) return 32807;
-  if (*to == FormatTxt) return 32796;
-  if (*to == FormatBmp) return 32788;
-  for (const ToolCommand& c : toolCommands())
-    if (c.tool == Tool::Conversion && c.target == *to) return c.id;
-  return 32807;
+ToolCommandId convertCommandFor(std::optional<int> to) {
+  if (!to) return ToolCommandId::ConvertToToolFormat;
+  if (*to == FormatTxt) return ToolCommandId::DesignNotes;
+  if (*to == FormatBmp) return ToolCommandId::PreviewBitmap;
+  return conversionTo(*to).value_or(ToolCommandId::ConvertToToolFormat);
 }
 
 std::string targetTypeNames() {
@@ -211,8 +209,8 @@ std::vector<std::string> expandInputs(const std::vector<std::string>& inputs, bo
   return items;
 }
 
-int runToolCommand(int commandId, const ToolOptions& o) {
-  const ToolCommand& command = *findToolCommand(commandId);
+int runOverInputs(ToolCommandId id, const ToolOptions& o) {
+  const ToolCommand& command = toolCommand(id);
   MemorySettings settings;
   if (!runSettings(o, settings)) return Usage;
   // The tools write the tool format: --to, else "Tools selected"; --keep keeps each
@@ -274,7 +272,7 @@ int runToolCommand(int commandId, const ToolOptions& o) {
   if (jobs <= 0) jobs = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
   gStop.store(false);
   const auto previous = std::signal(SIGINT, onInterrupt);
-  const RunResult result = runTool(command, items, settings, run, callbacks, jobs);
+  const RunResult result = runTool(id, items, settings, run, callbacks, jobs);
   std::signal(SIGINT, previous);
   if (progress) std::fprintf(stderr, "\r\033[K");
   std::fflush(stdout);

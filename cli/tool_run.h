@@ -7,6 +7,7 @@
 
 #include "cli/commands.h"
 #include "design/settings.h"
+#include "tools/tool_runner.h"
 
 namespace lh::cli {
 
@@ -40,12 +41,12 @@ bool runSettings(const ToolOptions& options, MemorySettings& settings);
 std::vector<std::string> expandInputs(const std::vector<std::string>& inputs, bool recursive,
                                       const SettingsStore& settings, int& missing);
 
-// The command id "convert" runs: a conversion for a design type, notes for txt, the preview
+// The command "convert" runs: a conversion for a design type, notes for txt, the preview
 // for bmp, and the tool format ("Convert to On-The-Fly Setting") without --to.
-int convertCommandFor(std::optional<int> to);
+ToolCommandId convertCommandFor(std::optional<int> to);
 
-// Runs the tools-menu command `commandId` over the inputs and prints the created files,
-// then the report. Exit status 1 when an input failed or was too big.
-int runToolCommand(int commandId, const ToolOptions& options);
+// Runs the tools-menu command over the inputs through the tool runner and prints the
+// created files, then the report. Exit status 1 when an input failed or was too big.
+int runOverInputs(ToolCommandId command, const ToolOptions& options);
 
 }  // namespace lh::cli

@@ -75,6 +75,17 @@ void showPicture(EmbDesign& design, std::span<const std::uint8_t> picture) {
   setPicture(design, picture);
 }
 
+// True when `a` and `b` name the same source. Plain paths compare exactly: the file systems
+// we run on tell "Rose.pes" from "rose.pes". Archive members are looked up without regard to
+// case, so two member paths of the same archive (compared exactly) name one member when
+// their member names differ only in case.
+bool sameSource(std::string_view a, std::string_view b) {
+  const auto zipA = splitZipPath(a);
+  const auto zipB = splitZipPath(b);
+  if (zipA && zipB) return zipA->archive == zipB->archive && equalsNoCase(zipA->member, zipB->member);
+  return a == b;
+}
+
 // Reader run at the dispatcher's border: nothing thrown inside gets out. A reader that throws
 // has failed, and so has one whose design is beyond the limits of any real design (that
 // design is emptied).
@@ -110,7 +121,7 @@ std::int32_t DesignCodec::loadDesign(EmbDesign* design, std::string_view path,
   } leave{busyCount};
 
   if (design == nullptr) return kLoadNoDesign;
-  if (equalsNoCase(path, design->path)) return kLoadOk;
+  if (sameSource(path, design->path)) return kLoadOk;
 
   design->path = std::string(path);
   design->sourcePath = design->path;

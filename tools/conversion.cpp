@@ -58,7 +58,7 @@ PreparedConversion prepareConversion(EmbDesign& design, int target, bool force, 
   if (equalsNoCase(extensionOf(design.sourcePath), "dst") && t != FormatDst) design.mergeJumps(false);
 
   if (t == FormatTxt || t == FormatBmp) {
-    p.write = true;
+    p.status = ConversionStatus::Ready;
     p.path = replaceExtension(design.path, formatExtension(t).substr(1));
     if (t == FormatTxt) {
       p.image = bytesOf(design.threads.empty() ? design.text : notesText(design, ctx.inches));
@@ -71,14 +71,16 @@ PreparedConversion prepareConversion(EmbDesign& design, int target, bool force, 
   if (!isDesignFormat(t)) {
     // The tool format is the design's own and that cannot be written.
     report.addLine(design.path + " could not be converted.");
+    p.status = ConversionStatus::NotConvertible;
     return p;
   }
   const ConversionSettings& settings = ctx.table[static_cast<std::size_t>(t)];
   if (!fitToHoop(design, settings)) {
     report.addLine(design.path + " is too big for the new format.");
+    p.status = ConversionStatus::TooBig;
     return p;
   }
-  p.write = true;
+  p.status = ConversionStatus::Ready;
   p.maxStitches = settings.maxStitches();
   p.maxColors = settings.maxColors();
   EmbDesign part(design);
@@ -90,7 +92,7 @@ PreparedConversion prepareConversion(EmbDesign& design, int target, bool force, 
 }
 
 bool stageConversion(PreparedConversion& prepared) {
-  if (!prepared.write || !prepared.image || isZipPath(prepared.path)) return false;
+  if (prepared.status != ConversionStatus::Ready || !prepared.image || isZipPath(prepared.path)) return false;
   std::optional<StagedFile> staged = StagedFile::stage(prepared.path, *prepared.image);
   if (!staged) return false;
   prepared.staged = std::move(staged);
@@ -98,10 +100,9 @@ bool stageConversion(PreparedConversion& prepared) {
   return true;
 }
 
-int saveConversion(PreparedConversion& prepared, std::vector<std::string>* created, const ConversionContext& ctx,
-                   ToolReport& report) {
-  if (!prepared.write) return 0;
-  int saved = 0;
+ConversionStatus saveConversion(PreparedConversion& prepared, std::vector<std::string>* created,
+                                const ConversionContext& ctx, ToolReport& report) {
+  if (prepared.status != ConversionStatus::Ready) return prepared.status;
   std::string path = std::move(prepared.path);
   std::optional<ByteBuffer> image = std::move(prepared.image);
   std::optional<StagedFile> staged = std::move(prepared.staged);
@@ -114,17 +115,16 @@ int saveConversion(PreparedConversion& prepared, std::vector<std::string>* creat
       staged.reset();
     } else if (!image) {
       report.addLine(path + " could not be converted.");
-      break;
+      return ConversionStatus::NotConvertible;
     } else {
       where = saveFileImage(path, *image);
     }
     if (!where) {
       report.addLine(path + " could not be saved.");
-      break;
+      return ConversionStatus::NotSaved;
     }
     if (created) created->push_back(*where);
-    ++saved;
-    if (rest.stitches.empty() || !isDesignFormat(prepared.target)) break;
+    if (rest.stitches.empty() || !isDesignFormat(prepared.target)) return ConversionStatus::Saved;
     // The next part is named after the one just saved: Rose.pes, Rose(2).pes, ...
     EmbDesign part = std::move(rest);
     part.path = *where;
@@ -133,13 +133,15 @@ int saveConversion(PreparedConversion& prepared, std::vector<std::string>* creat
     image = writeDesignBuffer(*ctx.codec, part, prepared.target);
     path = part.path;
   }
-  return saved;
 }
 
 int convertDesign(EmbDesign& design, std::vector<std::string>* created, int target, bool force,
                   const ConversionContext& ctx, ToolReport& report) {
   PreparedConversion p = prepareConversion(design, target, force, ctx, report);
-  return saveConversion(p, created, ctx, report);
+  std::vector<std::string> saved;
+  saveConversion(p, &saved, ctx, report);
+  if (created) created->insert(created->end(), saved.begin(), saved.end());
+  return static_cast<int>(saved.size());
 }
 
 OnTheFly convertForOpening(const std::string& path, const std::string& tempDir, const ConversionContext& ctx,

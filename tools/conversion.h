@@ -40,6 +40,14 @@ std::optional<ByteBuffer> writeDesignBuffer(DesignCodec& codec, EmbDesign& desig
 // path used, nothing when saving failed.
 std::optional<std::string> saveFileImage(const std::string& path, ByteSpan bytes);
 
+// Where a conversion stands. The failures each add their line to the report:
+// NotConvertible "<path> could not be converted.", TooBig "<path> is too big for the new
+// format.", NotSaved "<path> could not be saved.".
+enum class ConversionStatus { Unchanged, Ready, Saved, NotConvertible, TooBig, NotSaved };
+constexpr bool isFailure(ConversionStatus s) {
+  return s == ConversionStatus::NotConvertible || s == ConversionStatus::TooBig || s == ConversionStatus::NotSaved;
+}
+
 // A conversion prepared up to its first file image; the rest (saving, and the later parts of
 // a split design, whose writers see the name the previous part was saved under) happens in
 // saveConversion. Preparing designs in parallel and saving them in input order gives the same
@@ -49,7 +57,7 @@ struct PreparedConversion {
   std::string path;                 // the first file's wanted name (target extension)
   std::optional<ByteBuffer> image;  // nothing: the first part could not be written
   std::optional<StagedFile> staged; // the first image already on disk under a temporary name
-  bool write = false;               // false: nothing to save (no change, or refused)
+  ConversionStatus status = ConversionStatus::Unchanged;  // Ready: there is something to save
   EmbDesign remainder;              // later parts of a split design
   int maxStitches = 0;
   int maxColors = 0;
@@ -63,8 +71,9 @@ PreparedConversion prepareConversion(EmbDesign& design, int target, bool force, 
 // so that saving only has to name it; false (the image kept) when that is not possible.
 bool stageConversion(PreparedConversion& prepared);
 // Saves a prepared conversion, writing and saving the later parts of a split design; each
-// saved path is appended to `created` (when given). Returns the number of files saved.
-int saveConversion(PreparedConversion& prepared, std::vector<std::string>* created, const ConversionContext& ctx,
+// saved path is appended to `created` (when given). Returns Saved when every part was saved,
+// the failure that stopped it, or the prepared status when there was nothing to save.
+ConversionStatus saveConversion(PreparedConversion& prepared, std::vector<std::string>* created, const ConversionContext& ctx,
                    ToolReport& report);
 
 // Both steps at once: converts `design` (its path gives folder, name and source type) into

@@ -3,6 +3,7 @@
 #include <array>
 #include <charconv>
 #include <condition_variable>
+#include <exception>
 #include <filesystem>
 #include <map>
 #include <memory>
@@ -19,25 +20,28 @@ namespace lh {
 
 namespace {
 
-// The conversion commands show their format's menu text from the format table.
+using enum ToolCommandId;
+
+// In the order of ToolCommandId, which toolCommand() indexes by. The conversion commands show
+// their format's menu text from the format table.
 const std::array<ToolCommand, 17> kCommands{{
-    {32789, formatMenuText(FormatPes), Tool::Conversion, FormatPes, ""},
-    {32793, formatMenuText(FormatSew), Tool::Conversion, FormatSew, ""},
-    {32798, formatMenuText(FormatJef), Tool::Conversion, FormatJef, ""},
-    {32790, formatMenuText(FormatHus), Tool::Conversion, FormatHus, ""},
-    {32791, formatMenuText(FormatPcs), Tool::Conversion, FormatPcs, ""},
-    {32792, formatMenuText(FormatDst), Tool::Conversion, FormatDst, ""},
-    {32799, formatMenuText(FormatXxx), Tool::Conversion, FormatXxx, ""},
-    {32835, formatMenuText(FormatExp), Tool::Conversion, FormatExp, ""},
-    {32848, formatMenuText(FormatVip), Tool::Conversion, FormatVip, ""},
-    {32855, formatMenuText(FormatVp3), Tool::Conversion, FormatVp3, ""},
-    {32807, "Convert to On-The-Fly Setting", Tool::Conversion, FormatNone, ""},
-    {32795, "Color sort designs", Tool::ColorSort, FormatNone, " Sorted"},
-    {32794, "Create Auto-Baste file", Tool::AutoBaste, FormatNone, "+Baste"},
-    {32796, "Create design notes", Tool::Notes, FormatTxt, ""},
-    {32788, "Save preview as BMP file", Tool::Preview, FormatBmp, ""},
-    {32852, "Reduce Colors", Tool::ReduceNeedles, FormatNone, " Reduced"},
-    {32797, "Recover PES 1.0 file", Tool::RecoverPes, FormatNone, " Fixed"},
+    {ConvertToPes, 32789, formatMenuText(FormatPes), Tool::Conversion, FormatPes, ""},
+    {ConvertToSew, 32793, formatMenuText(FormatSew), Tool::Conversion, FormatSew, ""},
+    {ConvertToJef, 32798, formatMenuText(FormatJef), Tool::Conversion, FormatJef, ""},
+    {ConvertToHus, 32790, formatMenuText(FormatHus), Tool::Conversion, FormatHus, ""},
+    {ConvertToPcs, 32791, formatMenuText(FormatPcs), Tool::Conversion, FormatPcs, ""},
+    {ConvertToDst, 32792, formatMenuText(FormatDst), Tool::Conversion, FormatDst, ""},
+    {ConvertToXxx, 32799, formatMenuText(FormatXxx), Tool::Conversion, FormatXxx, ""},
+    {ConvertToExp, 32835, formatMenuText(FormatExp), Tool::Conversion, FormatExp, ""},
+    {ConvertToVip, 32848, formatMenuText(FormatVip), Tool::Conversion, FormatVip, ""},
+    {ConvertToVp3, 32855, formatMenuText(FormatVp3), Tool::Conversion, FormatVp3, ""},
+    {ConvertToToolFormat, 32807, "Convert to On-The-Fly Setting", Tool::Conversion, FormatNone, ""},
+    {ColorSort, 32795, "Color sort designs", Tool::ColorSort, FormatNone, " Sorted"},
+    {AutoBaste, 32794, "Create Auto-Baste file", Tool::AutoBaste, FormatNone, "+Baste"},
+    {DesignNotes, 32796, "Create design notes", Tool::Notes, FormatTxt, ""},
+    {PreviewBitmap, 32788, "Save preview as BMP file", Tool::Preview, FormatBmp, ""},
+    {ReduceColors, 32852, "Reduce Colors", Tool::ReduceNeedles, FormatNone, " Reduced"},
+    {RecoverPes, 32797, "Recover PES 1.0 file", Tool::RecoverPes, FormatNone, " Fixed"},
 }};
 
 // Settings over a shared store that is only read: writes (the loader's crash guard) stay
@@ -86,7 +90,7 @@ class BufferedMessages final : public MessageSink {
 
 struct ItemOutcome {
   bool skipped = false;
-  bool failed = false;
+  bool failed = false;  // before its conversion: not loaded, refused by the tool, or it threw
   std::int32_t loadResult = kLoadOk;
   bool endRun = false;  // needle reduction declined: the run ends at once
   bool last = false;    // needle reduction done: no further design is handled
@@ -107,6 +111,7 @@ class Runner {
       : command_(command), items_(items), run_(run), callbacks_(callbacks),
         base_(ConversionContext::fromSettings(settings, nullptr)) {}
 
+  // Prepares one design; whatever its processing throws makes it a design not converted.
   ItemOutcome prepare(std::size_t i, SettingsStore& store) const;
   // Saves one prepared design; false when the run ends with it.
   bool commit(std::size_t i, ItemOutcome& item, DesignCodec& codec);
@@ -117,6 +122,10 @@ class Runner {
   ToolReport runReport;
 
  private:
+  ItemOutcome prepareDesign(std::size_t i, SettingsStore& store) const;
+  ItemOutcome notConverted(std::size_t i) const;
+  ConversionStatus save(std::size_t i, ItemOutcome& item, DesignCodec& codec, std::vector<std::string>& files) const;
+
   const ToolCommand& command_;
   std::span<const std::string> items_;
   const RunSettings& run_;
@@ -126,6 +135,23 @@ class Runner {
 };
 
 ItemOutcome Runner::prepare(std::size_t i, SettingsStore& store) const {
+  try {
+    return prepareDesign(i, store);
+  } catch (...) {
+    // An allocation failure on a huge design, say: that design fails, the run goes on.
+    return notConverted(i);
+  }
+}
+
+ItemOutcome Runner::notConverted(std::size_t i) const {
+  ItemOutcome out;
+  out.failed = true;
+  out.last = command_.tool == Tool::ReduceNeedles;
+  out.report.addLine(items_[i] + " could not be converted.");
+  return out;
+}
+
+ItemOutcome Runner::prepareDesign(std::size_t i, SettingsStore& store) const {
   ItemOutcome out;
   const std::string& item = items_[i];
   if (isCompanionFile(item)) {
@@ -137,8 +163,12 @@ ItemOutcome Runner::prepare(std::size_t i, SettingsStore& store) const {
   ConversionContext ctx = base_;
   ctx.codec = &codec;
   EmbDesign design;
-  codec.busyCount.fetch_add(1);
-  out.loadResult = codec.loadDesign(&design, item);
+  if (callbacks_.load) {
+    out.loadResult = callbacks_.load(codec, design, item);
+  } else {
+    codec.busyCount.fetch_add(1);
+    out.loadResult = codec.loadDesign(&design, item);
+  }
   if (out.loadResult != kLoadOk) out.failed = true;
 
   const int target = command_.target;
@@ -184,14 +214,24 @@ ItemOutcome Runner::prepare(std::size_t i, SettingsStore& store) const {
     design.path = pathInFolder(run_.directory, design.path);
     force = true;
   }
-  // The conversion reports only refusals: a line from it means this design failed.
-  const std::size_t length = out.report.text().size();
   out.prepared = prepareConversion(design, target, force, ctx, out.report);
-  if (out.report.text().size() != length) out.failed = true;
   // The file goes to disk here, beside its final name; saving in input order only names it.
   stageConversion(out.prepared);
   out.messages = std::move(sink.messages);
   return out;
+}
+
+ConversionStatus Runner::save(std::size_t i, ItemOutcome& item, DesignCodec& codec,
+                              std::vector<std::string>& files) const {
+  ConversionContext ctx = base_;
+  ctx.codec = &codec;
+  try {
+    return saveConversion(item.prepared, &files, ctx, item.report);
+  } catch (...) {
+    // The later parts of a split design are written here: their failure is the design's.
+    item.report.addLine(items_[i] + " could not be converted.");
+    return ConversionStatus::NotConvertible;
+  }
 }
 
 bool Runner::commit(std::size_t i, ItemOutcome& item, DesignCodec& codec) {
@@ -202,13 +242,9 @@ bool Runner::commit(std::size_t i, ItemOutcome& item, DesignCodec& codec) {
   lastHandled_ = source;
   if (callbacks_.status) callbacks_.status(source);
   if (item.loadResult != kLoadOk && callbacks_.loadFailed) callbacks_.loadFailed(source, item.loadResult);
-  ConversionContext ctx = base_;
-  ctx.codec = &codec;
-  const std::size_t length = item.report.text().size();
   std::vector<std::string> files;
-  saveConversion(item.prepared, &files, ctx, item.report);
-  if (item.report.text().size() != length) item.failed = true;
-  if (item.failed) ++result.failed;
+  const ConversionStatus saved = save(i, item, codec, files);
+  if (item.failed || isFailure(saved)) ++result.failed;
   runReport.append(item.report);
   if (callbacks_.message)
     for (const auto& [text, caption] : item.messages) callbacks_.message(text, caption);
@@ -244,74 +280,125 @@ std::vector<std::size_t> largestFirst(std::span<const std::string> items) {
   return order;
 }
 
-// Threads prepare the designs (largest first); this thread saves them in input order as soon
-// as each is ready. A prepared design waiting to be saved holds little: its file is already
-// on disk under a temporary name. A stop request ends the dispatch; the designs in hand are
-// finished, the run is saved up to the first design that was not prepared, and what was
-// prepared after it is dropped (with its temporary files).
-void runParallel(Runner& runner, std::span<const std::string> items, SettingsStore& settings, int jobs,
-                 const std::function<bool()>& stopRequested, std::optional<std::size_t>& haltedAt) {
-  const std::vector<std::size_t> order = largestFirst(items);
-  std::mutex m;
-  std::condition_variable cv;
-  std::size_t next = 0, running = 0;
-  bool stopping = false, quit = false;
-  std::vector<std::unique_ptr<ItemOutcome>> ready(items.size());
-  auto worker = [&] {
-    OverlaySettings own(settings);
-    for (;;) {
-      std::size_t i;
-      {
-        std::lock_guard lock(m);
-        if (quit || stopping || next >= order.size()) return;
-        if (stopRequested()) {
-          stopping = true;
-          cv.notify_all();
-          return;
-        }
-        i = order[next++];
-        ++running;
-      }
-      auto item = std::make_unique<ItemOutcome>(runner.prepare(i, own));
-      std::lock_guard lock(m);
-      ready[i] = std::move(item);
-      --running;
-      cv.notify_all();
-    }
-  };
-  std::vector<std::thread> threads;
-  const std::size_t count = std::min<std::size_t>(static_cast<std::size_t>(jobs), items.size());
-  for (std::size_t t = 0; t < count; ++t) threads.emplace_back(worker);
-  OverlaySettings own(settings);
-  DesignCodec codec(&own);
-  for (std::size_t i = 0; i < items.size(); ++i) {
-    std::unique_ptr<ItemOutcome> item;
-    {
-      std::unique_lock lock(m);
-      cv.wait(lock, [&] { return ready[i] || (stopping && running == 0); });
-      if (!ready[i]) {
-        haltedAt = i;
-        break;
-      }
-      item = std::move(ready[i]);
-    }
-    runner.commit(i, *item, codec);  // only needle reduction ends a run early, and it runs alone
-  }
+// Threads prepare the designs (largest first); the caller's thread saves them in input order
+// as soon as each is ready. A prepared design waiting to be saved holds little: its file is
+// already on disk under a temporary name. A stop request ends the dispatch; the designs in
+// hand are finished, the run is saved up to the first design that was not prepared, and what
+// was prepared after it is dropped (with its temporary files). The object joins its threads
+// on every way out; an exception from the caller's callbacks, on any thread, reaches the
+// caller after that.
+class ParallelRun {
+ public:
+  ParallelRun(Runner& runner, std::span<const std::string> items, SettingsStore& settings,
+              std::function<bool()> stopRequested)
+      : runner_(runner), items_(items), settings_(settings), stopRequested_(std::move(stopRequested)),
+        order_(largestFirst(items)), ready_(items.size()) {}
+  ParallelRun(const ParallelRun&) = delete;
+  ParallelRun& operator=(const ParallelRun&) = delete;
+  ~ParallelRun();
+
+  // Runs with up to `jobs` threads; the first design not prepared when a stop ended the run.
+  std::optional<std::size_t> run(int jobs);
+
+ private:
+  std::optional<std::size_t> take();
+  void work();
+  // Design i once prepared; nothing when the run stopped before it.
+  std::unique_ptr<ItemOutcome> await(std::size_t i);
+
+  Runner& runner_;
+  std::span<const std::string> items_;
+  SettingsStore& settings_;
+  const std::function<bool()> stopRequested_;
+  const std::vector<std::size_t> order_;
+  std::mutex m_;
+  std::condition_variable cv_;
+  std::size_t next_ = 0, running_ = 0;
+  bool stopping_ = false, quit_ = false;
+  std::exception_ptr error_;  // the first exception a thread met, for the caller
+  std::vector<std::unique_ptr<ItemOutcome>> ready_;
+  std::vector<std::thread> threads_;
+};
+
+ParallelRun::~ParallelRun() {
   {
-    std::lock_guard lock(m);
-    quit = true;
+    std::lock_guard lock(m_);
+    quit_ = true;
   }
-  for (std::thread& t : threads) t.join();
+  for (std::thread& t : threads_) t.join();
+}
+
+std::optional<std::size_t> ParallelRun::take() {
+  {
+    std::lock_guard lock(m_);
+    if (quit_ || stopping_ || next_ >= order_.size()) return std::nullopt;
+  }
+  // The caller's callback, asked without the lock: it may wait for the saving thread.
+  const bool stop = stopRequested_();
+  std::lock_guard lock(m_);
+  if (stop) {
+    stopping_ = true;
+    cv_.notify_all();
+    return std::nullopt;
+  }
+  if (quit_ || stopping_ || next_ >= order_.size()) return std::nullopt;
+  ++running_;
+  return order_[next_++];
+}
+
+void ParallelRun::work() {
+  try {
+    OverlaySettings own(settings_);
+    while (const std::optional<std::size_t> i = take()) {
+      auto item = std::make_unique<ItemOutcome>(runner_.prepare(*i, own));
+      std::lock_guard lock(m_);
+      ready_[*i] = std::move(item);
+      --running_;
+      cv_.notify_all();
+    }
+  } catch (...) {
+    std::lock_guard lock(m_);
+    if (!error_) error_ = std::current_exception();
+    cv_.notify_all();
+  }
+}
+
+std::unique_ptr<ItemOutcome> ParallelRun::await(std::size_t i) {
+  std::unique_lock lock(m_);
+  cv_.wait(lock, [&] { return ready_[i] != nullptr || error_ || (stopping_ && running_ == 0); });
+  if (error_) std::rethrow_exception(error_);
+  return std::move(ready_[i]);
+}
+
+std::optional<std::size_t> ParallelRun::run(int jobs) {
+  const std::size_t count = std::min<std::size_t>(static_cast<std::size_t>(jobs), items_.size());
+  for (std::size_t t = 0; t < count; ++t) threads_.emplace_back([this] { work(); });
+  OverlaySettings own(settings_);
+  DesignCodec codec(&own);
+  for (std::size_t i = 0; i < items_.size(); ++i) {
+    std::unique_ptr<ItemOutcome> item = await(i);
+    if (!item) return i;
+    runner_.commit(i, *item, codec);  // only needle reduction ends a run early, and it runs alone
+  }
+  return std::nullopt;
 }
 
 }  // namespace
 
 std::span<const ToolCommand> toolCommands() { return kCommands; }
 
-const ToolCommand* findToolCommand(int id) {
+const ToolCommand& toolCommand(ToolCommandId id) { return kCommands[static_cast<std::size_t>(id)]; }
+
+const ToolCommand* findToolCommand(int menuId) {
   for (const ToolCommand& c : kCommands)
-    if (c.id == id) return &c;
+    if (c.menuId == menuId) return &c;
   return nullptr;
+}
+
+std::optional<ToolCommandId> conversionTo(int target) {
+  for (const ToolCommand& c : kCommands)
+    if (c.tool == Tool::Conversion && target >= 0 && c.target == target) return c.id;
+  return std::nullopt;
 }
 
 RunSettings RunSettings::fromSettings(const SettingsStore& store) {
@@ -339,8 +426,9 @@ void Runner::finish() {
   result.report = runReport.text() + local;
 }
 
-RunResult runTool(const ToolCommand& command, std::span<const std::string> items, SettingsStore& settings,
+RunResult runTool(ToolCommandId id, std::span<const std::string> items, SettingsStore& settings,
                   const RunSettings& run, const RunCallbacks& callbacks, int jobs) {
+  const ToolCommand& command = toolCommand(id);
   Runner runner(command, items, settings, run, callbacks);
   // Needle reduction asks its question on the caller's thread and handles one design.
   if (command.tool == Tool::ReduceNeedles) jobs = 1;
@@ -362,7 +450,7 @@ RunResult runTool(const ToolCommand& command, std::span<const std::string> items
       }
     }
   } else {
-    runParallel(runner, items, settings, jobs, stopRequested, haltedAt);
+    haltedAt = ParallelRun(runner, items, settings, stopRequested).run(jobs);
   }
 
   if (haltedAt) {

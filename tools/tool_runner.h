@@ -3,6 +3,7 @@
 // writes the results through the conversion and builds the report.
 #include <atomic>
 #include <functional>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -18,9 +19,31 @@ namespace lh {
 
 enum class Tool { Conversion, ColorSort, AutoBaste, Notes, Preview, ReduceNeedles, RecoverPes };
 
-// One command of the tools menu and its "Convert to" submenu.
+// The commands of the tools menu and its "Convert to" submenu, in menu order.
+enum class ToolCommandId {
+  ConvertToPes,
+  ConvertToSew,
+  ConvertToJef,
+  ConvertToHus,
+  ConvertToPcs,
+  ConvertToDst,
+  ConvertToXxx,
+  ConvertToExp,
+  ConvertToVip,
+  ConvertToVp3,
+  ConvertToToolFormat,  // "Convert to On-The-Fly Setting"
+  ColorSort,
+  AutoBaste,
+  DesignNotes,
+  PreviewBitmap,
+  ReduceColors,
+  RecoverPes,
+};
+
+// One command and what the menus need of it.
 struct ToolCommand {
-  int id;                     // the menu command id
+  ToolCommandId id;
+  int menuId;                 // the menu command id
   std::string_view menuText;
   Tool tool;
   int target;                 // FormatCode, or -1 for the tool format
@@ -29,7 +52,11 @@ struct ToolCommand {
 
 // Every command, in menu order.
 std::span<const ToolCommand> toolCommands();
-const ToolCommand* findToolCommand(int id);
+const ToolCommand& toolCommand(ToolCommandId id);
+// The command a menu id stands for; nothing for other ids (Stop among them).
+const ToolCommand* findToolCommand(int menuId);
+// The "Convert to" command that writes `target`; nothing when no command writes it.
+std::optional<ToolCommandId> conversionTo(int target);
 inline constexpr int kStopCommand = 32809;
 
 // Run settings from section "Settings" and "Workspace", plus everything the tools read.
@@ -45,13 +72,20 @@ struct RunSettings {
   static RunSettings fromSettings(const SettingsStore& store);
 };
 
+// What the caller takes part in. `load` and `reduce` are steps of a design's processing: what
+// they throw fails that design only. The other callbacks are the caller's own: what they throw
+// ends the run and reaches the caller of runTool once every thread of the run has finished.
 struct RunCallbacks {
-  // Asked before each design; a design that has begun is always finished.
+  // Asked before each design; a design that has begun is always finished. Never called with
+  // the runner's lock held; with several jobs it may be called from several threads at once.
   std::function<bool()> stopRequested;
   // A file was created from a source item (called in input order).
   std::function<void(const std::string& source, const std::string& created)> fileCreated;
   // Status text: the item being handled.
   std::function<void(std::string_view)> status;
+  // Loads `item` into `design` in place of DesignCodec::loadDesign, returning its result (a
+  // caller that holds the design already). Runs on the thread preparing the design.
+  std::function<std::int32_t(DesignCodec& codec, EmbDesign& design, const std::string& item)> load;
   // Needle reduction: asked with the first design; true when it was reduced (the design is
   // then written), false to end the run at once (Cancel, or OK without a change).
   std::function<bool(EmbDesign&)> reduce;
@@ -66,7 +100,7 @@ struct RunResult {
   std::vector<std::string> created;
   std::vector<std::string> origins;  // the source item of each created file
   int processed = 0;
-  int failed = 0;                  // designs that failed to load, or were refused or not written
+  int failed = 0;  // designs that failed to load, were refused, could not be converted or saved
   bool halted = false;
 };
 
@@ -77,7 +111,9 @@ struct RunResult {
 // with more, the threads only read `settings` (which must allow concurrent reads, as
 // MemorySettings does), take the largest designs first, and ask stopRequested before each
 // design they start; after a stop the run is saved up to the first design not prepared.
-RunResult runTool(const ToolCommand& command, std::span<const std::string> items, SettingsStore& settings,
+// A design whose processing throws is reported as not converted ("<item> could not be
+// converted.") and the run goes on.
+RunResult runTool(ToolCommandId command, std::span<const std::string> items, SettingsStore& settings,
                   const RunSettings& run, const RunCallbacks& callbacks, int jobs = 1);
 
 // The report's heading: "Preferred file type: XXX\r\n" (the tool format for target -1),

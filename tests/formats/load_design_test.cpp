@@ -102,14 +102,42 @@ TEST_F(LoadDesignTest, SamePathShortcutAndCrashGuard) {
   ASSERT_EQ(d.threads.size(), 1u);
   EXPECT_EQ(d.threads[0].stitchCount, 1);  // block statistics ran
   settings.setString("Settings", "Last File", "");
-  // Same path in another case: nothing happens, not even the crash guard.
-  EXPECT_EQ(load(d, dir.file("ROSE.one"), kPlanted), kLoadOk);
+  // The same path again: nothing happens, not even the crash guard.
+  EXPECT_EQ(load(d, dir.file("Rose.One"), kPlanted), kLoadOk);
   EXPECT_EQ(settings.getString("Settings", "Last File", ""), "");
   EXPECT_EQ(gCalls, 1);
   // No design at all.
   ++codec.busyCount;
   EXPECT_EQ(codec.loadDesign(nullptr, "x.dst"), kLoadNoDesign);
   EXPECT_EQ(codec.busyCount.load(), 0);
+}
+
+TEST_F(LoadDesignTest, PathsDifferingInCaseAreOtherFiles) {
+  // Two files whose names differ only in case; the planted reader records the file's size.
+  dir.write("Rose.One", elevenBytes());
+  dir.write("rose.one", std::vector<std::uint8_t>(12, 0x20));
+  EmbDesign d;
+  EXPECT_EQ(load(d, dir.file("Rose.One"), kPlanted), kLoadOk);
+  EXPECT_EQ(load(d, dir.file("rose.one"), kPlanted), kLoadOk);
+  EXPECT_EQ(gCalls, 2);
+  ASSERT_EQ(d.stitches.size(), 1u);
+  EXPECT_EQ(d.stitches[0].dx, 12);
+  EXPECT_EQ(d.path, dir.file("rose.one"));
+  EXPECT_EQ(settings.getString("Settings", "Last File", ""), dir.file("rose.one"));
+
+  // Archive members: the archive's path compares exactly, the member name in any case.
+  const std::string upper = dir.file("Set.zip"), lower = dir.file("set.zip");
+  ASSERT_TRUE(ZipArchive::writeMember(upper, "in/Rose.One", elevenBytes()));
+  ASSERT_TRUE(ZipArchive::writeMember(lower, "in/Rose.One", std::vector<std::uint8_t>(13, 0x20)));
+  EmbDesign z;
+  EXPECT_EQ(load(z, makeZipPath(upper, "in/Rose.One"), kPlanted), kLoadOk);
+  EXPECT_EQ(load(z, makeZipPath(upper, "IN/rose.ONE"), kPlanted), kLoadOk);
+  EXPECT_EQ(gCalls, 3);  // the same member
+  EXPECT_EQ(z.path, makeZipPath(upper, "in/Rose.One"));
+  EXPECT_EQ(load(z, makeZipPath(lower, "in/Rose.One"), kPlanted), kLoadOk);
+  EXPECT_EQ(gCalls, 4);  // another archive
+  ASSERT_EQ(z.stitches.size(), 1u);
+  EXPECT_EQ(z.stitches[0].dx, 13);
 }
 
 TEST_F(LoadDesignTest, ShortUnknownAndCaseInsensitiveTypes) {

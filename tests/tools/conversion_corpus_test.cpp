@@ -38,7 +38,7 @@ TEST(ConversionCorpus, EveryOutputLoadsAgain) {
     RunSettings run;
     run.workspace = true;
     run.directory = out.path();
-    const RunResult r = runTool(command, items, settings, run, RunCallbacks{}, 2);
+    const RunResult r = runTool(command.id, items, settings, run, RunCallbacks{}, 2);
     EXPECT_EQ(r.processed, static_cast<int>(items.size()));
     ASSERT_FALSE(r.created.empty());
     for (const std::string& file : r.created) {

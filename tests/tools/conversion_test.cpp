@@ -181,6 +181,33 @@ TEST_F(Conversion, UnwritableSourcesCouldNotBeConverted) {
   EXPECT_TRUE(dir.files().empty());
 }
 
+TEST_F(Conversion, SavingTellsHowItEnded) {
+  // Each failure comes with its report line, and only a failure does.
+  struct Case {
+    const char* name;
+    EmbDesign design;
+    int target;
+    ConversionStatus status;
+  };
+  const Case cases[] = {
+      {"same format", at(sampleDesign(100, 100), "rose.dst"), FormatDst, ConversionStatus::Unchanged},
+      {"converted", at(sampleDesign(100, 100), "rose.dst"), FormatExp, ConversionStatus::Saved},
+      {"split into parts", at(sampleDesign(500, 500, 100), "many.pes"), FormatJef, ConversionStatus::Saved},
+      {"too big", at(sampleDesign(4000, 100), "huge.dst"), FormatExp, ConversionStatus::TooBig},
+      {"no writer for the source", at(sampleDesign(100, 100), "rose.abc"), FormatDst, ConversionStatus::NotConvertible},
+      {"no folder to save in", at(sampleDesign(100, 100), "gone/rose.dst"), FormatExp, ConversionStatus::NotSaved},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    EmbDesign d = c.design;
+    ToolReport r;
+    PreparedConversion p = prepareConversion(d, c.target, false, context(), r);
+    const ConversionStatus status = saveConversion(p, nullptr, context(), r);
+    EXPECT_EQ(status, c.status);
+    EXPECT_EQ(isFailure(status), !r.empty()) << r.text();
+  }
+}
+
 TEST_F(Conversion, ZipMembersAreSavedIntoTheirArchive) {
   const std::string archive = dir / "designs.zip";
   ASSERT_TRUE(ZipArchive::writeMember(archive, "in/rose.exp", std::vector<std::uint8_t>{1, 2, 3}));

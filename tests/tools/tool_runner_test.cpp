@@ -3,6 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <mutex>
+#include <new>
+#include <stdexcept>
 
 #include "tests/tools/tool_fixtures.h"
 #include "formats/format_table.h"
@@ -13,12 +18,7 @@ namespace {
 
 using test::sampleDesign;
 
-const ToolCommand& command(int id) {
-  const ToolCommand* c = findToolCommand(id);
-  EXPECT_NE(c, nullptr) << id;
-  return *c;
-}
-constexpr int kToDst = 32792, kToExp = 32835, kSort = 32795, kBaste = 32794, kNotes = 32796, kReduce = 32852;
+using enum ToolCommandId;
 
 class Runner : public ::testing::Test {
  protected:
@@ -35,8 +35,8 @@ class Runner : public ::testing::Test {
     }
     return paths;
   }
-  RunResult go(int id, const std::vector<std::string>& items, int jobs = 1) {
-    return runTool(command(id), items, settings, run, callbacks, jobs);
+  RunResult go(ToolCommandId id, const std::vector<std::string>& items, int jobs = 1) {
+    return runTool(id, items, settings, run, callbacks, jobs);
   }
 
   test::ScratchDir dir;
@@ -51,7 +51,7 @@ TEST_F(Runner, ConvertSkipsCompanionFiles) {
   test::writeAll(items[1], "BM not really");
   std::vector<std::pair<std::string, std::string>> seen;
   callbacks.fileCreated = [&](const std::string& s, const std::string& c) { seen.emplace_back(s, c); };
-  const RunResult r = go(kToExp, items);
+  const RunResult r = go(ConvertToExp, items);
   EXPECT_EQ(r.report, "Preferred file type: EXP\r\n2 files were created.\r\n");
   EXPECT_EQ(r.processed, 2);
   EXPECT_EQ(r.failed, 0);
@@ -62,19 +62,19 @@ TEST_F(Runner, ConvertSkipsCompanionFiles) {
 TEST_F(Runner, ReportTexts) {
   struct Case {
     const char* name;
-    int command;
+    ToolCommandId command;
     int designs;
     bool keep;
     const char* report;
   };
   const Case cases[] = {
-      {"nothing selected", kToDst, 0, false, "Please select a design to work on.\r\n"},
-      {"nothing changed", kToDst, 2, false, "No work completed.\r\n"},
-      {"nothing to sort", kSort, 1, true, "No work completed.\r\n"},
-      {"one file", kToExp, 1, false, "Preferred file type: EXP\r\n1 file was created.\r\n"},
-      {"tool format", kBaste, 1, false, "Preferred file type: DST\r\n1 file was created.\r\n"},
-      {"kept formats", kBaste, 1, true, "Keeping same file types.\r\n1 file was created.\r\n"},
-      {"notes", kNotes, 1, false, "Preferred file type: TXT\r\n1 file was created.\r\n"},
+      {"nothing selected", ConvertToDst, 0, false, "Please select a design to work on.\r\n"},
+      {"nothing changed", ConvertToDst, 2, false, "No work completed.\r\n"},
+      {"nothing to sort", ColorSort, 1, true, "No work completed.\r\n"},
+      {"one file", ConvertToExp, 1, false, "Preferred file type: EXP\r\n1 file was created.\r\n"},
+      {"tool format", AutoBaste, 1, false, "Preferred file type: DST\r\n1 file was created.\r\n"},
+      {"kept formats", AutoBaste, 1, true, "Keeping same file types.\r\n1 file was created.\r\n"},
+      {"notes", DesignNotes, 1, false, "Preferred file type: TXT\r\n1 file was created.\r\n"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -91,14 +91,14 @@ TEST_F(Runner, ReportTexts) {
 
 TEST_F(Runner, ToolsReportOffLeavesOnlyTheRunLines) {
   run.toolsReport = false;
-  EXPECT_EQ(go(kToExp, designs(1)).report, "");
+  EXPECT_EQ(go(ConvertToExp, designs(1)).report, "");
 }
 
 TEST_F(Runner, StopAfterTheSecondOfFive) {
   const std::vector<std::string> items = designs(5);
   int asked = 0;
   callbacks.stopRequested = [&] { return ++asked == 3; };
-  const RunResult r = go(kToExp, items);
+  const RunResult r = go(ConvertToExp, items);
   EXPECT_TRUE(r.halted);
   EXPECT_EQ(r.processed, 2);
   EXPECT_EQ(r.report, "Operation halted by the user.\r\nLast file created: " + dir / "d2.exp" +
@@ -110,7 +110,7 @@ TEST_F(Runner, StopInAParallelRunSavesAPrefix) {
   const std::vector<std::string> items = designs(8);
   std::atomic<int> asked{0};
   callbacks.stopRequested = [&] { return ++asked > 3; };
-  const RunResult r = go(kToExp, items, 2);
+  const RunResult r = go(ConvertToExp, items, 2);
   EXPECT_TRUE(r.halted);
   // Whatever was prepared, only designs before the first one not prepared are saved, in
   // order, and no temporary file is left behind.
@@ -125,13 +125,13 @@ TEST_F(Runner, WorkspaceWritesCopiesIntoItsFolder) {
   run.workspace = true;
   run.directory = temps.path();
   settings.setInt("Settings", "Tools keep", 1);
-  const RunResult r = go(kSort, designs(1));
+  const RunResult r = go(ColorSort, designs(1));
   EXPECT_EQ(r.created, std::vector<std::string>{temps / "d1 Sorted.dst"});
   EXPECT_EQ(r.report, "Keeping same file types.\r\n1 file was created.\r\n");
 }
 
 TEST_F(Runner, BasteNamesTheResult) {
-  const RunResult r = go(kBaste, designs(1));
+  const RunResult r = go(AutoBaste, designs(1));
   EXPECT_EQ(r.created, std::vector<std::string>{dir / "d1+Baste.dst"});
 }
 
@@ -140,7 +140,7 @@ TEST_F(Runner, FailuresAreCountedAndReported) {
   items.push_back(dir / "missing.dst");
   test::writeDst(sampleDesign(4000, 100), dir / "huge.dst");
   items.push_back(dir / "huge.dst");
-  const RunResult r = go(kToExp, items);
+  const RunResult r = go(ConvertToExp, items);
   EXPECT_EQ(r.failed, 2);
   EXPECT_EQ(r.report, dir / "missing.exp could not be converted.\r\n" + dir / "huge.dst is too big for the new format.\r\n" +
                           "Preferred file type: EXP\r\n1 file was created.\r\n");
@@ -153,12 +153,12 @@ TEST_F(Runner, ReduceWorksOnTheFirstDesignOnly) {
     ++asked;
     return reduceNeedles(d, 2) > 0;
   };
-  const RunResult r = go(kReduce, items, 4);
+  const RunResult r = go(ReduceColors, items, 4);
   EXPECT_EQ(asked, 1);
   EXPECT_EQ(r.created, std::vector<std::string>{dir / "d1 Reduced.dst"});
   // Declined: the run ends at once without a report line.
   callbacks.reduce = [](EmbDesign&) { return false; };
-  const RunResult declined = go(kReduce, items);
+  const RunResult declined = go(ReduceColors, items);
   EXPECT_TRUE(declined.created.empty());
   EXPECT_EQ(declined.report, "");
 }
@@ -175,7 +175,7 @@ TEST_F(Runner, ParallelRunsGiveTheSameFilesAndReport) {
       if (i < 6) test::writeDst(sampleDesign(i == 3 ? 5000 : 200 + 10 * i, 150, 1 + i % 3), items.back());
     }
     for (int i = 6; i < 12; ++i) items[static_cast<std::size_t>(i)] = items[static_cast<std::size_t>(i - 6)];
-    RunResult r = runTool(command(kToExp), items, settings, run, callbacks, jobs);
+    RunResult r = runTool(ConvertToExp, items, settings, run, callbacks, jobs);
     std::string report = r.report;
     for (std::size_t at; (at = report.find(own.path())) != std::string::npos;) report.replace(at, own.path().size(), "@");
     std::vector<std::pair<std::string, std::vector<std::uint8_t>>> files;
@@ -188,14 +188,134 @@ TEST_F(Runner, ParallelRunsGiveTheSameFilesAndReport) {
   for (int jobs : {2, 5}) EXPECT_EQ(runWith(jobs), one) << jobs << " jobs";
 }
 
-TEST(RunnerTable, CommandsAndHeadings) {
-  EXPECT_EQ(toolCommands().size(), 17u);
-  EXPECT_EQ(command(32855).target, FormatVp3);
-  EXPECT_EQ(command(32797).suffix, " Fixed");
+TEST_F(Runner, ADesignThatThrowsIsNotConverted) {
+  // An allocation failure on a huge design, say, planted in the loading of the second one.
+  const std::vector<std::string> items = designs(3);
+  callbacks.load = [&](DesignCodec& codec, EmbDesign& d, const std::string& item) {
+    if (item == items[1]) throw std::bad_alloc();
+    codec.busyCount.fetch_add(1);
+    return codec.loadDesign(&d, item);
+  };
+  for (int jobs : {1, 3}) {
+    SCOPED_TRACE(jobs);
+    test::ScratchDir out;
+    run.workspace = true;
+    run.directory = out.path();
+    const RunResult r = go(ConvertToExp, items, jobs);
+    EXPECT_EQ(r.processed, 3);
+    EXPECT_EQ(r.failed, 1);
+    EXPECT_EQ(r.created, (std::vector<std::string>{out / "d1.exp", out / "d3.exp"}));
+    EXPECT_EQ(out.files(), (std::vector<std::string>{"d1.exp", "d3.exp"}));
+    EXPECT_EQ(r.report, items[1] + " could not be converted.\r\nPreferred file type: EXP\r\n2 files were created.\r\n");
+  }
+  // A reduction that throws fails its design, which is the last of the run.
+  callbacks.load = nullptr;
+  callbacks.reduce = [](EmbDesign&) -> bool { throw std::bad_alloc(); };
+  const RunResult reduced = go(ReduceColors, items);
+  EXPECT_EQ(reduced.failed, 1);
+  EXPECT_TRUE(reduced.created.empty());
+  EXPECT_EQ(reduced.report, items[0] + " could not be converted.\r\n");
+}
+
+struct CallerFault : std::runtime_error {
+  CallerFault() : std::runtime_error("caller") {}
+};
+
+TEST_F(Runner, ThrowingCallbacksReachTheCallerAfterTheThreads) {
+  const std::vector<std::string> items = designs(6);
+  using Plant = void (*)(RunCallbacks&, std::atomic<int>&);
+  const std::pair<const char*, Plant> cases[] = {
+      {"stopRequested", [](RunCallbacks& c, std::atomic<int>& n) {
+         c.stopRequested = [&n] { return ++n == 3 ? throw CallerFault() : false; };
+       }},
+      {"status", [](RunCallbacks& c, std::atomic<int>&) { c.status = [](std::string_view) { throw CallerFault(); }; }},
+      {"fileCreated", [](RunCallbacks& c, std::atomic<int>& n) {
+         c.fileCreated = [&n](const std::string&, const std::string&) {
+           if (++n == 2) throw CallerFault();
+         };
+       }},
+  };
+  for (int jobs : {1, 4}) {
+    for (const auto& [name, plant] : cases) {
+      SCOPED_TRACE(std::string(name) + ", jobs " + std::to_string(jobs));
+      test::ScratchDir out;
+      run.workspace = true;
+      run.directory = out.path();
+      std::atomic<int> calls{0};
+      RunCallbacks own;
+      plant(own, calls);
+      EXPECT_THROW(runTool(ConvertToExp, items, settings, run, own, jobs), CallerFault);
+      // What was saved is a prefix of the run; nothing prepared beyond it stays behind.
+      const std::vector<std::string> files = out.files();
+      for (std::size_t i = 0; i < files.size(); ++i) EXPECT_EQ(files[i], "d" + std::to_string(i + 1) + ".exp");
+    }
+  }
+}
+
+TEST_F(Runner, StopIsAskedWithoutTheRunnersLock) {
+  // A stop callback that waits for the saving thread (as one that lets the user interface
+  // handle its pending events may) must not hold up the run: asked under the runner's lock,
+  // it would keep the saving thread from the design it waits for. The waits are bounded so
+  // that such a fault fails the test instead of hanging it.
+  std::vector<std::string> items;
+  for (int i = 1; i <= 3; ++i) {  // of one size, so that threads take them in input order
+    items.push_back(dir / ("e" + std::to_string(i) + ".dst"));
+    test::writeDst(sampleDesign(200, 100), items.back());
+  }
+  std::mutex m;
+  std::condition_variable cv;
+  int saved = 0, asked = 0;
+  bool stuck = false;
+  const auto waitFor = [&](std::unique_lock<std::mutex>& lock, auto ready) {
+    if (!cv.wait_for(lock, std::chrono::seconds(20), ready)) stuck = true;
+  };
+  callbacks.stopRequested = [&] {
+    std::unique_lock lock(m);
+    if (++asked != 3) return false;  // the first asks start a design on each thread
+    cv.notify_all();
+    waitFor(lock, [&] { return saved >= 2; });
+    return false;
+  };
+  callbacks.fileCreated = [&](const std::string&, const std::string&) {
+    std::unique_lock lock(m);
+    ++saved;
+    cv.notify_all();
+    // The saving thread goes on to the second design only while the third ask is open.
+    if (saved == 1) waitFor(lock, [&] { return asked >= 3; });
+  };
+  const RunResult r = go(ConvertToExp, items, 2);
+  EXPECT_FALSE(stuck);
+  EXPECT_EQ(r.created.size(), 3u);
+}
+
+TEST(RunnerTable, MenuIdsNameTheCommands) {
+  // The tools menu and its "Convert to" submenu, in order.
+  const int menu[] = {32789, 32793, 32798, 32790, 32791, 32792, 32799, 32835, 32848,
+                      32855, 32807, 32795, 32794, 32796, 32788, 32852, 32797};
+  const std::span<const ToolCommand> commands = toolCommands();
+  ASSERT_EQ(commands.size(), std::size(menu));
+  for (std::size_t i = 0; i < commands.size(); ++i) {
+    EXPECT_EQ(commands[i].menuId, menu[i]) << i;
+    EXPECT_EQ(findToolCommand(menu[i]), &commands[i]) << menu[i];  // unique and found
+    EXPECT_EQ(&toolCommand(commands[i].id), &commands[i]) << menu[i];  // named
+  }
   // The convert-to commands show their format's menu text.
-  EXPECT_EQ(command(32789).menuText, ".PES (Quenby/Brother/Bernina)");
-  EXPECT_EQ(command(32855).menuText, ".VP3 (Husqvarna Viking / Pfaff");
+  EXPECT_EQ(toolCommand(ConvertToPes).menuText, ".PES (Quenby/Brother/Bernina)");
+  EXPECT_EQ(toolCommand(ConvertToVp3).menuText, ".VP3 (Husqvarna Viking / Pfaff");
   EXPECT_EQ(findToolCommand(kStopCommand), nullptr);
+  // Every design type has its "Convert to" command, titled by the type.
+  for (int code = FormatPes; code <= FormatVp3; ++code) {
+    const std::optional<ToolCommandId> id = conversionTo(code);
+    ASSERT_TRUE(id) << code;
+    const ToolCommand& c = toolCommand(*id);
+    EXPECT_EQ(c.tool, Tool::Conversion);
+    EXPECT_EQ(c.target, code);
+    EXPECT_TRUE(c.menuText.starts_with("." + std::string(formatName(code)) + " ")) << c.menuText;
+  }
+  for (int code : {FormatTxt, FormatBmp, FormatNone}) EXPECT_FALSE(conversionTo(code)) << code;
+}
+
+TEST(RunnerTable, ReportHeadings) {
   EXPECT_EQ(reportHeading(-1, ToolFormat{FormatPcs, false}), "Preferred file type: PCS\r\n");
   EXPECT_EQ(reportHeading(FormatBmp, ToolFormat{FormatPcs, true}), "Preferred file type: BMP\r\n");
   EXPECT_EQ(reportHeading(-1, ToolFormat{FormatPcs, true}), "Keeping same file types.\r\n");
