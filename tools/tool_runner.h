@@ -52,6 +52,7 @@ struct ToolCommand {
 
 // Every command, in menu order.
 std::span<const ToolCommand> toolCommands();
+// The command named `id`; every id has one.
 const ToolCommand& toolCommand(ToolCommandId id);
 // The command a menu id stands for; nothing for other ids (Stop among them).
 const ToolCommand* findToolCommand(int menuId);
@@ -84,7 +85,8 @@ struct RunCallbacks {
   // Status text: the item being handled.
   std::function<void(std::string_view)> status;
   // Loads `item` into `design` in place of DesignCodec::loadDesign, returning its result (a
-  // caller that holds the design already). Runs on the thread preparing the design.
+  // caller that holds the design already). Runs on the thread preparing the design: with
+  // several jobs, on several threads at once.
   std::function<std::int32_t(DesignCodec& codec, EmbDesign& design, const std::string& item)> load;
   // Needle reduction: asked with the first design; true when it was reduced (the design is
   // then written), false to end the run at once (Cancel, or OK without a change).

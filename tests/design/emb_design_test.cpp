@@ -16,8 +16,6 @@ using test::trim;
 
 std::vector<Stitch> recs(std::initializer_list<Stitch> l) { return l; }
 
-TEST(EmbDesign, StitchRecordIsSmall) { EXPECT_LE(sizeof(Stitch), 8u); }
-
 TEST(EmbDesign, StitchSettersTouchOneBit) {
   Stitch s(3, 4, true, true);
   EXPECT_EQ(s.flags, ColorChange | Jump);
