@@ -10,8 +10,11 @@
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
+#include <unordered_map>
+#include <unordered_set>
 
 #include "files/save_file.h"
+#include "zip/zip_directory.h"
 
 namespace lh {
 
@@ -27,84 +30,52 @@ struct ZipCloser {
 };
 using ZipHandle = std::unique_ptr<zip_t, ZipCloser>;
 
-struct FileCloser {
-  void operator()(zip_file_t* f) const { zip_fclose(f); }
-};
-
-ZipHandle openRead(const std::string& path) {
-  int err = 0;
-  return ZipHandle(zip_open(path.c_str(), ZIP_RDONLY, &err));
-}
-
-ZipHandle openMemory(std::span<const std::uint8_t> data) {
-  zip_error_t error;
-  zip_error_init(&error);
-  zip_source_t* src = zip_source_buffer_create(data.data(), data.size(), 0, &error);
-  zip_error_fini(&error);
-  if (src == nullptr) return nullptr;
-  zip_error_init(&error);
-  zip_t* za = zip_open_from_source(src, ZIP_RDONLY, &error);
-  zip_error_fini(&error);
-  if (za == nullptr) zip_source_free(src);
-  return ZipHandle(za);
-}
-
-std::optional<zip_uint64_t> locate(zip_t* za, std::string_view member) {
-  const std::string name(member);
-  const zip_int64_t idx = zip_name_locate(za, name.c_str(), ZIP_FL_NOCASE);
-  if (idx < 0) return std::nullopt;
-  return static_cast<zip_uint64_t>(idx);
-}
-
+// Every name the library holds at the moment, indexed; deleted members give none.
 std::vector<std::string> namesOf(zip_t* za) {
   std::vector<std::string> out;
-  if (za == nullptr) return out;
   const zip_int64_t n = zip_get_num_entries(za, 0);
   for (zip_int64_t i = 0; i < n; ++i) {
     const char* name = zip_get_name(za, static_cast<zip_uint64_t>(i), 0);
-    if (name != nullptr) out.emplace_back(name);
+    out.emplace_back(name != nullptr ? name : "");
   }
   return out;
 }
 
-std::vector<std::uint8_t> readFrom(zip_t* za, std::string_view member) {
-  if (za == nullptr) return {};
-  const auto idx = locate(za, member);
-  if (!idx) return {};
-  zip_stat_t st;
-  zip_stat_init(&st);
-  if (zip_stat_index(za, *idx, 0, &st) != 0) return {};
-  const zip_uint64_t needed = ZIP_STAT_SIZE | ZIP_STAT_CRC;
-  if ((st.valid & needed) != needed || st.size == 0 || st.size > ZipArchive::kMaxMemberSize) return {};
-  std::unique_ptr<zip_file_t, FileCloser> file(zip_fopen_index(za, *idx, 0));
-  if (!file) return {};
-  std::vector<std::uint8_t> data(static_cast<std::size_t>(st.size));
-  std::size_t done = 0;
-  while (done < data.size()) {
-    const zip_int64_t n = zip_fread(file.get(), data.data() + done, data.size() - done);
-    if (n <= 0) return {};
-    done += static_cast<std::size_t>(n);
-  }
-  // The central directory's CRC is checked here whatever the library did on the way.
-  uLong crc = crc32(0L, Z_NULL, 0);
-  std::size_t at = 0;
-  while (at < data.size()) {
-    const std::size_t chunk = std::min<std::size_t>(data.size() - at, 1u << 30);
-    crc = crc32(crc, data.data() + at, static_cast<uInt>(chunk));
-    at += chunk;
-  }
-  if (static_cast<std::uint32_t>(crc) != st.crc) return {};
-  return data;
+// The members `member` designates in an archive opened for changing.
+zipdir::Lookup lookupIn(zip_t* za, std::string_view member) {
+  std::vector<zipdir::Entry> entries;
+  for (std::string& name : namesOf(za)) entries.push_back(zipdir::Entry{.name = std::move(name)});
+  return zipdir::findEntry(entries, member);
+}
+
+std::optional<std::vector<zipdir::Entry>> directoryOf(const std::string& path) {
+  const zipdir::FileSource src(path);
+  if (!src.isOpen()) return std::nullopt;
+  return zipdir::readDirectory(src);
+}
+
+std::vector<std::uint8_t> readFrom(const zipdir::Source& src, std::string_view member) {
+  const auto entries = zipdir::readDirectory(src);
+  if (!entries) return {};
+  const zipdir::Lookup found = zipdir::findEntry(*entries, member);
+  if (found.matches != 1) return {};
+  return zipdir::readEntry(src, (*entries)[found.index], ZipArchive::kMaxMemberSize);
+}
+
+std::vector<std::string> namesIn(const std::optional<std::vector<zipdir::Entry>>& entries) {
+  std::vector<std::string> out;
+  if (!entries) return out;
+  out.reserve(entries->size());
+  for (const zipdir::Entry& e : *entries) out.push_back(e.name);
+  return out;
 }
 
 // Members left after the changes so far (deleted ones stay counted by the library until close).
 zip_int64_t liveMembers(zip_t* za) {
   zip_int64_t live = 0;
   const zip_int64_t n = zip_get_num_entries(za, 0);
-  for (zip_int64_t i = 0; i < n; ++i) {
-    zip_stat_t st;
-    if (zip_stat_index(za, static_cast<zip_uint64_t>(i), 0, &st) == 0) ++live;
-  }
+  for (zip_int64_t i = 0; i < n; ++i)
+    if (zip_get_name(za, static_cast<zip_uint64_t>(i), 0) != nullptr) ++live;
   return live;
 }
 
@@ -190,6 +161,28 @@ std::string resolved(const std::string& path) {
   return out;
 }
 
+// Whether the user may change the archive: it has a write permission bit (a file without
+// any counts as read-only even for root, who passes every permission check), the user may
+// write it, and its owner can be kept (ours, or we may give files away).
+bool mayChange(const std::string& path, const struct stat& st) {
+  if ((st.st_mode & 0222) == 0 || ::faccessat(AT_FDCWD, path.c_str(), W_OK, AT_EACCESS) != 0) return false;
+  return st.st_uid == ::geteuid() || ::geteuid() == 0;
+}
+
+// Gives the new archive the old one's owner, group and mode. Only the group of an archive
+// of our own may stay ours (we are not in its group).
+bool keepOwnerAndMode(const std::string& file, const struct stat& old) {
+  const int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
+  if (fd < 0) return false;
+  struct stat now {};
+  bool ok = ::fstat(fd, &now) == 0;
+  if (ok && (now.st_uid != old.st_uid || now.st_gid != old.st_gid) && ::fchown(fd, old.st_uid, old.st_gid) != 0)
+    ok = errno == EPERM && old.st_uid == ::geteuid();
+  ok = ok && ::fchmod(fd, old.st_mode & 07777) == 0;
+  ::close(fd);
+  return ok;
+}
+
 // Applies `change` to a copy of the archive (or to a new, empty one) and swaps the result in.
 template <typename Change>
 bool rewrite(const std::string& path, Change change) {
@@ -197,6 +190,7 @@ bool rewrite(const std::string& path, Change change) {
   const bool had = ::stat(path.c_str(), &st) == 0;
   if (had && !S_ISREG(st.st_mode)) return false;
   const std::string archive = had ? resolved(path) : path;
+  if (had && !mayChange(archive, st)) return false;
   const std::optional<mode_t> mode = had ? std::optional<mode_t>(st.st_mode & 07777) : std::nullopt;
   std::optional<StagedFile> next = StagedFile::create(archive, mode);
   if (!next || (had && !copyInto(archive, *next)) || !next->close()) return false;
@@ -210,6 +204,7 @@ bool rewrite(const std::string& path, Change change) {
     case Changed::Written:
       break;
   }
+  if (had && !keepOwnerAndMode(next->path(), st)) return false;
   return swapIn(*next, archive, had);
 }
 
@@ -226,40 +221,72 @@ bool addMember(zip_t* za, const std::string& name, std::span<const std::uint8_t>
          zip_file_set_mtime(za, i, std::time(nullptr), 0) == 0;
 }
 
+std::string folded(std::string_view name) {
+  std::string out(name);
+  for (char& c : out)
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  return out;
+}
+
+// Member names in use, compared without case, and where the "(n)" sequence of each wanted
+// name stopped last, so that naming many new members takes one look-up each.
+class TakenNames {
+ public:
+  explicit TakenNames(const std::vector<std::string>& names) {
+    for (const std::string& n : names)
+      if (!n.empty()) names_.insert(folded(n));
+  }
+  bool has(std::string_view name) const { return names_.contains(folded(name)); }
+  void take(std::string_view name) { names_.insert(folded(name)); }
+  // `wanted`, or the first free name of the nextUniqueName sequence after it; now taken.
+  std::string takeFirstFree(const std::string& wanted) {
+    std::string& last = last_[wanted];
+    std::string name = last.empty() ? wanted : last;
+    while (has(name)) name = nextUniqueName(name);
+    take(name);
+    last = name;
+    return name;
+  }
+
+ private:
+  std::unordered_set<std::string> names_;
+  std::unordered_map<std::string, std::string> last_;
+};
+
 }  // namespace
 
 std::vector<std::string> ZipArchive::listMembers(const std::string& archivePath) {
-  return namesOf(openRead(archivePath).get());
+  return namesIn(directoryOf(archivePath));
 }
 
 std::vector<ZipMemberInfo> ZipArchive::memberInfos(const std::string& archivePath) {
   std::vector<ZipMemberInfo> out;
-  ZipHandle za = openRead(archivePath);
-  if (!za) return out;
-  const zip_int64_t n = zip_get_num_entries(za.get(), 0);
-  for (zip_int64_t i = 0; i < n; ++i) {
-    zip_stat_t st;
-    zip_stat_init(&st);
-    if (zip_stat_index(za.get(), static_cast<zip_uint64_t>(i), 0, &st) != 0 || st.name == nullptr) continue;
-    ZipMemberInfo info;
-    info.path = st.name;
-    info.size = (st.valid & ZIP_STAT_SIZE) ? st.size : 0;
-    info.method = (st.valid & ZIP_STAT_COMP_METHOD) ? st.comp_method : 0;
-    info.crc = (st.valid & ZIP_STAT_CRC) ? st.crc : 0;
-    info.modified = (st.valid & ZIP_STAT_MTIME) ? st.mtime : 0;
-    out.push_back(std::move(info));
+  const auto entries = directoryOf(archivePath);
+  if (!entries) return out;
+  out.reserve(entries->size());
+  // Members stored together share their stamp: each stamp is converted once.
+  std::unordered_map<std::uint32_t, std::time_t> times;
+  for (const zipdir::Entry& e : *entries) {
+    auto [at, fresh] = times.try_emplace(e.dosTime, 0);
+    if (fresh) at->second = static_cast<std::time_t>(zipdir::localTimeOf(e.dosTime));
+    out.push_back(ZipMemberInfo{e.name, e.size, e.method, e.crc, at->second});
   }
   return out;
 }
 
 bool ZipArchive::memberExists(const std::string& archivePath, std::string_view memberPath) {
-  ZipHandle za = openRead(archivePath);
-  return za && locate(za.get(), memberPath).has_value();
+  return membersNamed(archivePath, memberPath) > 0;
+}
+
+std::size_t ZipArchive::membersNamed(const std::string& archivePath, std::string_view memberPath) {
+  const auto entries = directoryOf(archivePath);
+  return entries ? zipdir::findEntry(*entries, memberPath).matches : 0;
 }
 
 std::vector<std::uint8_t> ZipArchive::readMember(const std::string& archivePath,
                                                  std::string_view memberPath) {
-  return readFrom(openRead(archivePath).get(), memberPath);
+  const zipdir::FileSource src(archivePath);
+  return src.isOpen() ? readFrom(src, memberPath) : std::vector<std::uint8_t>{};
 }
 
 bool ZipArchive::writeMember(const std::string& archivePath, std::string_view memberPath,
@@ -270,11 +297,12 @@ bool ZipArchive::writeMember(const std::string& archivePath, std::string_view me
   const bool unique = (options & ZipUniqueName) && !replace;
   std::string name(memberPath);
   const bool done = rewrite(archivePath, [&](zip_t* za) {
-    if (auto idx = locate(za, name)) {
+    const zipdir::Lookup found = lookupIn(za, name);
+    if (found.matches > 0) {
       if (replace) {
-        if (zip_delete(za, *idx) != 0) return false;
+        if (found.matches > 1 || zip_delete(za, found.index) != 0) return false;
       } else if (unique) {
-        while (locate(za, name)) name = nextUniqueName(name);
+        name = TakenNames(namesOf(za)).takeFirstFree(name);
       } else {
         return false;
       }
@@ -287,11 +315,36 @@ bool ZipArchive::writeMember(const std::string& archivePath, std::string_view me
   return done;
 }
 
+std::optional<std::vector<std::string>> ZipArchive::storeMembers(const std::string& archivePath,
+                                                                 std::span<const NewMember> members,
+                                                                 unsigned options) {
+  std::vector<std::string> names;
+  if (members.empty()) return names;
+  const bool unique = options & ZipUniqueName;
+  const bool done = rewrite(archivePath, [&](zip_t* za) {
+    TakenNames taken(namesOf(za));
+    for (const NewMember& m : members) {
+      if (m.path.empty() || (!unique && taken.has(m.path))) return false;
+      names.push_back(taken.takeFirstFree(m.path));
+      if (!addMember(za, names.back(), m.bytes)) return false;
+    }
+    return true;
+  });
+  if (!done) return std::nullopt;
+  return names;
+}
+
+bool ZipArchive::mayRewrite(const std::string& archivePath) {
+  struct stat st {};
+  if (::stat(archivePath.c_str(), &st) != 0) return errno == ENOENT;
+  return S_ISREG(st.st_mode) && mayChange(resolved(archivePath), st);
+}
+
 bool ZipArchive::deleteMember(const std::string& archivePath, std::string_view memberPath) {
   if (!exists(archivePath)) return false;
   return rewrite(archivePath, [&](zip_t* za) {
-    const auto idx = locate(za, memberPath);
-    return idx && zip_delete(za, *idx) == 0;
+    const zipdir::Lookup found = lookupIn(za, memberPath);
+    return found.matches == 1 && zip_delete(za, found.index) == 0;
   });
 }
 
@@ -302,32 +355,52 @@ bool ZipArchive::extractMember(const std::string& archivePath, std::string_view 
 }
 
 std::vector<std::string> ZipArchive::listMembers(std::span<const std::uint8_t> archive) {
-  return namesOf(openMemory(archive).get());
+  return namesIn(zipdir::readDirectory(zipdir::MemorySource(archive)));
 }
 
 std::vector<std::uint8_t> ZipArchive::readMember(std::span<const std::uint8_t> archive,
                                                  std::string_view memberPath) {
-  return readFrom(openMemory(archive).get(), memberPath);
+  return readFrom(zipdir::MemorySource(archive), memberPath);
 }
 
 std::optional<std::string> ZipArchive::safeFileName(std::string_view memberPath) {
   const auto slash = memberPath.find_last_of("/\\");
-  std::string_view name = slash == std::string_view::npos ? memberPath : memberPath.substr(slash + 1);
-  if (name.empty() || name == "." || name == ".." || name.find(':') != std::string_view::npos)
-    return std::nullopt;
-  for (char c : name)
+  std::string name(slash == std::string_view::npos ? memberPath : memberPath.substr(slash + 1));
+  if (name.empty() || name == "." || name == "..") return std::nullopt;
+  for (char& c : name) {
     if (static_cast<unsigned char>(c) < 0x20) return std::nullopt;
-  return std::string(name);
+    if (c == ':') c = '_';
+  }
+  return name;
 }
 
 bool isZipPath(std::string_view path) { return path.starts_with(kZipPrefix); }
+
+namespace {
+
+bool endsWithZip(std::string_view path) {
+  return path.size() >= 4 && folded(path.substr(path.size() - 4)) == ".zip";
+}
+
+bool isFileNotFolder(const std::string& path) {
+  struct stat st {};
+  return ::stat(path.c_str(), &st) == 0 && !S_ISDIR(st.st_mode);
+}
+
+}  // namespace
 
 std::optional<ZipPath> splitZipPath(std::string_view path) {
   if (!isZipPath(path)) return std::nullopt;
   const std::string_view rest = path.substr(kZipPrefix.size());
   const auto colon = rest.size() > 2 ? rest.find(':', 2) : std::string_view::npos;
   if (colon == std::string_view::npos) return std::nullopt;
-  return ZipPath{std::string(rest.substr(0, colon)), std::string(rest.substr(colon + 1))};
+  std::string archive(rest.substr(0, colon));
+  if (!endsWithZip(archive)) {
+    const auto last = folded(rest).rfind(".zip:");
+    if (last != std::string::npos && last + 4 > colon && !isFileNotFolder(archive))
+      return ZipPath{std::string(rest.substr(0, last + 4)), std::string(rest.substr(last + 5))};
+  }
+  return ZipPath{std::move(archive), std::string(rest.substr(colon + 1))};
 }
 
 std::string makeZipPath(std::string_view archive, std::string_view member) {
