@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "design/thread_color.h"
+#include "zip/zip_archive.h"
 
 namespace lh::cli {
 
@@ -31,6 +32,13 @@ std::int32_t loadOrComplain(DesignCodec& codec, EmbDesign& design, const std::st
   ++codec.busyCount;
   const std::int32_t result = codec.loadDesign(&design, path);
   if (result != kLoadOk) {
+    const auto zip = splitZipPath(path);
+    const std::size_t named = zip ? ZipArchive::membersNamed(zip->archive, zip->member) : 0;
+    if (named > 1) {
+      std::fprintf(stderr, "loomhall-cli: %s: %zu members have this name; none of them is read (result %d)\n",
+                   path.c_str(), named, result);
+      return result;
+    }
     const std::string_view why = loadResultText(result);
     std::fprintf(stderr, "loomhall-cli: %s: %.*s (result %d)\n", path.c_str(), static_cast<int>(why.size()),
                  why.data(), result);

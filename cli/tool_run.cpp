@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <thread>
+#include <unordered_map>
 
 #include "cli/design_io.h"
 #include "formats/format_table.h"
@@ -49,13 +50,29 @@ bool isViewed(std::string_view path, const std::vector<std::string>& viewed) {
   return std::any_of(viewed.begin(), viewed.end(), [&](const std::string& t) { return equalsNoCase(ext, t); });
 }
 
-void addMembers(const std::string& archive, const std::vector<std::string>& viewed, std::vector<std::string>& out) {
-  for (const std::string& m : ZipArchive::listMembers(archive))
-    if (!m.empty() && m.back() != '/' && isViewed(m, viewed)) out.push_back(makeZipPath(archive, m));
+// Each member becomes one item. A name that several members share designates none of them:
+// it is reported (and counted in `repeated`) instead of converting one of them several times.
+void addMembers(const std::string& archive, const std::vector<std::string>& viewed, std::vector<std::string>& out,
+                int& repeated) {
+  const std::vector<std::string> members = ZipArchive::listMembers(archive);
+  std::unordered_map<std::string_view, int> uses;
+  for (const std::string& m : members) ++uses[m];
+  for (const std::string& m : members) {
+    if (m.empty() || m.back() == '/' || !isViewed(m, viewed)) continue;
+    int& n = uses[m];
+    if (n == 1) {
+      out.push_back(makeZipPath(archive, m));
+    } else if (n > 1) {
+      std::fprintf(stderr, "loomhall-cli: %s: %d members have this name; none of them is read\n",
+                   makeZipPath(archive, m).c_str(), n);
+      ++repeated;
+      n = 0;  // reported once
+    }
+  }
 }
 
 void addFolder(const fs::path& folder, bool recursive, const std::vector<std::string>& viewed,
-               std::vector<std::string>& out) {
+               std::vector<std::string>& out, int& repeated) {
   std::vector<fs::directory_entry> entries;
   std::error_code ec;
   for (const auto& e : fs::directory_iterator(folder, ec)) entries.push_back(e);
@@ -64,9 +81,9 @@ void addFolder(const fs::path& folder, bool recursive, const std::vector<std::st
   for (const auto& e : entries) {
     const std::string path = e.path().string();
     if (e.is_directory(ec)) {
-      if (recursive) addFolder(e.path(), recursive, viewed, out);
+      if (recursive) addFolder(e.path(), recursive, viewed, out, repeated);
     } else if (equalsNoCase(extensionOf(path), "zip")) {
-      addMembers(path, viewed, out);
+      addMembers(path, viewed, out, repeated);
     } else if (e.is_regular_file(ec) && isViewed(path, viewed)) {
       out.push_back(path);
     }
@@ -199,9 +216,9 @@ std::vector<std::string> expandInputs(const std::vector<std::string>& inputs, bo
       std::fprintf(stderr, "loomhall-cli: %s: no such file or folder\n", input.c_str());
       ++missing;
     } else if (fs::is_directory(st)) {
-      addFolder(input, recursive, viewed, items);
+      addFolder(input, recursive, viewed, items, missing);
     } else if (equalsNoCase(extensionOf(input), "zip")) {
-      addMembers(input, viewed, items);
+      addMembers(input, viewed, items, missing);
     } else {
       items.push_back(input);
     }
@@ -228,6 +245,9 @@ int runOverInputs(ToolCommandId id, const ToolOptions& o) {
   run.force = o.force;
   if (run.workspace) {
     std::error_code ec;
+    // Designs are written as plain files there: an archive member path or a file is no folder.
+    if (isZipPath(o.out) || (fs::exists(o.out, ec) && !fs::is_directory(o.out, ec)))
+      return usageError("--out needs a folder, not '" + o.out + "'");
     fs::create_directories(o.out, ec);
     if (!fs::is_directory(o.out, ec)) {
       std::fprintf(stderr, "loomhall-cli: %s: cannot make the output folder\n", o.out.c_str());

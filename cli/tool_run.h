@@ -36,8 +36,9 @@ bool runSettings(const ToolOptions& options, MemorySettings& settings);
 
 // Expands inputs into design items: a file or "Zip:" member as given, a zip archive into its
 // viewed members, a folder into its viewed files and the viewed members of its archives
-// (sub-folders with `recursive`), each folder in name order. Missing inputs are reported on
-// stderr and counted in `missing`.
+// (sub-folders with `recursive`), each folder in name order. Missing inputs, and member
+// names an archive holds more than once (such a name designates none of them), are reported
+// on stderr and counted in `missing`.
 std::vector<std::string> expandInputs(const std::vector<std::string>& inputs, bool recursive,
                                       const SettingsStore& settings, int& missing);
 

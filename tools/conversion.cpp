@@ -116,6 +116,8 @@ ConversionStatus saveConversion(PreparedConversion& prepared, std::vector<std::s
     } else if (!image) {
       report.addLine(path + " could not be converted.");
       return ConversionStatus::NotConvertible;
+    } else if (ctx.archives != nullptr && isZipPath(path)) {
+      where = ctx.archives->add(path, *image);
     } else {
       where = saveFileImage(path, *image);
     }

@@ -10,6 +10,7 @@
 #include "files/save_file.h"
 #include "formats/bytes.h"
 #include "formats/design_codec.h"
+#include "tools/archive_batch.h"
 #include "tools/conversion_settings.h"
 #include "tools/design_notes.h"
 #include "tools/tool_report.h"
@@ -25,6 +26,9 @@ struct ConversionContext {
   ToolFormat tools;
   bool inches = true;
   PreviewSettings preview;
+  // When set, new archive members are gathered here (to write each archive once) instead
+  // of being stored at once.
+  ArchiveBatch* archives = nullptr;
 
   // Everything read from one store.
   static ConversionContext fromSettings(const SettingsStore& store, DesignCodec* codec);

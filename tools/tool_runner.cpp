@@ -10,7 +10,9 @@
 #include <mutex>
 #include <optional>
 #include <thread>
+#include <unordered_map>
 
+#include "tools/archive_batch.h"
 #include "tools/color_sort.h"
 #include "formats/format_table.h"
 #include "tools/pes_recovery.h"
@@ -104,6 +106,17 @@ bool isCompanionFile(std::string_view path) {
   return equalsNoCase(ext, "bmp") || equalsNoCase(ext, "txt");
 }
 
+// A design handled, waiting to be told to the caller: a design stored into an archive is
+// told once the archive is written, and the designs after it wait with it, so that the
+// caller hears of them in input order.
+struct Handled {
+  std::string source;
+  bool failed = false;
+  ToolReport report;
+  std::vector<std::pair<std::string, std::string>> messages;
+  std::vector<std::string> files;
+};
+
 class Runner {
  public:
   Runner(const ToolCommand& command, std::span<const std::string> items, const SettingsStore& settings,
@@ -115,6 +128,8 @@ class Runner {
   ItemOutcome prepare(std::size_t i, SettingsStore& store) const;
   // Saves one prepared design; false when the run ends with it.
   bool commit(std::size_t i, ItemOutcome& item, DesignCodec& codec);
+  // Writes the gathered archive members (each archive once) and tells what waited for them.
+  void writeArchives();
   void finish();
   // The last file created, or the last design handled when none was.
   std::string lastFile() const { return result.created.empty() ? lastHandled_ : result.created.back(); }
@@ -124,7 +139,8 @@ class Runner {
  private:
   ItemOutcome prepareDesign(std::size_t i, SettingsStore& store) const;
   ItemOutcome notConverted(std::size_t i) const;
-  ConversionStatus save(std::size_t i, ItemOutcome& item, DesignCodec& codec, std::vector<std::string>& files) const;
+  ConversionStatus save(std::size_t i, ItemOutcome& item, DesignCodec& codec, std::vector<std::string>& files);
+  void tell(Handled& done);
 
   const ToolCommand& command_;
   std::span<const std::string> items_;
@@ -132,7 +148,13 @@ class Runner {
   const RunCallbacks& callbacks_;
   ConversionContext base_;
   std::string lastHandled_;
+  ArchiveBatch archives_;
+  std::vector<Handled> waiting_;
 };
+
+// Gathered archive members are written early when they hold this much.
+constexpr std::uint64_t kMaxGatheredBytes = 256ull * 1024 * 1024;
+constexpr std::string_view kMessageCaption = "Loomhall";
 
 ItemOutcome Runner::prepare(std::size_t i, SettingsStore& store) const {
   try {
@@ -222,9 +244,10 @@ ItemOutcome Runner::prepareDesign(std::size_t i, SettingsStore& store) const {
 }
 
 ConversionStatus Runner::save(std::size_t i, ItemOutcome& item, DesignCodec& codec,
-                              std::vector<std::string>& files) const {
+                              std::vector<std::string>& files) {
   ConversionContext ctx = base_;
   ctx.codec = &codec;
+  ctx.archives = &archives_;
   try {
     return saveConversion(item.prepared, &files, ctx, item.report);
   } catch (...) {
@@ -242,18 +265,56 @@ bool Runner::commit(std::size_t i, ItemOutcome& item, DesignCodec& codec) {
   lastHandled_ = source;
   if (callbacks_.status) callbacks_.status(source);
   if (item.loadResult != kLoadOk && callbacks_.loadFailed) callbacks_.loadFailed(source, item.loadResult);
-  std::vector<std::string> files;
-  const ConversionStatus saved = save(i, item, codec, files);
-  if (item.failed || isFailure(saved)) ++result.failed;
-  runReport.append(item.report);
-  if (callbacks_.message)
-    for (const auto& [text, caption] : item.messages) callbacks_.message(text, caption);
-  for (const std::string& f : files) {
-    result.created.push_back(f);
-    result.origins.push_back(source);
-    if (callbacks_.fileCreated) callbacks_.fileCreated(source, f);
-  }
+  Handled done;
+  done.source = source;
+  const ConversionStatus saved = save(i, item, codec, done.files);
+  done.failed = item.failed || isFailure(saved);
+  done.report = std::move(item.report);
+  done.messages = std::move(item.messages);
+  waiting_.push_back(std::move(done));
+  if (archives_.empty() || archives_.pendingBytes() > kMaxGatheredBytes) writeArchives();
   return !item.last;
+}
+
+void Runner::writeArchives() {
+  const ArchiveBatch::Written written = archives_.write();
+  if (callbacks_.message)
+    for (const std::string& archive : written.readOnlyArchives) callbacks_.message("cannot write " + archive, kMessageCaption);
+  for (Handled& done : waiting_) {
+    std::vector<std::string> files;
+    for (const std::string& f : done.files) {
+      if (!isZipPath(f)) {
+        files.push_back(f);
+      } else if (const auto it = written.stored.find(f); it != written.stored.end()) {
+        files.push_back(it->second);
+      } else {
+        done.report.addLine(f + " could not be saved.");
+        done.failed = true;
+      }
+    }
+    done.files = std::move(files);
+    tell(done);
+  }
+  waiting_.clear();
+}
+
+void Runner::tell(Handled& done) {
+  if (done.failed) ++result.failed;
+  runReport.append(done.report);
+  if (callbacks_.message)
+    for (const auto& [text, caption] : done.messages) callbacks_.message(text, caption);
+  for (const std::string& f : done.files) {
+    result.created.push_back(f);
+    result.origins.push_back(done.source);
+    if (callbacks_.fileCreated) callbacks_.fileCreated(done.source, f);
+  }
+}
+
+std::string lowerCase(std::string_view text) {
+  std::string out(text);
+  for (char& c : out)
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  return out;
 }
 
 // Order in which threads take the designs: largest file first, so that no big design is
@@ -261,14 +322,25 @@ bool Runner::commit(std::size_t i, ItemOutcome& item, DesignCodec& codec) {
 // their uncompressed size.
 std::vector<std::size_t> largestFirst(std::span<const std::string> items) {
   std::vector<std::uint64_t> weight(items.size(), 0);
-  std::map<std::string, std::vector<ZipMemberInfo>> archives;
+  // Per archive: member sizes by name, and by name in lower case.
+  using Sizes = std::pair<std::unordered_map<std::string, std::uint64_t>, std::unordered_map<std::string, std::uint64_t>>;
+  std::map<std::string, Sizes> archives;
   for (std::size_t i = 0; i < items.size(); ++i) {
     std::error_code ec;
     if (const auto zip = splitZipPath(items[i])) {
       auto it = archives.find(zip->archive);
-      if (it == archives.end()) it = archives.emplace(zip->archive, ZipArchive::memberInfos(zip->archive)).first;
-      for (const ZipMemberInfo& m : it->second)
-        if (equalsNoCase(m.path, zip->member)) weight[i] = m.size;
+      if (it == archives.end()) {
+        it = archives.emplace(zip->archive, Sizes()).first;
+        for (const ZipMemberInfo& m : ZipArchive::memberInfos(zip->archive)) {
+          it->second.first.try_emplace(m.path, m.size);
+          it->second.second.try_emplace(lowerCase(m.path), m.size);
+        }
+      }
+      const auto& [exact, folded] = it->second;
+      if (const auto e = exact.find(zip->member); e != exact.end())
+        weight[i] = e->second;
+      else if (const auto f = folded.find(lowerCase(zip->member)); f != folded.end())
+        weight[i] = f->second;
     } else {
       const auto size = std::filesystem::file_size(items[i], ec);
       weight[i] = ec ? 0 : size;
@@ -453,6 +525,7 @@ RunResult runTool(ToolCommandId id, std::span<const std::string> items, Settings
     haltedAt = ParallelRun(runner, items, settings, stopRequested).run(jobs);
   }
 
+  runner.writeArchives();
   if (haltedAt) {
     runner.result.halted = true;
     runner.runReport.addLine("Operation halted by the user.");
