@@ -150,7 +150,7 @@ bool catchesInterrupt(pid_t pid) {
 }
 
 TEST_F(CliArchives, CtrlCStopsAnInPlaceRunAndWritesWhatWasDone) {
-  constexpr int kMembers = 300;
+  constexpr int kMembers = 1000;
   std::vector<test::RawMember> members;
   for (int i = 0; i < kMembers; ++i) members.push_back({"m" + std::to_string(1000 + i) + ".dst", large, true});
   const std::string archive = archiveOf(members);
@@ -165,6 +165,8 @@ TEST_F(CliArchives, CtrlCStopsAnInPlaceRunAndWritesWhatWasDone) {
   while (!catchesInterrupt(pid) && std::chrono::steady_clock::now() < deadline)
     std::this_thread::sleep_for(std::chrono::milliseconds(1));
   ASSERT_TRUE(catchesInterrupt(pid)) << "the run never set up its Ctrl-C handling";
+  // Some designs into the run (converting them all takes seconds), not a measurement.
+  std::this_thread::sleep_for(std::chrono::milliseconds(200));
   ::kill(pid, SIGINT);
   int status = 0;
   ASSERT_EQ(::waitpid(pid, &status, 0), pid);
