@@ -28,21 +28,18 @@ std::string_view loadResultText(std::int32_t result) {
   }
 }
 
+void complainLoadFailed(const std::string& path, std::int32_t result) {
+  const auto zip = splitZipPath(path);
+  const std::size_t named = zip ? ZipArchive::membersNamed(zip->archive, zip->member) : 0;
+  const std::string why =
+      named > 1 ? std::to_string(named) + " members have this name; none of them is read" : std::string(loadResultText(result));
+  std::fprintf(stderr, "loomhall-cli: %s: %s (result %d)\n", path.c_str(), why.c_str(), static_cast<int>(result));
+}
+
 std::int32_t loadOrComplain(DesignCodec& codec, EmbDesign& design, const std::string& path) {
   ++codec.busyCount;
   const std::int32_t result = codec.loadDesign(&design, path);
-  if (result != kLoadOk) {
-    const auto zip = splitZipPath(path);
-    const std::size_t named = zip ? ZipArchive::membersNamed(zip->archive, zip->member) : 0;
-    if (named > 1) {
-      std::fprintf(stderr, "loomhall-cli: %s: %zu members have this name; none of them is read (result %d)\n",
-                   path.c_str(), named, result);
-      return result;
-    }
-    const std::string_view why = loadResultText(result);
-    std::fprintf(stderr, "loomhall-cli: %s: %.*s (result %d)\n", path.c_str(), static_cast<int>(why.size()),
-                 why.data(), result);
-  }
+  if (result != kLoadOk) complainLoadFailed(path, result);
   return result;
 }
 

@@ -32,6 +32,10 @@ class CliCodec {
 // Returns the loadDesign result.
 std::int32_t loadOrComplain(DesignCodec& codec, EmbDesign& design, const std::string& path);
 
+// "loomhall-cli: PATH: reason (result N)" on stderr for a failed load; a "Zip:" path whose
+// name several members share says so.
+void complainLoadFailed(const std::string& path, std::int32_t result);
+
 // What a loadDesign result means, in a few words.
 std::string_view loadResultText(std::int32_t result);
 

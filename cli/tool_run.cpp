@@ -278,8 +278,7 @@ int runOverInputs(ToolCommandId id, const ToolOptions& o) {
   };
   callbacks.loadFailed = [&](const std::string& item, std::int32_t result) {
     if (progress) std::fprintf(stderr, "\r\033[K");
-    std::fprintf(stderr, "loomhall-cli: %s: %s (result %d)\n", item.c_str(), std::string(loadResultText(result)).c_str(),
-                 static_cast<int>(result));
+    complainLoadFailed(item, result);
   };
   callbacks.reduce = [&](EmbDesign& design) {
     if (reduceNeedles(design, o.needles) > 0) return true;
