@@ -2,6 +2,7 @@
 // names in different case or repeated, one archive write per run, archives the user may not
 // write, colons in "Zip:" paths and member names, --out that is no folder, and Ctrl-C.
 #include <gtest/gtest.h>
+#include <fcntl.h>
 #include <spawn.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -156,11 +157,21 @@ TEST_F(CliArchives, CtrlCStopsAnInPlaceRunAndWritesWhatWasDone) {
   const std::string archive = archiveOf(members);
   test::PublishCounter published(in.path(), "set.zip");
   const std::string outFile = home / "out.txt";
-  const std::string cmd = "XDG_CONFIG_HOME=" + q(home.path()) + " exec " LH_CLI " convert --to exp -j 2 " +
-                          q(archive) + " >" + q(outFile) + " 2>/dev/null";
-  const char* argv[] = {"/bin/sh", "-c", cmd.c_str(), nullptr};
+  // Spawned directly (no shell), so the handler seen below is the program's own.
+  posix_spawn_file_actions_t files;
+  posix_spawn_file_actions_init(&files);
+  posix_spawn_file_actions_addopen(&files, STDOUT_FILENO, outFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+  posix_spawn_file_actions_addopen(&files, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
+  const std::string config = "XDG_CONFIG_HOME=" + home.path();
+  std::vector<char*> env{const_cast<char*>(config.c_str())};
+  for (char** e = environ; *e != nullptr; ++e)
+    if (std::string_view(*e).rfind("XDG_CONFIG_HOME=", 0) != 0) env.push_back(*e);
+  env.push_back(nullptr);
+  const char* argv[] = {LH_CLI, "convert", "--to", "exp", "-j", "2", archive.c_str(), nullptr};
   pid_t pid = -1;
-  ASSERT_EQ(::posix_spawn(&pid, "/bin/sh", nullptr, nullptr, const_cast<char**>(argv), environ), 0);
+  const int spawned = ::posix_spawn(&pid, LH_CLI, &files, nullptr, const_cast<char**>(argv), env.data());
+  posix_spawn_file_actions_destroy(&files);
+  ASSERT_EQ(spawned, 0);
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
   while (!catchesInterrupt(pid) && std::chrono::steady_clock::now() < deadline)
     std::this_thread::sleep_for(std::chrono::milliseconds(1));
