@@ -1,12 +1,14 @@
 #include "files/save_file.h"
 
+#include <dirent.h>
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <atomic>
+#include <cctype>
 #include <cerrno>
-#include <chrono>
 #include <cstdio>
 #include <utility>
 
@@ -14,26 +16,67 @@ namespace lh {
 
 namespace {
 
-// Names tried before giving up: temporary names (each try a fresh random one) and "(n)"
-// names (a folder with that many copies is broken).
+// Names tried before giving up: temporary names (each try a fresh one) and "(n)" names (a
+// folder with that many copies is broken).
 constexpr int kTemporaryTries = 100;
 constexpr int kMaxNames = 100000;
 
-// A hidden name no other save of this process uses; other processes may pick the same one,
-// which the exclusive create notices, and the caller tries another.
+constexpr std::string_view kStagePrefix = ".lh-";
+
+// ".lh-<pid>-<n>": a hidden name no other save of this process uses. The process id tells a
+// later run whether the file is stale; another process with the same id (in another pid
+// namespace) may pick the same name, which the exclusive create notices, and the caller
+// tries the next one.
 std::string temporaryName() {
-  static const std::uint64_t seed =
-      static_cast<std::uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count()) ^
-      (static_cast<std::uint64_t>(::getpid()) << 40);
   static std::atomic<std::uint64_t> counter{0};
-  // splitmix64 over seed and counter: names that neither repeat nor follow one another.
-  std::uint64_t x = seed + (counter.fetch_add(1) + 1) * 0x9E3779B97F4A7C15ull;
-  x = (x ^ (x >> 30)) * 0xBF58476D1CE4E5B9ull;
-  x = (x ^ (x >> 27)) * 0x94D049BB133111EBull;
-  x ^= x >> 31;
-  char name[32];
-  std::snprintf(name, sizeof name, ".lh-%016llx", static_cast<unsigned long long>(x));
+  char name[48];
+  std::snprintf(name, sizeof name, ".lh-%ld-%llx", static_cast<long>(::getpid()),
+                static_cast<unsigned long long>(counter.fetch_add(1)));
   return name;
+}
+
+// The creating process of a stage file name ".lh-<pid>-<hex>"; nothing for other names.
+std::optional<pid_t> stageFileOwner(std::string_view name) {
+  if (!name.starts_with(kStagePrefix)) return std::nullopt;
+  name.remove_prefix(kStagePrefix.size());
+  const auto dash = name.find('-');
+  if (dash == 0 || dash == std::string_view::npos || dash > 9 || dash + 1 == name.size()) return std::nullopt;
+  long pid = 0;
+  for (char c : name.substr(0, dash)) {
+    if (c < '0' || c > '9') return std::nullopt;
+    pid = pid * 10 + (c - '0');
+  }
+  for (char c : name.substr(dash + 1))
+    if (!std::isxdigit(static_cast<unsigned char>(c))) return std::nullopt;
+  return pid > 0 ? std::optional<pid_t>(static_cast<pid_t>(pid)) : std::nullopt;
+}
+
+bool processGone(pid_t pid) { return pid != ::getpid() && ::kill(pid, 0) != 0 && errno == ESRCH; }
+
+// Files that can be linked from /proc/self/fd: then O_TMPFILE files can be named.
+bool canNameUnnamedFiles() {
+  static const bool can = ::access("/proc/self/fd", X_OK) == 0;
+  return can;
+}
+
+NameResult linkUnnamed(int fd, const std::string& to) {
+  char proc[48];
+  std::snprintf(proc, sizeof proc, "/proc/self/fd/%d", fd);
+  if (::linkat(AT_FDCWD, proc, AT_FDCWD, to.c_str(), AT_SYMLINK_FOLLOW) == 0) return NameResult::Linked;
+  return errno == EEXIST ? NameResult::Taken : NameResult::Failed;
+}
+
+// `tryName` under `to` or, when taken, the next names of the nextUniqueName sequence.
+template <typename TryName>
+Naming firstFreeName(const std::string& to, TryName tryName) {
+  Naming named{NameResult::Failed, to};
+  for (int i = 0; i < kMaxNames; ++i) {
+    named.result = tryName(named.name);
+    if (named.result != NameResult::Taken) return named;
+    named.name = nextUniqueName(named.name);
+  }
+  named.result = NameResult::Failed;
+  return named;
 }
 
 bool allDigits(std::string_view s) {
@@ -90,17 +133,61 @@ NameResult nameWithoutReplacing(const std::string& from, const std::string& to) 
 }
 
 Naming nameFirstFree(const std::string& from, const std::string& to) {
-  Naming named{NameResult::Failed, to};
-  for (int i = 0; i < kMaxNames; ++i) {
-    named.result = nameWithoutReplacing(from, named.name);
-    if (named.result != NameResult::Taken) return named;
-    named.name = nextUniqueName(named.name);
+  return firstFreeName(to, [&](const std::string& name) { return nameWithoutReplacing(from, name); });
+}
+
+void FolderSync::add(const std::string& folder) {
+  std::lock_guard lock(m_);
+  folders_.insert(folder);
+}
+
+bool FolderSync::syncAll() {
+  std::set<std::string> folders;
+  {
+    std::lock_guard lock(m_);
+    folders.swap(folders_);
   }
-  named.result = NameResult::Failed;
-  return named;
+  std::set<dev_t> synced;
+  bool ok = true;
+  for (const std::string& folder : folders) {
+    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    struct stat st {};
+    if (fd < 0 || ::fstat(fd, &st) != 0) {
+      ok = false;
+    } else if (synced.insert(st.st_dev).second) {
+      ok = ::syncfs(fd) == 0 && ok;
+    }
+    if (fd >= 0) ::close(fd);
+  }
+  return ok;
+}
+
+void removeStaleStageFiles(const std::string& folder) {
+  static std::mutex m;
+  static std::set<std::string> seen;
+  {
+    std::lock_guard lock(m);
+    if (!seen.insert(folder).second) return;
+  }
+  const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) return;
+  DIR* dir = ::fdopendir(fd);
+  if (dir == nullptr) {
+    ::close(fd);
+    return;
+  }
+  while (const dirent* e = ::readdir(dir)) {
+    const std::optional<pid_t> owner = stageFileOwner(e->d_name);
+    struct stat st {};
+    if (owner && processGone(*owner) && ::fstatat(fd, e->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0 &&
+        S_ISREG(st.st_mode))
+      ::unlinkat(fd, e->d_name, 0);
+  }
+  ::closedir(dir);
 }
 
 std::optional<StagedFile> StagedFile::create(const std::string& target, std::optional<mode_t> mode) {
+  removeStaleStageFiles(folderOf(target));
   const std::string folder = folderOf(target) + "/";
   for (int i = 0; i < kTemporaryTries; ++i) {
     std::string tmp = folder + temporaryName();
@@ -114,9 +201,23 @@ std::optional<StagedFile> StagedFile::create(const std::string& target, std::opt
   return std::nullopt;
 }
 
-std::optional<StagedFile> StagedFile::stage(const std::string& target, SaveBytes bytes) {
-  std::optional<StagedFile> file = create(target);
-  if (file && !(file->write(bytes) && file->flush())) file.reset();
+std::optional<StagedFile> StagedFile::createUnnamed(const std::string& target) {
+  if (!canNameUnnamedFiles()) return std::nullopt;
+  const int fd = ::open(folderOf(target).c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
+  if (fd < 0) return std::nullopt;
+  StagedFile file({}, fd);
+  file.unnamed_ = true;
+  return file;
+}
+
+std::optional<StagedFile> StagedFile::stage(const std::string& target, SaveBytes bytes, FolderSync* deferred) {
+  removeStaleStageFiles(folderOf(target));
+  std::optional<StagedFile> file = createUnnamed(target);
+  if (!file) file = create(target);
+  if (!file) return std::nullopt;
+  file->deferred_ = deferred != nullptr;
+  if (!(file->write(bytes) && file->flush())) return std::nullopt;
+  if (deferred) deferred->add(folderOf(target));
   return file;
 }
 
@@ -134,6 +235,7 @@ bool StagedFile::write(SaveBytes bytes) {
 }
 
 bool StagedFile::close() {
+  if (unnamed_) return false;  // closing would lose the file
   flushed_ = false;  // whoever changes the file through its name changes what must be flushed
   const int fd = fd_;
   fd_ = -1;
@@ -141,7 +243,16 @@ bool StagedFile::close() {
 }
 
 bool StagedFile::flush() {
-  if (tmp_.empty()) return false;
+  if (!live()) return false;
+  if (unnamed_) {
+    // The file stays open: the descriptor is its only way to a name.
+    flushed_ = deferred_ || ::fsync(fd_) == 0;
+    return flushed_;
+  }
+  if (deferred_) {
+    flushed_ = close();
+    return flushed_;
+  }
   if (fd_ < 0) fd_ = ::open(tmp_.c_str(), O_RDONLY | O_CLOEXEC);
   if (fd_ < 0) return false;
   const bool synced = ::fsync(fd_) == 0;
@@ -149,11 +260,22 @@ bool StagedFile::flush() {
   return flushed_;
 }
 
+NameResult StagedFile::nameOnce(const std::string& to) const {
+  return unnamed_ ? linkUnnamed(fd_, to) : nameWithoutReplacing(tmp_, to);
+}
+
 Naming StagedFile::claim(const std::string& path, bool firstFree) {
-  if (tmp_.empty() || broken_ || !(flushed_ || flush())) return {};
-  Naming named = firstFree ? nameFirstFree(tmp_, path) : Naming{nameWithoutReplacing(tmp_, path), path};
-  if (named.result == NameResult::Linked) ::unlink(tmp_.c_str());
-  if (named.result == NameResult::Linked || named.result == NameResult::Moved) tmp_.clear();
+  if (!live() || broken_ || !(flushed_ || flush())) return {};
+  auto tryName = [this](const std::string& to) { return nameOnce(to); };
+  Naming named = firstFree ? firstFreeName(path, tryName) : Naming{tryName(path), path};
+  if (named.result != NameResult::Linked && named.result != NameResult::Moved) return named;
+  if (unnamed_) {
+    ::close(fd_);
+    fd_ = -1;
+  } else {
+    if (named.result == NameResult::Linked) ::unlink(tmp_.c_str());
+    tmp_.clear();
+  }
   return named;
 }
 
@@ -171,14 +293,15 @@ bool StagedFile::publishExactly(const std::string& path) {
 }
 
 bool StagedFile::replace(const std::string& path) {
-  const bool done = !tmp_.empty() && !broken_ && (flushed_ || flush()) && ::rename(tmp_.c_str(), path.c_str()) == 0;
+  const bool done = !unnamed_ && !tmp_.empty() && !broken_ && (flushed_ || flush()) && ::rename(tmp_.c_str(), path.c_str()) == 0;
   if (done) tmp_.clear();
   discard();
   return done;
 }
 
 void StagedFile::discard() {
-  close();
+  if (fd_ >= 0) ::close(fd_);
+  fd_ = -1;
   if (!tmp_.empty()) ::unlink(tmp_.c_str());
   tmp_.clear();
 }
@@ -186,6 +309,8 @@ void StagedFile::discard() {
 StagedFile::StagedFile(StagedFile&& other) noexcept
     : tmp_(std::exchange(other.tmp_, {})),
       fd_(std::exchange(other.fd_, -1)),
+      unnamed_(other.unnamed_),
+      deferred_(other.deferred_),
       flushed_(other.flushed_),
       broken_(other.broken_) {}
 
@@ -194,6 +319,8 @@ StagedFile& StagedFile::operator=(StagedFile&& other) noexcept {
     discard();
     tmp_ = std::exchange(other.tmp_, {});
     fd_ = std::exchange(other.fd_, -1);
+    unnamed_ = other.unnamed_;
+    deferred_ = other.deferred_;
     flushed_ = other.flushed_;
     broken_ = other.broken_;
   }
@@ -207,8 +334,8 @@ bool writeNewFile(const std::string& path, SaveBytes bytes) {
   return file && file->publishExactly(path);
 }
 
-std::optional<std::string> saveUnique(const std::string& path, SaveBytes bytes) {
-  std::optional<StagedFile> file = StagedFile::stage(path, bytes);
+std::optional<std::string> saveUnique(const std::string& path, SaveBytes bytes, FolderSync* deferred) {
+  std::optional<StagedFile> file = StagedFile::stage(path, bytes, deferred);
   if (!file) return std::nullopt;
   return file->publish(path);
 }

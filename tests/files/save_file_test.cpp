@@ -1,7 +1,10 @@
 #include "files/save_file.h"
 
 #include <gtest/gtest.h>
+#include <signal.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <map>
@@ -129,7 +132,7 @@ TEST(StagedFile, PublishesUnderTheFirstFreeName) {
   dir.write("rose(2).pes", user);
   auto staged = StagedFile::stage(dir.file("rose.pes"), bytes);
   ASSERT_TRUE(staged.has_value());
-  EXPECT_EQ(dir.entries().size(), 3u);  // the temporary file sits beside them
+  EXPECT_EQ(dir.entries().size(), 2u) << "the staged file has no name yet";
   EXPECT_EQ(staged->publish(dir.file("rose.pes")), dir.file("rose(3).pes"));
   EXPECT_EQ(dir.entries(), (std::vector<std::string>{"rose(2).pes", "rose(3).pes", "rose.pes"}));
   EXPECT_EQ(dir.read("rose(3).pes"), bytes);
@@ -144,7 +147,9 @@ TEST(StagedFile, UnpublishedFilesAreRemoved) {
     auto staged = StagedFile::stage(dir.file("rose.pes"), bytes);
     ASSERT_TRUE(staged.has_value());
     auto moved = std::move(*staged);
-    EXPECT_EQ(dir.entries().size(), 1u);
+    auto named = StagedFile::create(dir.file("tulip.pes"));
+    ASSERT_TRUE(named.has_value());
+    EXPECT_EQ(dir.entries().size(), 1u) << "only the file from create() has a name";
   }
   EXPECT_TRUE(dir.entries().empty());
   EXPECT_FALSE(StagedFile::stage(dir.file("no/such/folder/rose.pes"), bytes).has_value());
@@ -153,6 +158,36 @@ TEST(StagedFile, UnpublishedFilesAreRemoved) {
   ASSERT_TRUE(staged.has_value());
   EXPECT_FALSE(staged->publish(dir.file("missing/rose.pes")).has_value());
   EXPECT_TRUE(dir.entries().empty());
+}
+
+// A process that dies while its files are staged: the files without a name go with it, and
+// the next save into the folder removes the named ones of every process that is gone. Files
+// of live processes and names of other forms stay.
+TEST(StagedFile, StageFilesOfKilledProcessesGo) {
+  TempDir dir;
+  const Bytes bytes{'d', 'a', 't', 'a'};
+  const pid_t child = ::fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    auto a = StagedFile::stage(dir.file("rose.pes"), bytes);
+    auto b = StagedFile::create(dir.file("tulip.pes"));
+    if (a && b && b->write(bytes) && a->path().empty() && !b->path().empty()) ::kill(::getpid(), SIGKILL);
+    ::_exit(3);
+  }
+  int status = 0;
+  ASSERT_EQ(::waitpid(child, &status, 0), child);
+  ASSERT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL) << "the child could not stage its files";
+  const std::vector<std::string> left = dir.entries();
+  ASSERT_EQ(left.size(), 1u) << "the unnamed file went with the process";
+  EXPECT_TRUE(left[0].starts_with(".lh-" + std::to_string(child) + "-")) << left[0];
+
+  const std::string mine = ".lh-" + std::to_string(::getpid()) + "-ff";
+  for (const std::string& name : {mine, std::string(".lh-0123456789abcdef"), std::string(".lh-x-1"),
+                                 std::string("keep.pes")})
+    dir.write(name, bytes);
+  auto staged = StagedFile::stage(dir.file("rose.pes"), bytes);
+  ASSERT_TRUE(staged.has_value());
+  EXPECT_EQ(dir.entries(), (std::vector<std::string>{".lh-0123456789abcdef", mine, ".lh-x-1", "keep.pes"}));
 }
 
 // write() fails with EFBIG beyond the limit, after a short write, as it does on a full disk.
