@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "design/thread_color.h"
+#include "files/regular_file.h"
 #include "zip/zip_archive.h"
 
 namespace lh::cli {
@@ -28,11 +29,19 @@ std::string_view loadResultText(std::int32_t result) {
   }
 }
 
+}
+
+std::string_view loadFailureText(const std::string& path, std::int32_t result) {
+  if (result == kLoadFailed && !isZipPath(path) && checkRegularFile(path) == OpenCheck::NotRegular)
+    return openCheckText(OpenCheck::NotRegular);
+  return loadResultText(result);
+}
+
 void complainLoadFailed(const std::string& path, std::int32_t result) {
   const auto zip = splitZipPath(path);
   const std::size_t named = zip ? ZipArchive::membersNamed(zip->archive, zip->member) : 0;
-  const std::string why =
-      named > 1 ? std::to_string(named) + " members have this name; none of them is read" : std::string(loadResultText(result));
+  const std::string why = named > 1 ? std::to_string(named) + " members have this name; none of them is read"
+                                    : std::string(loadFailureText(path, result));
   std::fprintf(stderr, "loomhall-cli: %s: %s (result %d)\n", path.c_str(), why.c_str(), static_cast<int>(result));
 }
 

@@ -38,6 +38,9 @@ void complainLoadFailed(const std::string& path, std::int32_t result);
 
 // What a loadDesign result means, in a few words.
 std::string_view loadResultText(std::int32_t result);
+// Why loading `path` failed with `result`: "not a regular file" for a FIFO, socket, device or
+// folder named as a design, else loadResultText.
+std::string_view loadFailureText(const std::string& path, std::int32_t result);
 
 // "#RRGGBB" or "RRGGBB" as 0x00BBGGRR.
 bool parseRgb(std::string_view text, std::uint32_t& rgb);

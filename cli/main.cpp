@@ -23,6 +23,7 @@ void printHelp() {
       "  --out DIR        write into DIR (archive members become plain files there)\n"
       "  -j N             designs handled in parallel (default: one per core)\n"
       "  -r               look into sub-folders of folder inputs\n"
+      "  -L               with -r, follow symbolic links to folders too (each folder once)\n"
       "  --set S/key=V    override one stored setting for this run (repeatable)\n"
       "  --defaults       ignore the stored preferences\n"
       "An INPUT is a design file, a \"Zip:archive:member\" path, a zip archive or a folder.\n"

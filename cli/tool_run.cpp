@@ -1,16 +1,20 @@
 #include "cli/tool_run.h"
 
+#include <signal.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <atomic>
 #include <csignal>
+#include <set>
 #include <cstdio>
 #include <filesystem>
 #include <thread>
 #include <unordered_map>
 
 #include "cli/design_io.h"
+#include "files/regular_file.h"
 #include "formats/format_table.h"
 #include "platform/qt_settings_store.h"
 #include "tools/needle_reduction.h"
@@ -23,14 +27,34 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::atomic<bool> gStop{false};
+volatile std::sig_atomic_t gStop = 0;
 
-// The first Ctrl-C asks the run to stop after the designs in hand; a second one ends the
-// program as usual.
-void onInterrupt(int) {
-  gStop.store(true);
-  std::signal(SIGINT, SIG_DFL);
-}
+// Ctrl-C asks the run to stop after the designs in hand; a second one asks the same again.
+// The handler only sets the flag: all output happens in the normal flow, so no line is cut
+// and every file published is listed.
+void onInterrupt(int) { gStop = 1; }
+
+bool stopRequested() { return gStop != 0; }
+
+// Installs onInterrupt for SIGINT while it lives. SA_RESTART: a write or read interrupted by
+// Ctrl-C goes on.
+class InterruptFlag {
+ public:
+  InterruptFlag() {
+    gStop = 0;
+    struct sigaction sa {};
+    sa.sa_handler = onInterrupt;
+    sigemptyset(&sa.sa_mask);
+    sa.sa_flags = SA_RESTART;
+    ::sigaction(SIGINT, &sa, &previous_);
+  }
+  ~InterruptFlag() { ::sigaction(SIGINT, &previous_, nullptr); }
+  InterruptFlag(const InterruptFlag&) = delete;
+  InterruptFlag& operator=(const InterruptFlag&) = delete;
+
+ private:
+  struct sigaction previous_ {};
+};
 
 // A whole decimal number in [min, max].
 bool parseNumber(std::string_view text, int min, int max, int& value) {
@@ -71,24 +95,58 @@ void addMembers(const std::string& archive, const std::vector<std::string>& view
   }
 }
 
-void addFolder(const fs::path& folder, bool recursive, const std::vector<std::string>& viewed,
-               std::vector<std::string>& out, int& repeated) {
-  std::vector<fs::directory_entry> entries;
-  std::error_code ec;
-  for (const auto& e : fs::directory_iterator(folder, ec)) entries.push_back(e);
-  std::sort(entries.begin(), entries.end(),
-            [](const auto& a, const auto& b) { return a.path().filename() < b.path().filename(); });
-  for (const auto& e : entries) {
+// A walk over folders: each folder is read once (by device and inode), so links that loop
+// end; links to folders are followed only when asked; Ctrl-C ends the walk.
+class FolderWalk {
+ public:
+  FolderWalk(bool recursive, bool followLinks, const std::vector<std::string>& viewed, std::vector<std::string>& out,
+             int& repeated)
+      : recursive_(recursive), followLinks_(followLinks), viewed_(viewed), out_(out), repeated_(repeated) {}
+
+  // Adds the viewed files of `folder` and the viewed members of its archives, in name order;
+  // false when the walk was stopped.
+  bool add(const fs::path& folder) {
+    struct stat st {};
+    if (::stat(folder.c_str(), &st) != 0 || !seen_.insert({st.st_dev, st.st_ino}).second) return true;
+    std::vector<fs::directory_entry> entries;
+    std::error_code ec;
+    for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
+      if (stopRequested()) return false;
+      entries.push_back(*it);
+    }
+    std::sort(entries.begin(), entries.end(),
+              [](const auto& a, const auto& b) { return a.path().filename() < b.path().filename(); });
+    for (const auto& e : entries) {
+      if (stopRequested()) return false;
+      if (!addEntry(e)) return false;
+    }
+    return true;
+  }
+
+ private:
+  bool addEntry(const fs::directory_entry& e) {
+    std::error_code ec;
     const std::string path = e.path().string();
     if (e.is_directory(ec)) {
-      if (recursive) addFolder(e.path(), recursive, viewed, out, repeated);
-    } else if (equalsNoCase(extensionOf(path), "zip")) {
-      addMembers(path, viewed, out, repeated);
-    } else if (e.is_regular_file(ec) && isViewed(path, viewed)) {
-      out.push_back(path);
+      if (!recursive_ || (e.is_symlink(ec) && !followLinks_)) return true;
+      return add(e.path());
     }
+    // Only regular files: a FIFO or device named like a design or archive would block.
+    if (!e.is_regular_file(ec)) return true;
+    if (equalsNoCase(extensionOf(path), "zip")) {
+      addMembers(path, viewed_, out_, repeated_);
+    } else if (isViewed(path, viewed_)) {
+      out_.push_back(path);
+    }
+    return true;
   }
-}
+
+  const bool recursive_, followLinks_;
+  const std::vector<std::string>& viewed_;
+  std::vector<std::string>& out_;
+  int& repeated_;
+  std::set<std::pair<dev_t, ino_t>> seen_;
+};
 
 std::string withLf(const std::string& text) {
   std::string out;
@@ -156,6 +214,8 @@ bool parseToolOptions(std::string_view command, Args args, bool needles, ToolOpt
       }
     } else if (a == "-r" || a == "--recursive") {
       o.recursive = true;
+    } else if (a == "-L") {
+      o.followLinks = true;
     } else if (a == "--defaults") {
       o.defaults = true;
     } else if (a == "--set") {
@@ -201,11 +261,13 @@ bool runSettings(const ToolOptions& options, MemorySettings& settings) {
   return true;
 }
 
-std::vector<std::string> expandInputs(const std::vector<std::string>& inputs, bool recursive,
+std::vector<std::string> expandInputs(const std::vector<std::string>& inputs, const WalkOptions& walk,
                                       const SettingsStore& settings, int& missing) {
   const std::vector<std::string> viewed = viewedTypes(settings);
   std::vector<std::string> items;
+  FolderWalk folders(walk.recursive, walk.followLinks, viewed, items, missing);
   for (const std::string& input : inputs) {
+    if (stopRequested()) break;
     if (isZipPath(input)) {
       items.push_back(input);
       continue;
@@ -216,7 +278,10 @@ std::vector<std::string> expandInputs(const std::vector<std::string>& inputs, bo
       std::fprintf(stderr, "loomhall-cli: %s: no such file or folder\n", input.c_str());
       ++missing;
     } else if (fs::is_directory(st)) {
-      addFolder(input, recursive, viewed, items, missing);
+      if (!folders.add(input)) break;
+    } else if (!fs::is_regular_file(st)) {
+      std::fprintf(stderr, "loomhall-cli: %s: %s\n", input.c_str(), std::string(openCheckText(OpenCheck::NotRegular)).c_str());
+      ++missing;
     } else if (equalsNoCase(extensionOf(input), "zip")) {
       addMembers(input, viewed, items, missing);
     } else {
@@ -255,13 +320,18 @@ int runOverInputs(ToolCommandId id, const ToolOptions& o) {
     }
   }
 
+  const InterruptFlag interrupt;
   int missing = 0;
-  const std::vector<std::string> items = expandInputs(o.inputs, o.recursive, settings, missing);
+  const std::vector<std::string> items = expandInputs(o.inputs, {o.recursive, o.followLinks}, settings, missing);
+  if (stopRequested()) {
+    std::fprintf(stderr, "loomhall-cli: halted by the user while looking for designs; nothing was written\n");
+    return Failed;
+  }
   const bool progress = ::isatty(STDERR_FILENO) != 0;
   std::size_t handled = 0;
 
   RunCallbacks callbacks;
-  callbacks.stopRequested = [] { return gStop.load(); };
+  callbacks.stopRequested = stopRequested;
   callbacks.status = [&](std::string_view item) {
     ++handled;
     if (progress)
@@ -289,14 +359,16 @@ int runOverInputs(ToolCommandId id, const ToolOptions& o) {
 
   int jobs = o.jobs;
   if (jobs <= 0) jobs = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
-  gStop.store(false);
-  const auto previous = std::signal(SIGINT, onInterrupt);
   const RunResult result = runTool(id, items, settings, run, callbacks, jobs);
-  std::signal(SIGINT, previous);
   if (progress) std::fprintf(stderr, "\r\033[K");
   std::fflush(stdout);
   std::fputs(withLf(result.report).c_str(), stdout);
-  return result.failed > 0 || missing > 0 || result.halted ? Failed : Ok;
+  std::fflush(stdout);
+  if (result.halted)
+    std::fprintf(stderr, "loomhall-cli: halted by the user at %s: %zu of %zu designs were not handled\n",
+                 items[result.haltedAt].c_str(), result.notHandled, items.size());
+  if (!result.flushed) std::fprintf(stderr, "loomhall-cli: the new files could not all be flushed to disk\n");
+  return result.failed > 0 || missing > 0 || result.halted || !result.flushed ? Failed : Ok;
 }
 
 }  // namespace lh::cli

@@ -18,6 +18,7 @@ struct ToolOptions {
   std::string out;              // --out DIR
   int jobs = 0;                 // -j N (0: one per core)
   bool recursive = false;       // -r
+  bool followLinks = false;     // -L: follow links to folders (with -r)
   bool defaults = false;        // --defaults
   std::vector<std::string> sets;  // --set Section/key=value, in order
   int needles = 0;              // --needles N (reduce)
@@ -34,12 +35,18 @@ bool parseToolOptions(std::string_view command, Args args, bool needles, ToolOpt
 // False (after a usage message) for a malformed --set.
 bool runSettings(const ToolOptions& options, MemorySettings& settings);
 
+struct WalkOptions {
+  bool recursive = false;    // look into sub-folders
+  bool followLinks = false;  // also into sub-folders reached through symbolic links
+};
+
 // Expands inputs into design items: a file or "Zip:" member as given, a zip archive into its
 // viewed members, a folder into its viewed files and the viewed members of its archives
-// (sub-folders with `recursive`), each folder in name order. Missing inputs, and member
-// names an archive holds more than once (such a name designates none of them), are reported
-// on stderr and counted in `missing`.
-std::vector<std::string> expandInputs(const std::vector<std::string>& inputs, bool recursive,
+// (sub-folders with `recursive`), each folder in name order and each folder once, however
+// many links lead to it. Only regular files are taken from folders. Missing inputs, inputs
+// that are not regular files or folders, and member names an archive holds more than once
+// (such a name designates none of them) are reported on stderr and counted in `missing`. Ctrl-C (while runOverInputs listens for it) ends the walk early.
+std::vector<std::string> expandInputs(const std::vector<std::string>& inputs, const WalkOptions& walk,
                                       const SettingsStore& settings, int& missing);
 
 // The command "convert" runs: a conversion for a design type, notes for txt, the preview

@@ -8,6 +8,7 @@
 
 #include "design/attribute_list.h"
 #include "design/design_limits.h"
+#include "files/regular_file.h"
 #include "formats/error_pictures.h"
 #include "formats/format_table.h"
 #include "formats/text_file.h"
@@ -24,13 +25,13 @@ const AlwaysReady gAlwaysReady;
 enum class ReadStatus { Ok, NoMedium, Failed };
 
 // Up to `limit` bytes of a regular file (0 bytes for an empty one); Failed when it cannot be
-// opened or read, or is larger than the loader takes.
+// opened or read, is not a regular file (a FIFO would block the read), or is larger than the
+// loader takes.
 ReadStatus readPlainFile(const std::string& path, std::size_t limit, ByteBuffer& out) {
-  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  const int fd = openRegularFile(path).fd;
   if (fd < 0) return ReadStatus::Failed;
   struct stat st {};
-  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) ||
-      static_cast<std::uint64_t>(st.st_size) > kMaxLoadedFileSize) {
+  if (::fstat(fd, &st) != 0 || static_cast<std::uint64_t>(st.st_size) > kMaxLoadedFileSize) {
     ::close(fd);
     return ReadStatus::Failed;
   }

@@ -35,14 +35,14 @@ std::optional<ByteBuffer> writeDesignBuffer(DesignCodec& codec, EmbDesign& desig
   }
 }
 
-std::optional<std::string> saveFileImage(const std::string& path, ByteSpan bytes) {
+std::optional<std::string> saveFileImage(const std::string& path, ByteSpan bytes, FolderSync* deferred) {
   if (isZipPath(path)) {
     const auto zip = splitZipPath(path);
     std::string stored;
     if (!zip || !ZipArchive::writeMember(zip->archive, zip->member, bytes, ZipUniqueName, &stored)) return std::nullopt;
     return makeZipPath(zip->archive, stored);
   }
-  return saveUnique(path, bytes);
+  return saveUnique(path, bytes, deferred);
 }
 
 PreparedConversion prepareConversion(EmbDesign& design, int target, bool force, const ConversionContext& ctx,
@@ -91,9 +91,9 @@ PreparedConversion prepareConversion(EmbDesign& design, int target, bool force, 
   return p;
 }
 
-bool stageConversion(PreparedConversion& prepared) {
+bool stageConversion(PreparedConversion& prepared, FolderSync* deferred) {
   if (prepared.status != ConversionStatus::Ready || !prepared.image || isZipPath(prepared.path)) return false;
-  std::optional<StagedFile> staged = StagedFile::stage(prepared.path, *prepared.image);
+  std::optional<StagedFile> staged = StagedFile::stage(prepared.path, *prepared.image, deferred);
   if (!staged) return false;
   prepared.staged = std::move(staged);
   prepared.image.reset();
@@ -119,7 +119,7 @@ ConversionStatus saveConversion(PreparedConversion& prepared, std::vector<std::s
     } else if (ctx.archives != nullptr && isZipPath(path)) {
       where = ctx.archives->add(path, *image);
     } else {
-      where = saveFileImage(path, *image);
+      where = saveFileImage(path, *image, ctx.deferredSync);
     }
     if (!where) {
       report.addLine(path + " could not be saved.");

@@ -29,6 +29,9 @@ struct ConversionContext {
   // When set, new archive members are gathered here (to write each archive once) instead
   // of being stored at once.
   ArchiveBatch* archives = nullptr;
+  // Set by a run that makes its files durable at its end: plain files are then written
+  // without a flush each, and their folders are noted here.
+  FolderSync* deferredSync = nullptr;
 
   // Everything read from one store.
   static ConversionContext fromSettings(const SettingsStore& store, DesignCodec* codec);
@@ -42,7 +45,8 @@ std::optional<ByteBuffer> writeDesignBuffer(DesignCodec& codec, EmbDesign& desig
 // Saves a file image under `path` or, when taken, the next free name of the "(2)" rule; a
 // "Zip:" path is stored as a new member of its archive. Never replaces anything. Returns the
 // path used, nothing when saving failed.
-std::optional<std::string> saveFileImage(const std::string& path, ByteSpan bytes);
+// With `deferred`, a plain file is flushed to disk by the caller (FolderSync::syncAll).
+std::optional<std::string> saveFileImage(const std::string& path, ByteSpan bytes, FolderSync* deferred = nullptr);
 
 // Where a conversion stands. The failures each add their line to the report:
 // NotConvertible "<path> could not be converted.", TooBig "<path> is too big for the new
@@ -73,7 +77,8 @@ PreparedConversion prepareConversion(EmbDesign& design, int target, bool force, 
                                      ToolReport& report);
 // Writes the first file image to a temporary file beside its wanted name (a plain path),
 // so that saving only has to name it; false (the image kept) when that is not possible.
-bool stageConversion(PreparedConversion& prepared);
+// With `deferred`, the file is flushed to disk by the caller (FolderSync::syncAll).
+bool stageConversion(PreparedConversion& prepared, FolderSync* deferred = nullptr);
 // Saves a prepared conversion, writing and saving the later parts of a split design; each
 // saved path is appended to `created` (when given). Returns Saved when every part was saved,
 // the failure that stopped it, or the prepared status when there was nothing to save.

@@ -122,7 +122,9 @@ class Runner {
   Runner(const ToolCommand& command, std::span<const std::string> items, const SettingsStore& settings,
          const RunSettings& run, const RunCallbacks& callbacks)
       : command_(command), items_(items), run_(run), callbacks_(callbacks),
-        base_(ConversionContext::fromSettings(settings, nullptr)) {}
+        base_(ConversionContext::fromSettings(settings, nullptr)) {
+    base_.deferredSync = &sync_;
+  }
 
   // Prepares one design; whatever its processing throws makes it a design not converted.
   ItemOutcome prepare(std::size_t i, SettingsStore& store) const;
@@ -133,6 +135,8 @@ class Runner {
   void finish();
   // The last file created, or the last design handled when none was.
   std::string lastFile() const { return result.created.empty() ? lastHandled_ : result.created.back(); }
+  // Flushes the run's new files to disk.
+  bool flushFiles() { return sync_.syncAll(); }
   RunResult result;
   ToolReport runReport;
 
@@ -147,6 +151,7 @@ class Runner {
   const RunSettings& run_;
   const RunCallbacks& callbacks_;
   ConversionContext base_;
+  FolderSync sync_;
   std::string lastHandled_;
   ArchiveBatch archives_;
   std::vector<Handled> waiting_;
@@ -238,7 +243,7 @@ ItemOutcome Runner::prepareDesign(std::size_t i, SettingsStore& store) const {
   }
   out.prepared = prepareConversion(design, target, force, ctx, out.report);
   // The file goes to disk here, beside its final name; saving in input order only names it.
-  stageConversion(out.prepared);
+  stageConversion(out.prepared, base_.deferredSync);
   out.messages = std::move(sink.messages);
   return out;
 }
@@ -354,25 +359,30 @@ std::vector<std::size_t> largestFirst(std::span<const std::string> items) {
 
 // Threads prepare the designs (largest first); the caller's thread saves them in input order
 // as soon as each is ready. A prepared design waiting to be saved holds little: its file is
-// already on disk under a temporary name. A stop request ends the dispatch; the designs in
-// hand are finished, the run is saved up to the first design that was not prepared, and what
-// was prepared after it is dropped (with its temporary files). The object joins its threads
-// on every way out; an exception from the caller's callbacks, on any thread, reaches the
-// caller after that.
+// already written, unnamed, and holds an open descriptor; so no more than kMaxHeld wait, and
+// when that many do, a thread takes the design the saving thread waits for or waits itself.
+// A stop request ends the dispatch; the designs in hand are finished, and every design that
+// was prepared is saved, in input order. The object joins its threads on every way out; an
+// exception from the caller's callbacks, on any thread, reaches the caller after that.
 class ParallelRun {
  public:
   ParallelRun(Runner& runner, std::span<const std::string> items, SettingsStore& settings,
               std::function<bool()> stopRequested)
       : runner_(runner), items_(items), settings_(settings), stopRequested_(std::move(stopRequested)),
-        order_(largestFirst(items)), ready_(items.size()) {}
+        order_(largestFirst(items)), taken_(items.size(), false), untaken_(items.size()), ready_(items.size()) {}
   ParallelRun(const ParallelRun&) = delete;
   ParallelRun& operator=(const ParallelRun&) = delete;
   ~ParallelRun();
 
   // Runs with up to `jobs` threads; the first design not prepared when a stop ended the run.
   std::optional<std::size_t> run(int jobs);
+  // After a stop: the designs that were not prepared.
+  std::size_t notHandled() const { return notHandled_; }
 
  private:
+  static constexpr std::size_t kMaxHeld = 64;
+  // The next design to prepare under the lock; nothing when a thread should wait instead.
+  std::optional<std::size_t> pick();
   std::optional<std::size_t> take();
   void work();
   // Design i once prepared; nothing when the run stopped before it.
@@ -386,6 +396,11 @@ class ParallelRun {
   std::mutex m_;
   std::condition_variable cv_;
   std::size_t next_ = 0, running_ = 0;
+  std::vector<bool> taken_;
+  std::size_t untaken_;
+  std::size_t committing_ = 0;  // the design the saving thread saves next
+  std::size_t held_ = 0;        // prepared designs waiting to be saved
+  std::size_t notHandled_ = 0;
   bool stopping_ = false, quit_ = false;
   std::exception_ptr error_;  // the first exception a thread met, for the caller
   std::vector<std::unique_ptr<ItemOutcome>> ready_;
@@ -400,22 +415,39 @@ ParallelRun::~ParallelRun() {
   for (std::thread& t : threads_) t.join();
 }
 
+std::optional<std::size_t> ParallelRun::pick() {
+  if (held_ >= kMaxHeld) {
+    if (taken_[committing_]) return std::nullopt;
+    return committing_;
+  }
+  while (taken_[order_[next_]]) ++next_;
+  return order_[next_];
+}
+
 std::optional<std::size_t> ParallelRun::take() {
-  {
-    std::lock_guard lock(m_);
-    if (quit_ || stopping_ || next_ >= order_.size()) return std::nullopt;
+  for (;;) {
+    {
+      std::lock_guard lock(m_);
+      if (quit_ || stopping_ || untaken_ == 0) return std::nullopt;
+    }
+    // The caller's callback, asked without the lock: it may wait for the saving thread.
+    const bool stop = stopRequested_();
+    std::unique_lock lock(m_);
+    if (stop) {
+      stopping_ = true;
+      cv_.notify_all();
+      return std::nullopt;
+    }
+    if (quit_ || stopping_ || untaken_ == 0) return std::nullopt;
+    if (const std::optional<std::size_t> i = pick()) {
+      taken_[*i] = true;
+      --untaken_;
+      ++running_;
+      return i;
+    }
+    // Too many designs wait for saving: wait for room, then ask about stopping again.
+    cv_.wait(lock, [&] { return quit_ || stopping_ || untaken_ == 0 || pick().has_value(); });
   }
-  // The caller's callback, asked without the lock: it may wait for the saving thread.
-  const bool stop = stopRequested_();
-  std::lock_guard lock(m_);
-  if (stop) {
-    stopping_ = true;
-    cv_.notify_all();
-    return std::nullopt;
-  }
-  if (quit_ || stopping_ || next_ >= order_.size()) return std::nullopt;
-  ++running_;
-  return order_[next_++];
 }
 
 void ParallelRun::work() {
@@ -425,6 +457,7 @@ void ParallelRun::work() {
       auto item = std::make_unique<ItemOutcome>(runner_.prepare(*i, own));
       std::lock_guard lock(m_);
       ready_[*i] = std::move(item);
+      ++held_;
       --running_;
       cv_.notify_all();
     }
@@ -437,8 +470,11 @@ void ParallelRun::work() {
 
 std::unique_ptr<ItemOutcome> ParallelRun::await(std::size_t i) {
   std::unique_lock lock(m_);
+  committing_ = i;
+  cv_.notify_all();  // a thread waiting for room may take design i
   cv_.wait(lock, [&] { return ready_[i] != nullptr || error_ || (stopping_ && running_ == 0); });
   if (error_) std::rethrow_exception(error_);
+  if (ready_[i]) --held_;
   return std::move(ready_[i]);
 }
 
@@ -447,12 +483,19 @@ std::optional<std::size_t> ParallelRun::run(int jobs) {
   for (std::size_t t = 0; t < count; ++t) threads_.emplace_back([this] { work(); });
   OverlaySettings own(settings_);
   DesignCodec codec(&own);
+  // After a stop, what was prepared is saved all the same: the gaps are the designs no thread
+  // had begun.
+  std::optional<std::size_t> firstMissing;
   for (std::size_t i = 0; i < items_.size(); ++i) {
     std::unique_ptr<ItemOutcome> item = await(i);
-    if (!item) return i;
+    if (!item) {
+      if (!firstMissing) firstMissing = i;
+      ++notHandled_;
+      continue;
+    }
     runner_.commit(i, *item, codec);  // only needle reduction ends a run early, and it runs alone
   }
-  return std::nullopt;
+  return firstMissing;
 }
 
 }  // namespace
@@ -506,28 +549,40 @@ RunResult runTool(ToolCommandId id, std::span<const std::string> items, Settings
   if (command.tool == Tool::ReduceNeedles) jobs = 1;
   const auto stopRequested = [&] { return callbacks.stopRequested && callbacks.stopRequested(); };
   std::optional<std::size_t> haltedAt;
+  std::size_t notHandled = 0;
   bool ended = false;  // the run ended early without a halt (needle reduction)
 
-  if (jobs <= 1) {
-    DesignCodec codec(&settings);
-    for (std::size_t i = 0; i < items.size(); ++i) {
-      if (stopRequested()) {
-        haltedAt = i;
-        break;
+  try {
+    if (jobs <= 1) {
+      DesignCodec codec(&settings);
+      for (std::size_t i = 0; i < items.size(); ++i) {
+        if (stopRequested()) {
+          haltedAt = i;
+          notHandled = items.size() - i;
+          break;
+        }
+        ItemOutcome item = runner.prepare(i, settings);
+        if (!runner.commit(i, item, codec)) {
+          ended = true;
+          break;
+        }
       }
-      ItemOutcome item = runner.prepare(i, settings);
-      if (!runner.commit(i, item, codec)) {
-        ended = true;
-        break;
-      }
+    } else {
+      ParallelRun parallel(runner, items, settings, stopRequested);
+      haltedAt = parallel.run(jobs);
+      notHandled = parallel.notHandled();
     }
-  } else {
-    haltedAt = ParallelRun(runner, items, settings, stopRequested).run(jobs);
+  } catch (...) {
+    runner.flushFiles();  // what was published stays, and reaches the disk
+    throw;
   }
+  runner.result.flushed = runner.flushFiles();
 
   runner.writeArchives();
   if (haltedAt) {
     runner.result.halted = true;
+    runner.result.haltedAt = *haltedAt;
+    runner.result.notHandled = notHandled;
     runner.runReport.addLine("Operation halted by the user.");
     runner.runReport.addLine("Last file created: " + runner.lastFile());
   }

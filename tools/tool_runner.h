@@ -104,6 +104,9 @@ struct RunResult {
   int processed = 0;
   int failed = 0;  // designs that failed to load, were refused, could not be converted or saved
   bool halted = false;
+  std::size_t haltedAt = 0;    // after a halt: the first design in input order not handled
+  std::size_t notHandled = 0;  // after a halt: how many designs were not handled
+  bool flushed = true;         // false when the new files could not all be flushed to disk
 };
 
 // Runs `command` over `items` (plain paths or "Zip:" member paths, in order). Designs are
@@ -112,7 +115,9 @@ struct RunResult {
 // everything runs on the caller's thread and loads write to `settings` (the crash guard);
 // with more, the threads only read `settings` (which must allow concurrent reads, as
 // MemorySettings does), take the largest designs first, and ask stopRequested before each
-// design they start; after a stop the run is saved up to the first design not prepared.
+// design they start; after a stop every design already prepared is saved, in input order.
+// The new plain files are flushed to disk once at the end of the run (one flush per file
+// system), not one by one.
 // A design whose processing throws is reported as not converted ("<item> could not be
 // converted.") and the run goes on.
 RunResult runTool(ToolCommandId command, std::span<const std::string> items, SettingsStore& settings,

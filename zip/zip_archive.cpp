@@ -13,6 +13,7 @@
 #include <unordered_map>
 #include <unordered_set>
 
+#include "files/regular_file.h"
 #include "files/save_file.h"
 #include "zip/zip_directory.h"
 
@@ -86,7 +87,7 @@ bool exists(const std::string& path) {
 
 // Appends the file `from` to the new file `to`.
 bool copyInto(const std::string& from, StagedFile& to) {
-  const int in = ::open(from.c_str(), O_RDONLY | O_CLOEXEC);
+  const int in = openRegularFile(from).fd;
   if (in < 0) return false;
   std::vector<std::uint8_t> buf(1 << 16);
   bool ok = true;

@@ -9,6 +9,8 @@
 #include <cerrno>
 #include <ctime>
 
+#include "files/regular_file.h"
+
 namespace lh::zipdir {
 
 namespace {
@@ -123,9 +125,9 @@ bool MemorySource::read(std::uint64_t at, std::span<std::uint8_t> out) const {
 }
 
 FileSource::FileSource(const std::string& path) {
-  fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+  fd_ = openRegularFile(path).fd;  // a FIFO named like an archive would block the reads
   struct stat st {};
-  if (fd_ >= 0 && (::fstat(fd_, &st) != 0 || !S_ISREG(st.st_mode))) {
+  if (fd_ >= 0 && ::fstat(fd_, &st) != 0) {
     ::close(fd_);
     fd_ = -1;
   }

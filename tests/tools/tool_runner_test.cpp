@@ -106,18 +106,41 @@ TEST_F(Runner, StopAfterTheSecondOfFive) {
   EXPECT_EQ(dir.files(), (std::vector<std::string>{"d1.dst", "d1.exp", "d2.dst", "d2.exp", "d3.dst", "d4.dst", "d5.dst"}));
 }
 
-TEST_F(Runner, StopInAParallelRunSavesAPrefix) {
+TEST_F(Runner, StopInAParallelRunSavesEverythingPrepared) {
   const std::vector<std::string> items = designs(8);
   std::atomic<int> asked{0};
   callbacks.stopRequested = [&] { return ++asked > 3; };
   const RunResult r = go(ConvertToExp, items, 2);
   EXPECT_TRUE(r.halted);
-  // Whatever was prepared, only designs before the first one not prepared are saved, in
+  // The threads took the three largest designs (the last three); those are saved, in input
   // order, and no temporary file is left behind.
-  ASSERT_LE(r.created.size(), 3u);
-  for (std::size_t i = 0; i < r.created.size(); ++i) EXPECT_EQ(r.created[i], dir / ("d" + std::to_string(i + 1) + ".exp"));
+  EXPECT_EQ(r.created, (std::vector<std::string>{dir / "d6.exp", dir / "d7.exp", dir / "d8.exp"}));
+  EXPECT_EQ(r.haltedAt, 0u);
+  EXPECT_EQ(r.notHandled, 5u);
   EXPECT_EQ(dir.files().size(), items.size() + r.created.size());
-  EXPECT_NE(r.report.find("Operation halted by the user.\r\nLast file created: "), std::string::npos);
+  EXPECT_NE(r.report.find("Operation halted by the user.\r\nLast file created: " + dir / "d8.exp"), std::string::npos);
+}
+
+TEST_F(Runner, FewDesignsWaitForSavingAtOnce) {
+  // The first design is the smallest, so the threads take it last; until it is saved every
+  // design prepared waits, holding its staged file open. Only so many may wait: then the
+  // first design is taken.
+  std::vector<std::string> items;
+  for (int i = 0; i < 90; ++i) {
+    items.push_back(dir / ("w" + std::to_string(i) + ".dst"));
+    test::writeDst(sampleDesign(i == 0 ? 100 : 200, 100, 1), items.back());
+  }
+  std::atomic<int> started{0};
+  int before = 0;
+  callbacks.load = [&](DesignCodec& codec, EmbDesign& design, const std::string& item) {
+    const int n = ++started;
+    if (item == items[0]) before = n - 1;
+    codec.busyCount.fetch_add(1);
+    return codec.loadDesign(&design, item);
+  };
+  const RunResult r = go(ConvertToExp, items, 2);
+  EXPECT_EQ(r.created.size(), items.size());
+  EXPECT_LE(before, 64 + 1) << "designs prepared before the one the saving waited for";
 }
 
 TEST_F(Runner, WorkspaceWritesCopiesIntoItsFolder) {
