@@ -29,8 +29,6 @@ std::string_view loadResultText(std::int32_t result) {
   }
 }
 
-}
-
 std::string_view loadFailureText(const std::string& path, std::int32_t result) {
   if (result == kLoadFailed && !isZipPath(path) && checkRegularFile(path) == OpenCheck::NotRegular)
     return openCheckText(OpenCheck::NotRegular);
