@@ -87,6 +87,18 @@ bool sameSource(std::string_view a, std::string_view b) {
   return a == b;
 }
 
+// Files this short hold no design (nor picture) of any type.
+constexpr std::size_t kShortestDesign = 10;
+
+// The row whose reader takes a design file: the extension's, unless the file starts with the
+// signature of a format read otherwise (a PES file named .dst).
+const FormatInfo* readerRow(const FormatInfo* byExtension, ByteSpan file, std::span<const FormatInfo> formats) {
+  const FormatInfo* bySignature = formatOfSignature(file, formats);
+  if (bySignature == nullptr || bySignature->reader == nullptr) return byExtension;
+  if (byExtension != nullptr && byExtension->reader == bySignature->reader) return byExtension;
+  return bySignature;
+}
+
 // Reader run at the dispatcher's border: nothing thrown inside gets out. A reader that throws
 // has failed, and so has one whose design is beyond the limits of any real design (that
 // design is emptied).
@@ -152,17 +164,23 @@ std::int32_t DesignCodec::loadDesign(EmbDesign* design, std::string_view path,
   const ByteSpan file(data.data(), length);
 
   design->isText = false;
+  design->attributes.remove(kReadAsAttribute);
   int result = kReadOk;
-  if (length > 10 && format != nullptr && format->reader != nullptr) {
-    result = runReader(format->reader, *this, *design, file);
+  if (kind == FormatKind::Design) {
+    const FormatInfo* reader = readerRow(format, file, formats);
+    if (reader != format) design->attributes.setText(kReadAsAttribute, reader->type);
+    // Bytes that no reader looked at hold no design.
+    result = length > kShortestDesign && reader != nullptr && reader->reader != nullptr
+                 ? runReader(reader->reader, *this, *design, file)
+                 : kReadFailed;
   }
   if (kind == FormatKind::Text) {
     design->text = decodeText(file);
     design->isText = true;
   }
-  if (kind == FormatKind::Picture && length > 10) {
+  if (kind == FormatKind::Picture) {
     // A file that is not a bitmap shows the missing-file picture, like a failed reader.
-    if (!setPicture(*design, file)) result = kReadFailed;
+    if (length <= kShortestDesign || !setPicture(*design, file)) result = kReadFailed;
   }
   dropRendering(*design);
 

@@ -47,6 +47,10 @@ inline constexpr std::int32_t kLoadUnsupported = -252;
 inline constexpr std::int32_t kLoadNoMedium = -253;
 inline constexpr std::int32_t kLoadFailed = -255;
 
+// Design attribute set by loadDesign when a file starts with the signature of another format
+// than its extension names and was read as that format: the format's type name ("Pes").
+inline constexpr std::string_view kReadAsAttribute = "Read as";
+
 // Largest file the loader reads: no design, text or picture file it shows comes near this.
 inline constexpr std::size_t kMaxLoadedFileSize = 64u * 1024 * 1024;
 
@@ -83,7 +87,10 @@ class DesignCodec {
   std::atomic<std::int32_t> busyCount{0};
 
   // The single load entry point (plain paths and "Zip:" member paths). The caller increments
-  // busyCount first; every return decrements it. Results are the kLoad* values.
+  // busyCount first; every return decrements it. Results are the kLoad* values. The
+  // extension chooses the reader, except that a design file starting with another format's
+  // signature is read as that format (noted in kReadAsAttribute). A design type whose bytes
+  // no reader took (an unknown type, a file too short for any design) fails.
   std::int32_t loadDesign(EmbDesign* design, std::string_view path);
   // The same over another format table (tests use it to plant readers).
   std::int32_t loadDesign(EmbDesign* design, std::string_view path, std::span<const FormatInfo> formats);

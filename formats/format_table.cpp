@@ -1,5 +1,7 @@
 #include "formats/format_table.h"
 
+#include <algorithm>
+
 #include "design/attribute_list.h"
 #include "formats/compound.h"
 #include "formats/dst.h"
@@ -35,20 +37,21 @@ constexpr FormatColours kVp3Charts{MachinePalette::RaPoly, BrandCharts::Vp3};
 // One row per type name, in the order of the viewed-types list. A format arrives by filling
 // in its reader and writer here. A writable row goes on with its writer, title, menu text
 // and conversion defaults: w, h, sc, nc, ss, ns, r, sh, shpct, both, then the PES and DST
-// extras pes5, pes6, trim, jumps, trimlen.
+// extras pes5, pes6, trim, jumps, trimlen; then the most colours a file holds, where the
+// format has a limit (PES: the smallest over the versions the writer may choose).
 // clang-format off
 constexpr FormatInfo kFormats[] = {
     // type, code, kind, reader, view flag, converts as, hoop code, opening code, colours
     {"Pes", FormatPes, Design, readPes, "View Pes", FormatPes, FormatPes, FormatPes, kPesCharts,
      writePesFile, ".PES (Quenby/Brother/Bernina Deco)", ".PES (Quenby/Brother/Bernina)",
-     {300, 200, 1, 99, 0, 0, 1, 1, 10, 1, 1, 1, 1, 0, 6}},
+     {300, 200, 1, 99, 0, 0, 1, 1, 10, 1, 1, 1, 1, 0, 6}, kPesMaxBlocksV5},
     {"Pec", FormatPec, Design, readPes, "View Pec", FormatPes, FormatPec, FormatPec, kPec},
     {"Phc", FormatPhc, Design, readPhc, "View Pec", FormatPes, FormatPhc, FormatPhc, kPec},
     {"Phb", FormatPhb, Design, readPhc, "View Pec", FormatPes, FormatPhc, FormatPhc, kPec},
     {"Phd", FormatPhd, Design, readPhc, "View Pec", FormatPes, FormatPhc, FormatPhc, kPec},
     {"Hus", FormatHus, Design, readHus, "View Hus", FormatHus, FormatHus, FormatHus, kHusqvarna,
      writeHus, ".HUS (Husqvarna Viking)", ".HUS (Husqvarna Viking)",
-     {150, 240, 0, 36, 0, 0, 1, 1, 10, 1}},
+     {150, 240, 0, 36, 0, 0, 1, 1, 10, 1}, kMaxHusColors},
     {"Pcs", FormatPcs, Design, readPcs, "View Pcs", FormatPcs, FormatPcs, FormatPcs, kWindows,
      writePcs, ".PCS (Pfaff)", ".PCS (Pfaff)", {110, 112, 1, 16, 1, 28000, 1, 1, 10, 0}},
     {"Txt", FormatTxt, Text, nullptr, "View Txt", FormatTxt, FormatTxt, FormatTxt, kNoColours},
@@ -57,9 +60,9 @@ constexpr FormatInfo kFormats[] = {
      writeDst, ".DST (Tajima)", ".DST (Tajima)", {300, 300, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1, 4, 6}},
     {"Sew", FormatSew, Design, readSew, "View Sew", FormatSew, FormatSew, FormatSew, kJanome,
      writeSew, ".SEW (Elna/Janome-New Home/Kenmore)", ".SEW (Elna/Janome/Kenmore)",
-     {126, 90, 1, 12, 1, 60000, 1, 1, 10, 0}},
+     {126, 90, 1, 12, 1, 60000, 1, 1, 10, 0}, kSewMaxColours},
     {"Jef", FormatJef, Design, readJef, "View Jef", FormatJef, FormatJef, FormatJef, kJanome,
-     writeJef, ".JEF (Janome-New Home)", ".JEF (Janome)", {200, 200, 1, 78, 1, 64000, 1, 1, 10, 0}},
+     writeJef, ".JEF (Janome-New Home)", ".JEF (Janome)", {200, 200, 1, 78, 1, 64000, 1, 1, 10, 0}, kJanomeMaxColours},
     {"Jef+", FormatJef, Design, readJef, "View Jef", FormatJef, FormatJef, FormatJef, kJanome},
     {"Xxx", FormatXxx, Design, readXxx, "View Xxx", FormatXxx, FormatXxx, FormatXxx, kSulkyXxx,
      writeXxx, ".XXX (Singer)", ".XXX (Singer PSW/Compucon)", {140, 240, 1, 15, 1, 30000, 1, 1, 10, 0}},
@@ -68,7 +71,7 @@ constexpr FormatInfo kFormats[] = {
     {"Emd", FormatEmd, Design, readEmd, "View Emd", FormatEmd, FormatEmd, FormatEmd, kPec},
     {"Vip", FormatVip, Design, readVip, "View vip", FormatVip, FormatVip, FormatVip, kVipCharts,
      writeVip, ".VIP (Husqvarna Viking/Pfaff)", ".VIP (Husqvarna Viking/Pfaff)",
-     {150, 360, 0, 60, 0, 0, 0, 1, 10, 1}},
+     {150, 360, 0, 60, 0, 0, 0, 1, 10, 1}, kMaxVipColors},
     {"Shv", FormatShv, Design, readShv, "View Shv", FormatVip, FormatShv, FormatShv, kHusqvarna},
     {"Art", FormatArt, Design, readCompound, "View Art", FormatPes, FormatExp, FormatArt, kPec},
     {"Emb", FormatEmb, Design, readCompound, "View Emb", FormatPes, FormatExp, FormatEmb, kPec},
@@ -76,9 +79,27 @@ constexpr FormatInfo kFormats[] = {
     // The VP3 menu text has no closing parenthesis; it is kept as the menu shows it.
     {"Vp3", FormatVp3, Design, readVp3, "View Vp3", FormatVp3, FormatVp3, FormatVp3, kVp3Charts,
      writeVp3, ".VP3 (Husqvarna Viking/Pfaff)", ".VP3 (Husqvarna Viking / Pfaff",
-     {150, 360, 0, 60, 0, 0, 0, 1, 10, 1}},
+     {150, 360, 0, 60, 0, 0, 0, 1, 10, 1}, kVp3MaxColors},
 };
 // clang-format on
+
+// Leading bytes that name a design format whatever the file is called. PCS has only a weak
+// header (0x32, the hoop 2 or 3, the colour table size 16 as every writer we know stores it):
+// the four bytes together are taken, since among the formats without a signature only an EXP
+// could start so, with two stitches of exactly (5.0, 0.2) and (1.6, 0) mm.
+struct Signature {
+  FormatCode code;
+  std::span<const std::uint8_t> bytes;
+};
+constexpr std::uint8_t kPesSignature[] = {'#', 'P', 'E', 'S'};
+constexpr std::uint8_t kPecSignature[] = {'#', 'P', 'E', 'C', '0', '0', '0', '1'};
+constexpr std::uint8_t kPcsSmallSignature[] = {kPcsSignature, kPcsSmallHoop, kPcsTableColors, 0};
+constexpr std::uint8_t kPcsLargeSignature[] = {kPcsSignature, kPcsLargeHoop, kPcsTableColors, 0};
+constexpr Signature kSignatures[] = {
+    {FormatPes, kPesSignature},    {FormatPec, kPecSignature},         {FormatHus, kHusMagic},
+    {FormatVip, kVipMagic},        {FormatVp3, kVp3Signature},         {FormatPcs, kPcsSmallSignature},
+    {FormatPcs, kPcsLargeSignature},
+};
 
 std::string withCase(std::string_view text, bool upper) {
   std::string out(text);
@@ -113,6 +134,15 @@ const FormatInfo* findFormat(FormatCode code) {
 const FormatInfo* formatOfPath(std::string_view path, std::span<const FormatInfo> table) {
   if (auto zip = splitZipPath(path)) return findFormat(extensionOf(zip->member), table);
   return findFormat(extensionOf(path), table);
+}
+
+const FormatInfo* formatOfSignature(ByteSpan file, std::span<const FormatInfo> table) {
+  for (const Signature& sig : kSignatures) {
+    if (file.size() < sig.bytes.size() || !std::equal(sig.bytes.begin(), sig.bytes.end(), file.begin())) continue;
+    for (const FormatInfo& f : table)
+      if (f.code == sig.code) return &f;
+  }
+  return nullptr;
 }
 
 std::vector<std::string> viewedTypes(const SettingsStore& settings) {

@@ -60,6 +60,9 @@ struct FormatInfo {
   std::string_view title = {};     // the tool format list's text
   std::string_view menuText = {};  // the "Convert to" menu's text
   ConversionDefaults defaults = {};
+  // Most colour blocks one file of the format holds; 0 for no limit. A design with more is
+  // split into several files.
+  std::size_t maxColours = 0;
 };
 
 // Bytes of a text file that are read and shown.
@@ -74,6 +77,10 @@ const FormatInfo* findFormat(std::string_view extension, std::span<const FormatI
 const FormatInfo* findFormat(FormatCode code);
 // The row for the extension of a plain or "Zip:" path, or null.
 const FormatInfo* formatOfPath(std::string_view path, std::span<const FormatInfo> table = formatTable());
+
+// The row of the design format whose signature `file` starts with ("#PES", "#PEC0001", the
+// HUS, VIP, VP3 and PCS headers), or null. Other formats have no signature to tell them by.
+const FormatInfo* formatOfSignature(ByteSpan file, std::span<const FormatInfo> table = formatTable());
 
 // Upper-case type names whose "View ..." flag (section "Settings", default 1) is set, in
 // table order.

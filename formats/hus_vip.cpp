@@ -14,11 +14,6 @@ namespace lh {
 
 namespace {
 
-constexpr std::array<std::uint8_t, 4> kHusMagic = {0x5B, 0xAF, 0xC8, 0x00};
-constexpr std::array<std::uint8_t, 4> kVipMagic = {0x5D, 0xFC, 0x90, 0x01};
-
-constexpr std::uint32_t kMaxHusColors = 100;
-constexpr std::uint32_t kMaxVipColors = 150;
 constexpr std::size_t kStreamSlack = 500;  // decoded stream room beyond the record count
 
 constexpr std::size_t kHeaderSize = 42;    // both formats; the HUS colour table follows it

@@ -3,6 +3,7 @@
 // compressed streams of one byte per record (commands, X moves, Y moves). HUS colours are
 // Husqvarna palette indexes; VIP colours are scrambled RGB values with a thread type each.
 // Also the Husqvarna thread types shared with the SHV reader.
+#include <array>
 #include <cstdint>
 #include <optional>
 #include <span>
@@ -13,6 +14,14 @@
 #include "threads/thread_charts.h"
 
 namespace lh {
+
+// The first four bytes of every HUS and VIP file.
+inline constexpr std::array<std::uint8_t, 4> kHusMagic = {0x5B, 0xAF, 0xC8, 0x00};
+inline constexpr std::array<std::uint8_t, 4> kVipMagic = {0x5D, 0xFC, 0x90, 0x01};
+// Most colours a file holds (HUS: colour blocks; VIP: colours). The readers refuse more; the
+// conversion splits a design with more into several files.
+inline constexpr std::uint32_t kMaxHusColors = 100;
+inline constexpr std::uint32_t kMaxVipColors = 150;
 
 int readHus(DesignCodec& codec, EmbDesign& design, ByteSpan file);
 int readVip(DesignCodec& codec, EmbDesign& design, ByteSpan file);

@@ -15,7 +15,6 @@ namespace lh {
 namespace {
 
 // Both readers reject files that name more colours than this.
-constexpr std::size_t kMaxColoursRead = 100;
 
 // Longest move per axis each writer puts in one record.
 constexpr int kJefMaxMove = 126;
@@ -43,7 +42,6 @@ constexpr std::size_t kSewLargeIconStride = 386;
 constexpr std::size_t kSewOutlineAt = 6102;      // 120 x 80 outline of the whole design
 constexpr std::size_t kSewOutlineBytes = 1200;
 constexpr std::size_t kSewStreamAt = 7544;
-constexpr std::size_t kSewMaxColours = 12;
 // The SEW origin lies 17.5 mm left of and 10 mm above the design centre.
 constexpr int kSewOriginDx = 175;
 constexpr int kSewOriginDy = -100;
@@ -200,7 +198,7 @@ int readJef(DesignCodec&, EmbDesign& design, ByteSpan file) {
   const std::uint32_t streamAt = r.u32le();
   r.seek(kJefColourCountAt);
   const std::size_t colours = r.u32le() & 0xFFFF;
-  if (colours > kMaxColoursRead) return kReadFailed;
+  if (colours > kJanomeMaxColours) return kReadFailed;
   readJanomeCodes(design, file, kJefHeaderSize, colours, 4);
 
   const std::size_t changes = decodeJanomeStream(file, streamAt, design.stitches);
@@ -222,7 +220,7 @@ int readSew(DesignCodec&, EmbDesign& design, ByteSpan file) {
   design.threads.clear();
   ByteReader r(file);
   const std::size_t colours = r.u16le();
-  if (colours > kMaxColoursRead) return kReadFailed;
+  if (colours > kJanomeMaxColours) return kReadFailed;
   readJanomeCodes(design, file, kSewCodesAt, colours, 2);
   decodeJanomeStream(file, kSewStreamAt, design.stitches);
   design.mergeJumps(false);

@@ -16,7 +16,6 @@ namespace {
 
 // ---- Layout constants --------------------------------------------------------------------
 
-constexpr std::array<std::uint8_t, 7> kSignature{0x25, 0x76, 0x73, 0x6D, 0x25, 0x00, 0x00};
 constexpr std::string_view kProducer = "Produced by VSM Software Ltd";
 // Fixed byte groups of the layout; their meaning is not used here.
 constexpr std::array<std::uint8_t, 2> kAfterProducer{0x02, 0x00};
@@ -436,7 +435,7 @@ std::optional<ByteBuffer> writeVp3(DesignCodec& /*codec*/, EmbDesign& design) {
 
   ByteWriter out;
   out.reserve(design.stitches.size() * 2 + blocks * 128 + 256);
-  putBytes(out, kSignature);
+  putBytes(out, kVp3Signature);
   putProducer(out);
   putBytes(out, kAfterProducer);
   const std::size_t designLengthAt = out.size();

@@ -2,6 +2,7 @@
 // VP3 designs: a big-endian, nested, length-prefixed layout with a text signature, one thread
 // description per colour block (brand, code, name and up to ten colour entries) and per-block
 // stitch data of byte moves with escapes for long moves (jumps) and trims.
+#include <array>
 #include <cstdint>
 #include <optional>
 #include <string_view>
@@ -12,6 +13,8 @@
 
 namespace lh {
 
+// "%vsm%" and two zero bytes: the start of every VP3 file written.
+inline constexpr std::array<std::uint8_t, 7> kVp3Signature{0x25, 0x76, 0x73, 0x6D, 0x25, 0x00, 0x00};
 inline constexpr int kVp3MaxKeywordBytes = 1023;
 inline constexpr std::size_t kVp3MaxColors = 0xFFFF;  // the colour count field
 inline constexpr int kVp3MaxRgbEntries = 10;          // a larger entry count is read as one entry

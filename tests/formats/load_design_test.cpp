@@ -15,6 +15,7 @@ namespace lh {
 namespace {
 
 using test::makeDesign;
+using test::colourChange;
 using test::st;
 using test::TempDir;
 
@@ -141,17 +142,20 @@ TEST_F(LoadDesignTest, PathsDifferingInCaseAreOtherFiles) {
 }
 
 TEST_F(LoadDesignTest, ShortUnknownAndCaseInsensitiveTypes) {
-  // Ten bytes or fewer reach no reader: success, and the design keeps what it had.
+  // Ten bytes or fewer reach no reader and hold no design: the load fails.
   dir.write("tiny.one", std::vector<std::uint8_t>(10, 1));
-  EmbDesign d = makeDesign({st(5, 5)});
-  EXPECT_EQ(load(d, dir.file("tiny.one"), kPlanted), kLoadOk);
-  EXPECT_EQ(d.stitches.size(), 1u);
-  EXPECT_FALSE(d.isText);
+  dir.write("empty.one", {});
+  for (const char* name : {"tiny.one", "empty.one"}) {
+    EmbDesign d = makeDesign({st(5, 5)});
+    EXPECT_EQ(load(d, dir.file(name), kPlanted), kLoadFailed) << name;
+    EXPECT_TRUE(shows(d, missingFilePicture())) << name;
+    EXPECT_FALSE(d.isText);
+  }
   EXPECT_EQ(gCalls, 0);
-  // An unknown extension is read but reaches no reader either.
+  // An unknown extension is read but reaches no reader either: no design.
   dir.write("notes.xyz", elevenBytes());
   EmbDesign u;
-  EXPECT_EQ(load(u, dir.file("notes.xyz"), kPlanted), kLoadOk);
+  EXPECT_EQ(load(u, dir.file("notes.xyz"), kPlanted), kLoadFailed);
   EXPECT_EQ(gCalls, 0);
   // Upper case and "jef+" select their rows.
   dir.write("DESIGN.ONE", elevenBytes());
@@ -303,6 +307,43 @@ TEST(ErrorPictures, AreSmallSixteenColourBitmaps) {
   }
   EXPECT_FALSE(std::equal(missingFilePicture().begin(), missingFilePicture().end(), versionPicture().begin(),
                           versionPicture().end()));
+}
+
+// A file that starts with another format's signature is read as that format, whatever its
+// name says, and the design notes which; a name that agrees with the signature (or one whose
+// reader takes those bytes anyway) is read as before.
+TEST_F(LoadDesignTest, SignaturesOfOtherFormatsWinOverTheExtension) {
+  const EmbDesign source = makeDesign({st(0, 0), st(40, 30), st(-20, 25), colourChange(), st(30, -40), st(10, 10)});
+  const struct {
+    FormatCode writtenAs;
+    const char* name;
+    const char* readAs;  // "" when the extension's own reader is used
+  } cases[] = {
+      {FormatPes, "pes-as.dst", "Pes"}, {FormatPes, "pes-as.phc", "Pes"}, {FormatHus, "hus-as.pes", "Hus"},
+      {FormatVip, "vip-as.jef", "Vip"}, {FormatVp3, "vp3-as.exp", "Vp3"}, {FormatPcs, "pcs-as.sew", "Pcs"},
+      {FormatPes, "pes-as.pec", ""},    {FormatHus, "plain.hus", ""},     {FormatDst, "plain.dst", ""},
+  };
+  for (const auto& c : cases) {
+    EmbDesign work(source);
+    work.path = "x.pes";
+    const std::optional<ByteBuffer> image = writeAs(codec, work, c.writtenAs);
+    ASSERT_TRUE(image) << c.name;
+    dir.write(c.name, *image);
+    dir.write(std::string("own.") + lowerExtension(*findFormat(c.writtenAs)), *image);
+
+    EmbDesign misnamed, own;
+    ASSERT_EQ(load(misnamed, dir.file(c.name)), kLoadOk) << c.name;
+    ASSERT_EQ(load(own, dir.file(std::string("own.") + lowerExtension(*findFormat(c.writtenAs)))), kLoadOk);
+    EXPECT_EQ(misnamed.attributes.getText(kReadAsAttribute).value_or(""), c.readAs) << c.name;
+    EXPECT_FALSE(own.attributes.getText(kReadAsAttribute)) << c.name;
+    EXPECT_EQ(test::sewnPoints(misnamed), test::sewnPoints(own)) << c.name;
+    EXPECT_EQ(misnamed.threads.size(), own.threads.size()) << c.name;
+  }
+  // The note belongs to one load: the next file read under its own name has none.
+  EmbDesign d;
+  ASSERT_EQ(load(d, dir.file("pes-as.dst")), kLoadOk);
+  ASSERT_EQ(load(d, dir.file("plain.dst")), kLoadOk);
+  EXPECT_FALSE(d.attributes.getText(kReadAsAttribute));
 }
 
 }  // namespace
