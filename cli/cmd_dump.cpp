@@ -66,7 +66,8 @@ int runDump(Args args) {
       designJson(design, path, result).dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
   std::fwrite(text.data(), 1, text.size(), stdout);
   std::fputc('\n', stdout);
-  return result == kLoadOk ? Ok : Failed;
+  // The result says what was read: 0 with no records only for a file holding an empty design.
+  return result == kLoadOk && holdsStitches(design) ? Ok : Failed;
 }
 
 }  // namespace lh::cli

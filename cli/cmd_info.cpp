@@ -13,7 +13,7 @@ int runInfo(Args args) {
   int status = Ok;
   for (const std::string& path : args) {
     EmbDesign design;
-    if (loadOrComplain(cli.codec, design, path) != kLoadOk) {
+    if (loadOrComplain(cli.codec, design, path) != kLoadOk || !holdsStitches(design)) {
       status = Failed;
       continue;
     }

@@ -1,10 +1,15 @@
 #include "cli/design_io.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <optional>
 
 #include "design/thread_color.h"
 #include "files/regular_file.h"
+#include "formats/format_table.h"
 #include "zip/zip_archive.h"
 
 namespace lh::cli {
@@ -29,24 +34,84 @@ std::string_view loadResultText(std::int32_t result) {
   }
 }
 
-std::string_view loadFailureText(const std::string& path, std::int32_t result) {
-  if (result == kLoadFailed && !isZipPath(path) && checkRegularFile(path) == OpenCheck::NotRegular)
-    return openCheckText(OpenCheck::NotRegular);
-  return loadResultText(result);
+bool isViewed(std::string_view path, const std::vector<std::string>& viewed) {
+  const std::string_view ext = extensionOf(path);
+  return std::any_of(viewed.begin(), viewed.end(), [&](const std::string& t) { return equalsNoCase(ext, t); });
 }
 
-void complainLoadFailed(const std::string& path, std::int32_t result) {
+namespace {
+
+// What a file that gave no design is, when that can be told from the file itself.
+std::optional<std::string> whatTheFileIs(const SettingsStore& settings, const std::string& path) {
+  if (isZipPath(path)) return std::nullopt;
+  std::error_code ec;
+  if (std::filesystem::is_regular_file(path, ec) && std::filesystem::file_size(path, ec) == 0 && !ec)
+    return "an empty file";
+  if (equalsNoCase(extensionOf(path), "zip")) {
+    std::size_t designs = 0;
+    return describeArchive(path, viewedTypes(settings), designs);
+  }
+  if (formatOfPath(path) == nullptr && std::filesystem::is_regular_file(path, ec))
+    return "not a type of file loomhall-cli reads";
+  return std::nullopt;
+}
+
+void complain(const std::string& path, std::string_view what) {
+  std::fprintf(stderr, "loomhall-cli: %s: %.*s\n", path.c_str(), static_cast<int>(what.size()), what.data());
+}
+
+}  // namespace
+
+std::string describeArchive(const std::string& path, const std::vector<std::string>& viewed, std::size_t& designs) {
+  designs = 0;
+  char head[2] = {};
+  std::ifstream in(path, std::ios::binary);
+  if (!in.read(head, 2) || head[0] != 'P' || head[1] != 'K') return "not a zip archive";
+  const std::vector<std::string> members = ZipArchive::listMembers(path);
+  if (members.empty()) return "a damaged or empty zip archive";
+  for (const std::string& m : members)
+    if (const FormatInfo* f = formatOfPath(m); f != nullptr && f->kind == FormatKind::Design && isViewed(m, viewed))
+      ++designs;
+  if (designs == 0) return "an archive without designs";
+  return "an archive with " + std::to_string(designs) + (designs == 1 ? " design" : " designs") +
+         " (name one as Zip:" + path + ":MEMBER)";
+}
+
+std::string loadFailureText(const SettingsStore& settings, const std::string& path, std::int32_t result) {
   const auto zip = splitZipPath(path);
   const std::size_t named = zip ? ZipArchive::membersNamed(zip->archive, zip->member) : 0;
-  const std::string why = named > 1 ? std::to_string(named) + " members have this name; none of them is read"
-                                    : std::string(loadFailureText(path, result));
-  std::fprintf(stderr, "loomhall-cli: %s: %s (result %d)\n", path.c_str(), why.c_str(), static_cast<int>(result));
+  if (named > 1) return std::to_string(named) + " members have this name; none of them is read";
+  if (result == kLoadFailed && !zip && checkRegularFile(path) == OpenCheck::NotRegular)
+    return std::string(openCheckText(OpenCheck::NotRegular));
+  if (result == kLoadFailed)
+    if (auto what = whatTheFileIs(settings, path)) return *what;
+  return std::string(loadResultText(result));
+}
+
+void complainLoadFailed(const std::string& path, std::int32_t result, const SettingsStore& settings) {
+  std::fprintf(stderr, "loomhall-cli: %s: %s (result %d)\n", path.c_str(), loadFailureText(settings, path, result).c_str(),
+               static_cast<int>(result));
 }
 
 std::int32_t loadOrComplain(DesignCodec& codec, EmbDesign& design, const std::string& path) {
   ++codec.busyCount;
   const std::int32_t result = codec.loadDesign(&design, path);
-  if (result != kLoadOk) complainLoadFailed(path, result);
+  if (const auto readAs = design.attributes.getText(kReadAsAttribute))
+    complain(path, "read as " + *readAs + ": the file starts with that format's signature");
+  if (result != kLoadOk) {
+    complainLoadFailed(path, result, codec.settings());
+    return result;
+  }
+  const FormatInfo* format = formatOfPath(path);
+  if (design.isText) {
+    complain(path, "a text document, not a design");
+    return kLoadNoDesign;
+  }
+  if (format != nullptr && format->kind == FormatKind::Picture) {
+    complain(path, "a picture, not a design");
+    return kLoadNoDesign;
+  }
+  if (!holdsStitches(design)) complain(path, "an empty design (no stitches)");
   return result;
 }
 

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "design/emb_design.h"
 #include "design/settings.h"
@@ -28,19 +29,32 @@ class CliCodec {
   DesignCodec codec;
 };
 
-// Loads a plain or "Zip:" path; on a failed load writes "loomhall-cli: PATH: reason" to stderr.
-// Returns the loadDesign result.
+// Loads a plain or "Zip:" path. Writes "loomhall-cli: PATH: what" to stderr when no design
+// with stitches came of it (what the file is instead: a text document, a picture, an archive,
+// an empty file or design, or why the load failed) and a note when the file was read as
+// another format than its name says. Returns the loadDesign result, kLoadNoDesign for a
+// text or picture file.
 std::int32_t loadOrComplain(DesignCodec& codec, EmbDesign& design, const std::string& path);
+// True when a loaded design has something to sew.
+inline bool holdsStitches(const EmbDesign& design) { return !design.stitches.empty(); }
 
-// "loomhall-cli: PATH: reason (result N)" on stderr for a failed load; a "Zip:" path whose
-// name several members share says so.
-void complainLoadFailed(const std::string& path, std::int32_t result);
+// True when the extension of `path` is one of the `viewed` type names (any case).
+bool isViewed(std::string_view path, const std::vector<std::string>& viewed);
+
+// What a plain path named .zip holds, in words ("not a zip archive", "an archive with 3
+// designs", ...); `designs` receives the number of design members of the `viewed` types.
+std::string describeArchive(const std::string& path, const std::vector<std::string>& viewed, std::size_t& designs);
+
+// Why loading `path` gave `result`: a "Zip:" path whose name several members share says so,
+// a FIFO, socket, device or folder named as a design is "not a regular file", and what the
+// file is where that can be told ("an empty file", "not a zip archive", ...; archives count
+// the designs of the types `settings` shows).
+std::string loadFailureText(const SettingsStore& settings, const std::string& path, std::int32_t result);
+// "loomhall-cli: PATH: reason (result N)" on stderr for a failed load, the reason as above.
+void complainLoadFailed(const std::string& path, std::int32_t result, const SettingsStore& settings = defaultSettings());
 
 // What a loadDesign result means, in a few words.
 std::string_view loadResultText(std::int32_t result);
-// Why loading `path` failed with `result`: "not a regular file" for a FIFO, socket, device or
-// folder named as a design, else loadResultText.
-std::string_view loadFailureText(const std::string& path, std::int32_t result);
 
 // "#RRGGBB" or "RRGGBB" as 0x00BBGGRR.
 bool parseRgb(std::string_view text, std::uint32_t& rgb);

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cctype>
 #include <csignal>
 #include <set>
 #include <cstdio>
@@ -67,11 +68,6 @@ bool parseNumber(std::string_view text, int min, int max, int& value) {
   if (v < min || v > max) return false;
   value = v;
   return true;
-}
-
-bool isViewed(std::string_view path, const std::vector<std::string>& viewed) {
-  const std::string_view ext = extensionOf(path);
-  return std::any_of(viewed.begin(), viewed.end(), [&](const std::string& t) { return equalsNoCase(ext, t); });
 }
 
 // Each member becomes one item. A name that several members share designates none of them:
@@ -147,6 +143,56 @@ class FolderWalk {
   int& repeated_;
   std::set<std::pair<dev_t, ino_t>> seen_;
 };
+
+void complain(const std::string& path, std::string_view what) {
+  std::fprintf(stderr, "loomhall-cli: %s: %.*s\n", path.c_str(), static_cast<int>(what.size()), what.data());
+}
+
+// The name of a format code for messages ("HUS"), conversion target or not.
+std::string typeName(int code) {
+  const FormatInfo* f = code >= 0 ? findFormat(static_cast<FormatCode>(code)) : nullptr;
+  if (f == nullptr) return "the target format";
+  std::string name(f->type);
+  for (char& c : name) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  return name;
+}
+
+std::string millimetres(std::int64_t tenths) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%.1f", static_cast<double>(tenths) / 10.0);
+  return text;
+}
+
+}  // namespace
+
+std::string failureReason(ConversionStatus status, const ConversionFailure& f) {
+  const std::string type = typeName(f.target);
+  switch (f.cause) {
+    case FailureCause::TooBig:
+      return "too big for the " + std::to_string(f.hoopWidth) + " x " + std::to_string(f.hoopHeight) +
+             " mm hoop of " + type + " (the design is " + millimetres(f.width) + " x " + millimetres(f.height) +
+             " mm)";
+    case FailureCause::NoWriter:
+      return type + " files cannot be written";
+    case FailureCause::NotADesign:
+      return "could not be converted: not a design type";
+    case FailureCause::NoRecords:
+      return "could not be converted: the design has no stitches";
+    case FailureCause::NoColours:
+      return "could not be converted: " + type + " needs colour information the design does not have";
+    case FailureCause::TooManyRecords:
+      return "could not be converted: " + type + " files hold at most " + std::to_string(f.limit) + " stitches";
+    case FailureCause::WriterRefused:
+      return "could not be converted: the " + type + " writer could not encode the design";
+    case FailureCause::NotSaved:
+      return "could not save " + f.path;
+    case FailureCause::None:
+      break;
+  }
+  return status == ConversionStatus::NotSaved ? "could not be saved" : "could not be converted";
+}
+
+namespace {
 
 std::string withLf(const std::string& text) {
   std::string out;
@@ -278,11 +324,22 @@ std::vector<std::string> expandInputs(const std::vector<std::string>& inputs, co
       std::fprintf(stderr, "loomhall-cli: %s: no such file or folder\n", input.c_str());
       ++missing;
     } else if (fs::is_directory(st)) {
+      const std::size_t before = items.size();
       if (!folders.add(input)) break;
+      if (items.size() == before) {
+        complain(input, walk.recursive ? "no designs in this folder or below" : "no designs in this folder");
+        ++missing;
+      }
     } else if (!fs::is_regular_file(st)) {
       std::fprintf(stderr, "loomhall-cli: %s: %s\n", input.c_str(), std::string(openCheckText(OpenCheck::NotRegular)).c_str());
       ++missing;
     } else if (equalsNoCase(extensionOf(input), "zip")) {
+      std::size_t designs = 0;
+      const std::string what = describeArchive(input, viewed, designs);
+      if (designs == 0) {
+        complain(input, what);
+        ++missing;
+      }
       addMembers(input, viewed, items, missing);
     } else {
       items.push_back(input);
@@ -348,7 +405,15 @@ int runOverInputs(ToolCommandId id, const ToolOptions& o) {
   };
   callbacks.loadFailed = [&](const std::string& item, std::int32_t result) {
     if (progress) std::fprintf(stderr, "\r\033[K");
-    complainLoadFailed(item, result);
+    complainLoadFailed(item, result, settings);
+  };
+  callbacks.conversionFailed = [&](const std::string& item, ConversionStatus status, const ConversionFailure& why) {
+    if (progress) std::fprintf(stderr, "\r\033[K");
+    complain(item, failureReason(status, why));
+  };
+  callbacks.note = [&](const std::string& item, std::string_view note) {
+    if (progress) std::fprintf(stderr, "\r\033[K");
+    complain(item, note);
   };
   callbacks.reduce = [&](EmbDesign& design) {
     if (reduceNeedles(design, o.needles) > 0) return true;
@@ -368,7 +433,8 @@ int runOverInputs(ToolCommandId id, const ToolOptions& o) {
     std::fprintf(stderr, "loomhall-cli: halted by the user at %s: %zu of %zu designs were not handled\n",
                  items[result.haltedAt].c_str(), result.notHandled, items.size());
   if (!result.flushed) std::fprintf(stderr, "loomhall-cli: the new files could not all be flushed to disk\n");
-  return result.failed > 0 || missing > 0 || result.halted || !result.flushed ? Failed : Ok;
+  // A run that found nothing to work on ("Please select a design to work on.") has failed too.
+  return result.failed > 0 || missing > 0 || result.halted || !result.flushed || result.nothingToDo ? Failed : Ok;
 }
 
 }  // namespace lh::cli

@@ -44,14 +44,20 @@ struct WalkOptions {
 // viewed members, a folder into its viewed files and the viewed members of its archives
 // (sub-folders with `recursive`), each folder in name order and each folder once, however
 // many links lead to it. Only regular files are taken from folders. Missing inputs, inputs
-// that are not regular files or folders, and member names an archive holds more than once
-// (such a name designates none of them) are reported on stderr and counted in `missing`. Ctrl-C (while runOverInputs listens for it) ends the walk early.
+// that are not regular files or folders, member names an archive holds more than once (such
+// a name designates none of them), and folders and archives that give no design (empty,
+// damaged, not an archive) are reported on stderr and counted in `missing`. Ctrl-C (while
+// runOverInputs listens for it) ends the walk early.
 std::vector<std::string> expandInputs(const std::vector<std::string>& inputs, const WalkOptions& walk,
                                       const SettingsStore& settings, int& missing);
 
 // The command "convert" runs: a conversion for a design type, notes for txt, the preview
 // for bmp, and the tool format ("Convert to On-The-Fly Setting") without --to.
 ToolCommandId convertCommandFor(std::optional<int> to);
+
+// The stderr text for a failed conversion: the hoop and the design's size for a design too
+// big, the format's limit or the writer's refusal for one that could not be converted.
+std::string failureReason(ConversionStatus status, const ConversionFailure& why);
 
 // Runs the tools-menu command over the inputs through the tool runner and prints the
 // created files, then the report. Exit status 1 when an input failed or was too big.

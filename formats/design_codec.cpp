@@ -99,6 +99,13 @@ const FormatInfo* readerRow(const FormatInfo* byExtension, ByteSpan file, std::s
   return bySignature;
 }
 
+std::string upperCase(std::string_view text) {
+  std::string out(text);
+  for (char& c : out)
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+  return out;
+}
+
 // Reader run at the dispatcher's border: nothing thrown inside gets out. A reader that throws
 // has failed, and so has one whose design is beyond the limits of any real design (that
 // design is emptied).
@@ -168,7 +175,7 @@ std::int32_t DesignCodec::loadDesign(EmbDesign* design, std::string_view path,
   int result = kReadOk;
   if (kind == FormatKind::Design) {
     const FormatInfo* reader = readerRow(format, file, formats);
-    if (reader != format) design->attributes.setText(kReadAsAttribute, reader->type);
+    if (reader != format) design->attributes.setText(kReadAsAttribute, upperCase(reader->type));
     // Bytes that no reader looked at hold no design.
     result = length > kShortestDesign && reader != nullptr && reader->reader != nullptr
                  ? runReader(reader->reader, *this, *design, file)

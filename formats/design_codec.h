@@ -48,7 +48,7 @@ inline constexpr std::int32_t kLoadNoMedium = -253;
 inline constexpr std::int32_t kLoadFailed = -255;
 
 // Design attribute set by loadDesign when a file starts with the signature of another format
-// than its extension names and was read as that format: the format's type name ("Pes").
+// than its extension names and was read as that format: the format's upper-case name ("PES").
 inline constexpr std::string_view kReadAsAttribute = "Read as";
 
 // Largest file the loader reads: no design, text or picture file it shows comes near this.

@@ -1,5 +1,8 @@
 #include "tools/conversion.h"
 
+#include <algorithm>
+
+#include "design/design_limits.h"
 #include "formats/format_table.h"
 #include "tools/hoop_fit.h"
 #include "design/transforms.h"
@@ -10,6 +13,33 @@ namespace lh {
 namespace {
 
 ByteBuffer bytesOf(std::string_view text) { return ByteBuffer(text.begin(), text.end()); }
+
+// Colour blocks per file: the split setting, but never more than the format holds.
+int colourLimit(int setting, int target) {
+  const FormatInfo* f = isDesignFormat(target) ? findFormat(static_cast<FormatCode>(target)) : nullptr;
+  const int format = f != nullptr ? static_cast<int>(f->maxColours) : 0;
+  if (format <= 0) return setting;
+  return setting > 0 ? std::min(setting, format) : format;
+}
+
+// Why the writer of `target` gave no file for `part`, whose path named a type of code `source`.
+ConversionFailure writerFailure(const EmbDesign& part, int source, int target) {
+  ConversionFailure f;
+  f.target = target;
+  if (source < 0 || source == FormatBmp || source == FormatTxt) {
+    f.cause = FailureCause::NotADesign;
+  } else if (part.stitches.empty()) {
+    f.cause = FailureCause::NoRecords;
+  } else if (part.threads.empty()) {
+    f.cause = FailureCause::NoColours;
+  } else if (part.stitches.size() > kMaxDesignRecords) {
+    f.cause = FailureCause::TooManyRecords;
+    f.limit = kMaxDesignRecords;
+  } else {
+    f.cause = FailureCause::WriterRefused;
+  }
+  return f;
+}
 
 }  // namespace
 
@@ -48,6 +78,9 @@ std::optional<std::string> saveFileImage(const std::string& path, ByteSpan bytes
 PreparedConversion prepareConversion(EmbDesign& design, int target, bool force, const ConversionContext& ctx,
                                      ToolReport& report) {
   PreparedConversion p;
+  p.source = design.sourcePath.empty() ? design.path : design.sourcePath;
+  const std::optional<std::string> readAs = design.attributes.getText(kReadAsAttribute);
+  if (readAs) design.path = replaceExtension(design.path, *readAs);
   const int source = sourceFormatCode(design.path);
   int t = ctx.tools.keep ? source : ctx.tools.selected;
   if (target >= 0) t = target;
@@ -55,7 +88,7 @@ PreparedConversion prepareConversion(EmbDesign& design, int target, bool force, 
   if (t == source && !force) return p;
   if (t != source)
     for (ThreadColor& thread : design.threads) thread.chartCode = 0;
-  if (equalsNoCase(extensionOf(design.sourcePath), "dst") && t != FormatDst) design.mergeJumps(false);
+  if (equalsNoCase(extensionOf(design.sourcePath), "dst") && !readAs && t != FormatDst) design.mergeJumps(false);
 
   if (t == FormatTxt || t == FormatBmp) {
     p.status = ConversionStatus::Ready;
@@ -70,23 +103,34 @@ PreparedConversion prepareConversion(EmbDesign& design, int target, bool force, 
   }
   if (!isDesignFormat(t)) {
     // The tool format is the design's own and that cannot be written.
-    report.addLine(design.path + " could not be converted.");
+    report.addLine(p.source + " could not be converted.");
     p.status = ConversionStatus::NotConvertible;
+    p.failure.cause = FailureCause::NoWriter;
+    p.failure.target = t;
     return p;
   }
   const ConversionSettings& settings = ctx.table[static_cast<std::size_t>(t)];
+  const std::int64_t width = design.width(), height = design.height();
   if (!fitToHoop(design, settings)) {
-    report.addLine(design.path + " is too big for the new format.");
+    report.addLine(p.source + " is too big for the new format.");
     p.status = ConversionStatus::TooBig;
+    p.failure.cause = FailureCause::TooBig;
+    p.failure.target = t;
+    p.failure.hoopWidth = settings.hoopWidth;
+    p.failure.hoopHeight = settings.hoopHeight;
+    p.failure.width = width;
+    p.failure.height = height;
     return p;
   }
   p.status = ConversionStatus::Ready;
   p.maxStitches = settings.maxStitches();
-  p.maxColors = settings.maxColors();
+  p.maxColors = colourLimit(settings.maxColors(), t);
   EmbDesign part(design);
   part.computeBlockStats();
   p.remainder = splitDesign(part, p.maxStitches, p.maxColors);
+  const int partType = hoopFormatCode(part.path);
   p.image = writeDesignBuffer(*ctx.codec, part, t);
+  if (!p.image) p.failure = writerFailure(part, partType, t);
   p.path = part.path;
   return p;
 }
@@ -114,7 +158,7 @@ ConversionStatus saveConversion(PreparedConversion& prepared, std::vector<std::s
       where = staged->publish(path);
       staged.reset();
     } else if (!image) {
-      report.addLine(path + " could not be converted.");
+      report.addLine(prepared.source + " could not be converted.");
       return ConversionStatus::NotConvertible;
     } else if (ctx.archives != nullptr && isZipPath(path)) {
       where = ctx.archives->add(path, *image);
@@ -123,6 +167,9 @@ ConversionStatus saveConversion(PreparedConversion& prepared, std::vector<std::s
     }
     if (!where) {
       report.addLine(path + " could not be saved.");
+      prepared.failure.cause = FailureCause::NotSaved;
+      prepared.failure.target = prepared.target;
+      prepared.failure.path = path;
       return ConversionStatus::NotSaved;
     }
     if (created) created->push_back(*where);
@@ -133,6 +180,7 @@ ConversionStatus saveConversion(PreparedConversion& prepared, std::vector<std::s
     part.computeBlockStats();
     rest = splitDesign(part, prepared.maxStitches, prepared.maxColors);
     image = writeDesignBuffer(*ctx.codec, part, prepared.target);
+    if (!image) prepared.failure = writerFailure(part, prepared.target, prepared.target);
     path = part.path;
   }
 }

@@ -1,6 +1,7 @@
 #pragma once
 // Converting a loaded design into files of a target format: the target, hoop fitting,
 // splitting, the writers' dispatch and never-overwriting saves (plain files and zip members).
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -48,13 +49,35 @@ std::optional<ByteBuffer> writeDesignBuffer(DesignCodec& codec, EmbDesign& desig
 // With `deferred`, a plain file is flushed to disk by the caller (FolderSync::syncAll).
 std::optional<std::string> saveFileImage(const std::string& path, ByteSpan bytes, FolderSync* deferred = nullptr);
 
-// Where a conversion stands. The failures each add their line to the report:
-// NotConvertible "<path> could not be converted.", TooBig "<path> is too big for the new
-// format.", NotSaved "<path> could not be saved.".
+// Where a conversion stands. The failures each add their line to the report, naming the
+// design's own path (the source), or the file that could not be written:
+// NotConvertible "<source> could not be converted.", TooBig "<source> is too big for the new
+// format.", NotSaved "<output> could not be saved.".
 enum class ConversionStatus { Unchanged, Ready, Saved, NotConvertible, TooBig, NotSaved };
 constexpr bool isFailure(ConversionStatus s) {
   return s == ConversionStatus::NotConvertible || s == ConversionStatus::TooBig || s == ConversionStatus::NotSaved;
 }
+
+// Why a conversion failed, for callers that explain the report's line.
+enum class FailureCause {
+  None,
+  NoWriter,        // the format to write has no writer (the tool format is the design's own)
+  NotADesign,      // the source's type is no design type
+  TooBig,          // larger than the target's hoop even after turning and shrinking
+  NoRecords,       // nothing to write
+  NoColours,       // the writer needs colour information the design does not have
+  TooManyRecords,  // more records than any design file holds (`limit`)
+  WriterRefused,   // the writer would not encode the design
+  NotSaved,        // the file could not be saved
+};
+struct ConversionFailure {
+  FailureCause cause = FailureCause::None;
+  int target = -1;                     // the FormatCode being written
+  int hoopWidth = 0, hoopHeight = 0;   // TooBig: the target's largest hoop, whole mm
+  std::int64_t width = 0, height = 0;  // TooBig: the design before fitting, 0.1 mm
+  std::uint64_t limit = 0;             // TooManyRecords: the most a file holds
+  std::string path;                    // NotSaved: the file that could not be written
+};
 
 // A conversion prepared up to its first file image; the rest (saving, and the later parts of
 // a split design, whose writers see the name the previous part was saved under) happens in
@@ -62,17 +85,22 @@ constexpr bool isFailure(ConversionStatus s) {
 // files as converting one after the other.
 struct PreparedConversion {
   int target = -1;
+  std::string source;               // the design's own path, named in the report's lines
   std::string path;                 // the first file's wanted name (target extension)
   std::optional<ByteBuffer> image;  // nothing: the first part could not be written
   std::optional<StagedFile> staged; // the first image already on disk under a temporary name
   ConversionStatus status = ConversionStatus::Unchanged;  // Ready: there is something to save
   EmbDesign remainder;              // later parts of a split design
   int maxStitches = 0;
-  int maxColors = 0;
+  int maxColors = 0;                // the smaller of the split setting and the format's limit
+  ConversionFailure failure;        // set with a failure status
 };
 
-// Steps up to the first part: target choice, re-labelling, hoop fitting ("<path> is too big
-// for the new format." on refusal), the first split and its file image. `design` is changed.
+// Steps up to the first part: target choice, re-labelling (a design read as another format
+// than its extension names converts as that format), hoop fitting ("<source> is too big for
+// the new format." on refusal), the first split and its file image. A design is split by
+// colours wherever the format holds fewer than it has, also with splitting switched off.
+// `design` is changed.
 PreparedConversion prepareConversion(EmbDesign& design, int target, bool force, const ConversionContext& ctx,
                                      ToolReport& report);
 // Writes the first file image to a temporary file beside its wanted name (a plain path),

@@ -99,6 +99,7 @@ struct ItemOutcome {
   ToolReport report;
   PreparedConversion prepared;
   std::vector<std::pair<std::string, std::string>> messages;
+  std::vector<std::string> notes;  // for RunCallbacks::note
 };
 
 bool isCompanionFile(std::string_view path) {
@@ -114,6 +115,8 @@ struct Handled {
   bool failed = false;
   ToolReport report;
   std::vector<std::pair<std::string, std::string>> messages;
+  std::vector<std::string> notes;
+  std::optional<std::pair<ConversionStatus, ConversionFailure>> failure;  // of a loaded design
   std::vector<std::string> files;
 };
 
@@ -175,6 +178,7 @@ ItemOutcome Runner::notConverted(std::size_t i) const {
   out.failed = true;
   out.last = command_.tool == Tool::ReduceNeedles;
   out.report.addLine(items_[i] + " could not be converted.");
+  out.prepared.status = ConversionStatus::NotConvertible;  // its line is the one above
   return out;
 }
 
@@ -197,6 +201,8 @@ ItemOutcome Runner::prepareDesign(std::size_t i, SettingsStore& store) const {
     out.loadResult = codec.loadDesign(&design, item);
   }
   if (out.loadResult != kLoadOk) out.failed = true;
+  if (const auto readAs = design.attributes.getText(kReadAsAttribute))
+    out.notes.push_back("read as " + *readAs + ": the file starts with that format's signature");
 
   const int target = command_.target;
   bool force = run_.force;
@@ -223,8 +229,15 @@ ItemOutcome Runner::prepareDesign(std::size_t i, SettingsStore& store) const {
     }
     case Tool::RecoverPes: {
       const std::optional<ByteBuffer> file = codec.readFileBlock(item);
-      if (file && !file->empty())
-        force = recoverPes10(design, ByteSpan(file->data(), file->size() - 1), out.report) == 1 || force;
+      const bool rebuilt =
+          file && !file->empty() && recoverPes10(design, ByteSpan(file->data(), file->size() - 1), out.report) == 1;
+      // A sound file gets no " Fixed" copy unless every design is to be written.
+      if (!rebuilt && !run_.force) {
+        out.notes.push_back("not a damaged PES 1.0 file; nothing was written");
+        out.messages = std::move(sink.messages);
+        return out;
+      }
+      force = true;
       break;
     }
     case Tool::ReduceNeedles:
@@ -276,6 +289,9 @@ bool Runner::commit(std::size_t i, ItemOutcome& item, DesignCodec& codec) {
   done.failed = item.failed || isFailure(saved);
   done.report = std::move(item.report);
   done.messages = std::move(item.messages);
+  done.notes = std::move(item.notes);
+  // A design that did not load has had its own callback.
+  if (isFailure(saved) && item.loadResult == kLoadOk) done.failure.emplace(saved, item.prepared.failure);
   waiting_.push_back(std::move(done));
   if (archives_.empty() || archives_.pendingBytes() > kMaxGatheredBytes) writeArchives();
   return !item.last;
@@ -295,6 +311,12 @@ void Runner::writeArchives() {
       } else {
         done.report.addLine(f + " could not be saved.");
         done.failed = true;
+        if (!done.failure) {
+          ConversionFailure why;
+          why.cause = FailureCause::NotSaved;
+          why.path = f;
+          done.failure.emplace(ConversionStatus::NotSaved, why);
+        }
       }
     }
     done.files = std::move(files);
@@ -305,9 +327,13 @@ void Runner::writeArchives() {
 
 void Runner::tell(Handled& done) {
   if (done.failed) ++result.failed;
+  if (callbacks_.note)
+    for (const std::string& note : done.notes) callbacks_.note(done.source, note);
   runReport.append(done.report);
   if (callbacks_.message)
     for (const auto& [text, caption] : done.messages) callbacks_.message(text, caption);
+  if (done.failure && callbacks_.conversionFailed)
+    callbacks_.conversionFailed(done.source, done.failure->first, done.failure->second);
   for (const std::string& f : done.files) {
     result.created.push_back(f);
     result.origins.push_back(done.source);
@@ -587,7 +613,8 @@ RunResult runTool(ToolCommandId id, std::span<const std::string> items, Settings
     runner.runReport.addLine("Last file created: " + runner.lastFile());
   }
   if (!ended) {
-    if (runner.result.processed == 0)
+    runner.result.nothingToDo = runner.result.processed == 0;
+    if (runner.result.nothingToDo)
       runner.runReport.addLine("Please select a design to work on.");
     else if (runner.result.created.empty())
       runner.runReport.addLine("No work completed.");

@@ -95,6 +95,12 @@ struct RunCallbacks {
   std::function<void(const std::string& item, std::int32_t result)> loadFailed;
   // Per-design codec messages (writers' message boxes), in input order.
   std::function<void(std::string_view text, std::string_view caption)> message;
+  // A loaded design whose conversion failed: the status of its report line and why, in
+  // input order.
+  std::function<void(const std::string& item, ConversionStatus status, const ConversionFailure& why)> conversionFailed;
+  // What the report does not say about a design (it was read as another format than its
+  // name says; recovery found nothing to mend and wrote nothing), in input order.
+  std::function<void(const std::string& item, std::string_view note)> note;
 };
 
 struct RunResult {
@@ -107,6 +113,7 @@ struct RunResult {
   std::size_t haltedAt = 0;    // after a halt: the first design in input order not handled
   std::size_t notHandled = 0;  // after a halt: how many designs were not handled
   bool flushed = true;         // false when the new files could not all be flushed to disk
+  bool nothingToDo = false;    // no design among the items ("Please select a design to work on.")
 };
 
 // Runs `command` over `items` (plain paths or "Zip:" member paths, in order). Designs are

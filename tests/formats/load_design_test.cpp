@@ -319,8 +319,8 @@ TEST_F(LoadDesignTest, SignaturesOfOtherFormatsWinOverTheExtension) {
     const char* name;
     const char* readAs;  // "" when the extension's own reader is used
   } cases[] = {
-      {FormatPes, "pes-as.dst", "Pes"}, {FormatPes, "pes-as.phc", "Pes"}, {FormatHus, "hus-as.pes", "Hus"},
-      {FormatVip, "vip-as.jef", "Vip"}, {FormatVp3, "vp3-as.exp", "Vp3"}, {FormatPcs, "pcs-as.sew", "Pcs"},
+      {FormatPes, "pes-as.dst", "PES"}, {FormatPes, "pes-as.phc", "PES"}, {FormatHus, "hus-as.pes", "HUS"},
+      {FormatVip, "vip-as.jef", "VIP"}, {FormatVp3, "vp3-as.exp", "VP3"}, {FormatPcs, "pcs-as.sew", "PCS"},
       {FormatPes, "pes-as.pec", ""},    {FormatHus, "plain.hus", ""},     {FormatDst, "plain.dst", ""},
   };
   for (const auto& c : cases) {

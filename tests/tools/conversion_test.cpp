@@ -4,6 +4,9 @@
 
 #include "tests/tools/tool_fixtures.h"
 #include "formats/format_table.h"
+#include "formats/hus_vip.h"
+#include "formats/jef_sew.h"
+#include "formats/pes_writer.h"
 #include "zip/zip_archive.h"
 
 namespace lh {
@@ -176,9 +179,76 @@ TEST_F(Conversion, UnwritableSourcesCouldNotBeConverted) {
   settings.setInt("Settings", "Tools keep", 1);
   EmbDesign emd = at(sampleDesign(100, 100), "old.emd");
   EXPECT_EQ(convertDesign(emd, &created, -1, true, context(), report), 0);
-  EXPECT_EQ(report.text(), dir / "rose.dst could not be converted.\r\n" + dir / "none.dst could not be converted.\r\n" +
+  // Each line names the design's own file, not the one that would have been written.
+  EXPECT_EQ(report.text(), dir / "rose.abc could not be converted.\r\n" + dir / "none.pes could not be converted.\r\n" +
                                dir / "old.emd could not be converted.\r\n");
   EXPECT_TRUE(dir.files().empty());
+}
+
+TEST_F(Conversion, FailuresNameTheSourceAndTheirCause) {
+  settings.setInt("Conversion", "jefr", 0);
+  const struct {
+    const char* name;
+    EmbDesign design;
+    int target;
+    ConversionStatus status;
+    FailureCause cause;
+  } cases[] = {
+      {"rose.abc", sampleDesign(100, 100), FormatDst, ConversionStatus::NotConvertible, FailureCause::NotADesign},
+      {"none.pes", EmbDesign{}, FormatDst, ConversionStatus::NotConvertible, FailureCause::NoRecords},
+      {"bare.dst", sampleDesign(100, 100), FormatHus, ConversionStatus::NotConvertible, FailureCause::NoColours},
+      {"c1_Star.EMB", sampleDesign(3100, 200), FormatJef, ConversionStatus::TooBig, FailureCause::TooBig},
+  };
+  for (auto& c : cases) {
+    EmbDesign d = at(EmbDesign(c.design), c.name);
+    if (std::string_view(c.name) == "bare.dst") d.threads.clear();
+    ToolReport r;
+    PreparedConversion p = prepareConversion(d, c.target, false, context(), r);
+    EXPECT_EQ(saveConversion(p, &created, context(), r), c.status) << c.name;
+    EXPECT_EQ(p.failure.cause, c.cause) << c.name;
+    EXPECT_EQ(p.failure.target, c.target) << c.name;
+    const std::string line = c.status == ConversionStatus::TooBig ? " is too big for the new format.\r\n"
+                                                                 : " could not be converted.\r\n";
+    EXPECT_EQ(r.text(), dir / c.name + line);
+  }
+  // The hoop and the design's size come with a design too big.
+  EmbDesign wide = at(sampleDesign(3100, 200), "wide.dst");
+  PreparedConversion p = prepareConversion(wide, FormatJef, false, context(), report);
+  EXPECT_EQ(p.failure.hoopWidth, 200);
+  EXPECT_EQ(p.failure.hoopHeight, 200);
+  EXPECT_EQ(p.failure.width, 3100);
+  EXPECT_EQ(p.failure.height, 200);
+  EXPECT_TRUE(dir.files().empty());
+}
+
+// A design with more colours than a format holds is split into files each within the limit,
+// with colour splitting switched off as well; no colour is lost.
+TEST_F(Conversion, ColoursBeyondTheFormatsLimitAreSplit) {
+  const struct {
+    FormatCode format;
+    std::size_t limit;
+  } cases[] = {{FormatHus, kMaxHusColors}, {FormatVip, kMaxVipColors}, {FormatSew, kSewMaxColours},
+               {FormatJef, kJanomeMaxColours}, {FormatPes, kPesMaxBlocksV5}};
+  for (const auto& c : cases) {
+    const std::string ext = lowerExtension(*findFormat(c.format));
+    EXPECT_EQ(findFormat(c.format)->maxColours, c.limit) << ext;
+    settings.setInt("Conversion", ext + "sc", 0);
+    const int colours = static_cast<int>(c.limit) + 20;
+    EmbDesign d = at(sampleDesign(200, 200, colours), "many" + ext + ".dst");
+    std::vector<std::string> parts;
+    ToolReport r;
+    const int pieces = (colours + static_cast<int>(c.limit) - 1) / static_cast<int>(c.limit);
+    EXPECT_EQ(convertDesign(d, &parts, c.format, false, context(), r), pieces) << ext;
+    EXPECT_TRUE(r.empty()) << r.text();
+    std::size_t blocks = 0;
+    for (const std::string& part : parts) {
+      const EmbDesign back = load(part);
+      EXPECT_LE(back.threads.size(), c.limit) << part;
+      EXPECT_EQ(back.colorChangeCount() + 1, back.threads.size()) << part;
+      blocks += back.threads.size();
+    }
+    EXPECT_EQ(blocks, static_cast<std::size_t>(colours)) << ext;
+  }
 }
 
 TEST_F(Conversion, SavingTellsHowItEnded) {

@@ -165,7 +165,7 @@ TEST_F(Runner, FailuresAreCountedAndReported) {
   items.push_back(dir / "huge.dst");
   const RunResult r = go(ConvertToExp, items);
   EXPECT_EQ(r.failed, 2);
-  EXPECT_EQ(r.report, dir / "missing.exp could not be converted.\r\n" + dir / "huge.dst is too big for the new format.\r\n" +
+  EXPECT_EQ(r.report, dir / "missing.dst could not be converted.\r\n" + dir / "huge.dst is too big for the new format.\r\n" +
                           "Preferred file type: EXP\r\n1 file was created.\r\n");
 }
 
