@@ -50,6 +50,7 @@ bool buildDib(EmbDesign& design) {
   hd.clrImportant = 0;
 
   d.dibInfo.colours.assign(static_cast<std::size_t>(d.dibColours), kFreeSlotQuad);
+  const PaletteManager::Hold hold = d.palette->hold();  // one consistent colour table
   for (int s = 0; s < d.dibColours; ++s) {
     const std::int32_t v = d.palette->slotValue(s);
     if (v == PaletteManager::kFree) continue;

@@ -20,13 +20,35 @@ PaletteManager::PaletteManager() {
   refresh();
 }
 
+std::int32_t PaletteManager::quantum() const {
+  const Hold lock = hold();
+  return quantum_;
+}
+
+void PaletteManager::setQuantum(std::int32_t q) {
+  const Hold lock = hold();
+  quantum_ = q;
+}
+
+std::array<std::int32_t, 4> PaletteManager::shadeOut() const {
+  const Hold lock = hold();
+  return shadeOut_;
+}
+
+void PaletteManager::setShadeOut(const std::array<std::int32_t, 4>& slots) {
+  const Hold lock = hold();
+  shadeOut_ = slots;
+}
+
 int PaletteManager::quantise(int x) const {
-  if (quantum == 0) return x;
-  const double q = static_cast<double>(quantum);
+  const Hold lock = hold();
+  if (quantum_ == 0) return x;
+  const double q = static_cast<double>(quantum_);
   return static_cast<int>(q * std::trunc((static_cast<double>(x) + q / 2.0) / q));
 }
 
 int PaletteManager::addColour(int r, int g, int b, int slot, bool noSearch, bool noRefresh) {
+  const Hold lock = hold();
   if (slot < -1 || slot >= shadeMark_) return -1;
   r = quantise(clampChannel(r));
   g = quantise(clampChannel(g));
@@ -51,6 +73,7 @@ int PaletteManager::addColour(int r, int g, int b, int slot, bool noSearch, bool
 }
 
 int PaletteManager::findOrAddShade(int r, int g, int b, bool noRefresh, bool quantiseIt) {
+  const Hold lock = hold();
   r = clampChannel(r);
   g = clampChannel(g);
   b = clampChannel(b);
@@ -74,6 +97,7 @@ int PaletteManager::findOrAddShade(int r, int g, int b, bool noRefresh, bool qua
 }
 
 int PaletteManager::nearestSlot(int r, int g, int b) const {
+  const Hold lock = hold();
   int best = 0;
   int bestDistance = -1;
   for (int i = 0; i < kSlots; ++i) {
@@ -91,6 +115,7 @@ int PaletteManager::nearestSlot(int r, int g, int b) const {
 }
 
 std::optional<std::uint32_t> PaletteManager::colourOf(int slot) const {
+  const Hold lock = hold();
   if (slot < 0 || slot >= kSlots) return std::nullopt;
   const std::int32_t v = slots_[static_cast<std::size_t>(slot)];
   if (v == kFree) return std::nullopt;
@@ -98,23 +123,27 @@ std::optional<std::uint32_t> PaletteManager::colourOf(int slot) const {
 }
 
 int PaletteManager::freeSlot(int slot) {
+  const Hold lock = hold();
   if (slot < 0 || slot >= kSlots) return kBadSlot;
   slots_[static_cast<std::size_t>(slot)] = kFree;
   return 0;
 }
 
 void PaletteManager::freeFrom(int slot) {
+  const Hold lock = hold();
   if (slot < 1 || slot >= kSlots) return;
   for (int i = slot; i < kSlots; ++i) slots_[static_cast<std::size_t>(i)] = kFree;
   refresh();
 }
 
 void PaletteManager::releaseShadeSlots() {
+  const Hold lock = hold();
   freeFrom(shadeMark_);
   shadeMark_ = kSlots;
 }
 
 void PaletteManager::refresh() {
+  const Hold lock = hold();
   table_.clear();
   for (int i = 0; i < kSlots; ++i) {
     const std::int32_t v = slots_[static_cast<std::size_t>(i)];
@@ -123,7 +152,28 @@ void PaletteManager::refresh() {
   ++refreshCount_;
 }
 
+std::int32_t PaletteManager::slotValue(int slot) const {
+  const Hold lock = hold();
+  return slot >= 0 && slot < kTableSize ? slots_[static_cast<std::size_t>(slot)] : kFree;
+}
+
+int PaletteManager::shadeMark() const {
+  const Hold lock = hold();
+  return shadeMark_;
+}
+
+std::vector<std::uint32_t> PaletteManager::table() const {
+  const Hold lock = hold();
+  return table_;
+}
+
+std::uint64_t PaletteManager::refreshCount() const {
+  const Hold lock = hold();
+  return refreshCount_;
+}
+
 int PaletteManager::usedCount() const {
+  const Hold lock = hold();
   return static_cast<int>(std::count_if(slots_.begin(), slots_.begin() + kSlots,
                                         [](std::int32_t v) { return v != kFree; }));
 }

@@ -2,6 +2,7 @@
 // The 236-slot colour table that rendered designs index into.
 #include <array>
 #include <cstdint>
+#include <mutex>
 #include <optional>
 #include <vector>
 
@@ -14,6 +15,10 @@ namespace lh {
 //
 // Two instances exist in the programs (the screen palette and the print palette); every
 // design refers to one through DesignBitmap::palette. There is no shared default.
+//
+// One palette is shared by designs rendered on several threads: every operation is atomic,
+// and hold() makes a sequence of them atomic (one render places all its colours under one
+// hold, so another render cannot take or free slots in between).
 class PaletteManager {
  public:
   static constexpr int kSlots = 236;        // slots 0..235 are used
@@ -21,14 +26,25 @@ class PaletteManager {
   static constexpr std::int32_t kFree = -1;
   static constexpr int kBadSlot = 19;       // freeSlot error code
 
+  // While a Hold is alive, only its own thread uses the palette; operations may be called
+  // under it (the lock is recursive).
+  using Hold = std::unique_lock<std::recursive_mutex>;
+
   PaletteManager();
+  PaletteManager(const PaletteManager&) = delete;
+  PaletteManager& operator=(const PaletteManager&) = delete;
 
-  // Every channel is rounded to a multiple of this before use; 0 switches quantising off.
-  std::int32_t quantum = 15;
+  Hold hold() const { return Hold(mutex_); }
+
+  // Every channel is rounded to a multiple of the quantum (15) before use; 0 switches
+  // quantising off.
+  std::int32_t quantum() const;
+  void setQuantum(std::int32_t q);
   // The four slots produced by the last shade ramp; -1 initially.
-  std::array<std::int32_t, 4> shadeOut{-1, -1, -1, -1};
+  std::array<std::int32_t, 4> shadeOut() const;
+  void setShadeOut(const std::array<std::int32_t, 4>& slots);
 
-  // Rounds one channel to the nearest multiple of `quantum` (in floating point).
+  // Rounds one channel to the nearest multiple of the quantum (in floating point).
   int quantise(int x) const;
 
   // Places a colour: clamps the channels, quantises, and (slot -1, unless noSearch) returns
@@ -52,19 +68,20 @@ class PaletteManager {
   void refresh();
 
   // Raw slot value (-1 free, else 0x00BBGGRR) for any byte value 0..255; -1 outside.
-  std::int32_t slotValue(int slot) const {
-    return slot >= 0 && slot < kTableSize ? slots_[static_cast<std::size_t>(slot)] : kFree;
-  }
+  std::int32_t slotValue(int slot) const;
   // Lowest slot taken by shade colours; 236 when none.
-  int shadeMark() const { return shadeMark_; }
+  int shadeMark() const;
   // Colours of the used slots in slot order, as of the last refresh.
-  const std::vector<std::uint32_t>& table() const { return table_; }
+  std::vector<std::uint32_t> table() const;
   // How many times the table was rebuilt (renders refresh once, not once per colour).
-  std::uint64_t refreshCount() const { return refreshCount_; }
+  std::uint64_t refreshCount() const;
   // Number of used slots among 0..235.
   int usedCount() const;
 
  private:
+  mutable std::recursive_mutex mutex_;
+  std::int32_t quantum_ = 15;
+  std::array<std::int32_t, 4> shadeOut_{-1, -1, -1, -1};
   std::array<std::int32_t, kTableSize> slots_{};
   int shadeMark_ = kSlots;
   std::vector<std::uint32_t> table_;

@@ -168,8 +168,9 @@ std::uint32_t drawnColour(std::uint32_t rgb) {
   return rgb & 0xFFFFFF;
 }
 
-// Step 1 of every render: a fresh buffer filled with the background slot.
-bool allocateBuffer(DesignBitmap& bm, int colorFilter) {
+// Step 1 of every render, before any colour is placed: whether a buffer can be made, with the
+// width rounded up to even. A size that gets no buffer releases the old one.
+bool bufferPossible(DesignBitmap& bm) {
   if (bm.holdsPicture || bm.palette == nullptr) return false;
   bm.deviceBitmapValid = false;
   if (bm.width <= 0 || bm.height <= 0) {
@@ -177,16 +178,23 @@ bool allocateBuffer(DesignBitmap& bm, int colorFilter) {
     return false;
   }
   bm.width = static_cast<std::int32_t>((static_cast<std::int64_t>(bm.width) + 1) / 2 * 2);
-  const std::int64_t count = static_cast<std::int64_t>(bm.width) * bm.height;
-  if (count > kMaxPixels) {
+  if (static_cast<std::int64_t>(bm.width) * bm.height > kMaxPixels) {
     bm.pixels.clear();
     return false;
   }
-  int slot = bm.palette->addColour(redOf(bm.background), greenOf(bm.background), blueOf(bm.background));
-  if (colorFilter != -1) slot = 0;
-  bm.backgroundSlot = slot;
-  bm.pixels.assign(static_cast<std::size_t>(count), static_cast<std::uint8_t>(slot));
   return true;
+}
+
+// The background's slot; filtered renders draw on slot 0 but still place the colour.
+void placeBackground(DesignBitmap& bm, int colorFilter) {
+  const int slot = bm.palette->addColour(redOf(bm.background), greenOf(bm.background), blueOf(bm.background));
+  bm.backgroundSlot = colorFilter != -1 ? 0 : slot;
+}
+
+// The rest of step 1: a fresh buffer filled with the background slot.
+void fillBuffer(DesignBitmap& bm) {
+  bm.pixels.assign(static_cast<std::size_t>(bm.width) * static_cast<std::size_t>(bm.height),
+                   static_cast<std::uint8_t>(bm.backgroundSlot));
 }
 
 void assignBlockColours(EmbDesign& d) {
@@ -196,6 +204,17 @@ void assignBlockColours(EmbDesign& d) {
     t.paletteIndex = pal.addColour(redOf(c), greenOf(c), blueOf(c), -1, false, true);
   }
   pal.refresh();
+}
+
+// Steps 1, 3 and 4 of a render place all its colours under one hold of the palette, so that
+// a render on another thread sharing the palette cannot take or free slots in between. The
+// drawing that follows needs only the slot numbers and runs without the hold.
+void placeColours(EmbDesign& d, int colorFilter) {
+  const PaletteManager::Hold hold = d.palette->hold();
+  placeBackground(d, colorFilter);
+  if (d.stitches.empty()) return;
+  assignBlockColours(d);
+  if (d.shaded) buildShadeRamps(d);
 }
 
 bool hasBuffer(const DesignBitmap& bm) {
@@ -216,13 +235,18 @@ void packBits(const DesignBitmap& bm, std::uint8_t* out, std::size_t bytes, bool
 
 }  // namespace
 
-bool render(DesignBitmap& bitmap, int colorFilter) { return allocateBuffer(bitmap, colorFilter); }
+bool render(DesignBitmap& bitmap, int colorFilter) {
+  if (!bufferPossible(bitmap)) return false;
+  placeBackground(bitmap, colorFilter);
+  fillBuffer(bitmap);
+  return true;
+}
 
 bool render(EmbDesign& d, int colorFilter) {
-  if (!allocateBuffer(d, colorFilter)) return false;
+  if (!bufferPossible(d)) return false;
+  placeColours(d, colorFilter);
+  fillBuffer(d);
   if (d.stitches.empty()) return true;
-  assignBlockColours(d);
-  if (d.shaded) buildShadeRamps(d);
 
   const std::int64_t mx = std::max(std::llabs(d.maxX), std::llabs(d.minX));
   const std::int64_t my = std::max(std::llabs(d.maxY), std::llabs(d.minY));
@@ -343,6 +367,7 @@ ShadeRamp shadeRampOf(std::uint32_t colour) {
 void buildShadeRamps(EmbDesign& d) {
   if (d.palette == nullptr) return;
   PaletteManager& pal = *d.palette;
+  const PaletteManager::Hold hold = pal.hold();
   pal.releaseShadeSlots();
   for (ThreadColor& t : d.threads) {
     const std::uint32_t base = pal.colourOf(t.paletteIndex).value_or(drawnColour(t.rgb));
@@ -351,7 +376,7 @@ void buildShadeRamps(EmbDesign& d) {
       const std::uint32_t c = ramp.colours[level];
       t.shades[level] = pal.findOrAddShade(redOf(c), greenOf(c), blueOf(c), true, ramp.quantise);
     }
-    pal.shadeOut = t.shades;
+    pal.setShadeOut(t.shades);
   }
   pal.refresh();
 }
@@ -361,9 +386,13 @@ bool renderOutline(EmbDesign& d) {
   if (!render(d, -1)) return false;
   PaletteManager& pal = *d.palette;
   const std::vector<std::uint8_t> copy = d.pixels;
-  const auto white = static_cast<std::uint8_t>(pal.addColour(255, 255, 255));
-  const auto black = static_cast<std::uint8_t>(pal.nearestSlot(0, 0, 0));
-  pal.refresh();
+  std::uint8_t white = 0, black = 0;
+  {
+    const PaletteManager::Hold hold = pal.hold();
+    white = static_cast<std::uint8_t>(pal.addColour(255, 255, 255));
+    black = static_cast<std::uint8_t>(pal.nearestSlot(0, 0, 0));
+    pal.refresh();
+  }
   std::fill(d.pixels.begin(), d.pixels.end(), white);
   const DesignBitmap& bm = d;
   const int w = bm.width, h = bm.height;

@@ -11,6 +11,12 @@
 //
 // Every operation needs design.palette set; without one nothing is drawn and the output
 // operations return nothing.
+//
+// Threads: designs that share a palette may be rendered on different threads at once (a
+// render places its colours under one hold of the palette and draws without it); one design
+// is used by one thread at a time. Shade slots belong to the latest shaded render on a
+// palette: the next one releases them, so a shaded render's DIB or BMP is built before
+// another shaded render on the same palette starts, or the two use different palettes.
 #include <array>
 #include <cstdint>
 #include <vector>

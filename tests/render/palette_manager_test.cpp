@@ -13,7 +13,7 @@ TEST(PaletteManager, QuantisesToStepsOfFifteen) {
     int in, out;
   } cases[] = {{0, 0}, {7, 0}, {8, 15}, {22, 15}, {23, 30}, {105, 105}, {240, 240}, {247, 240}, {248, 255}, {255, 255}};
   for (const auto& c : cases) EXPECT_EQ(pal.quantise(c.in), c.out) << c.in;
-  pal.quantum = 0;  // switched off
+  pal.setQuantum(0);  // switched off
   EXPECT_EQ(pal.quantise(7), 7);
   EXPECT_EQ(pal.quantise(104), 104);
 }
@@ -26,7 +26,7 @@ TEST(PaletteManager, StartsWithBlackInSlotZeroOnly) {
   EXPECT_FALSE(pal.colourOf(1));
   EXPECT_FALSE(pal.colourOf(236));
   EXPECT_FALSE(pal.colourOf(-1));
-  EXPECT_EQ(pal.shadeOut, (std::array<std::int32_t, 4>{-1, -1, -1, -1}));
+  EXPECT_EQ(pal.shadeOut(), (std::array<std::int32_t, 4>{-1, -1, -1, -1}));
 }
 
 TEST(PaletteManager, SimilarThreadsShareOneSlot) {

@@ -308,7 +308,7 @@ TEST(Render, ShadedRenderTakesShadeSlotsFromTheTopAgainEveryTime) {
     EXPECT_EQ(black[3], f.design.threads[0].paletteIndex);      // black itself
     EXPECT_EQ(f.palette.colourOf(white[1]), rgbOf(238, 238, 238));  // not quantised
     EXPECT_EQ(f.palette.shadeMark(), white[3]);
-    EXPECT_EQ(f.palette.shadeOut, white);
+    EXPECT_EQ(f.palette.shadeOut(), white);
   }
   // The horizontal stitch is 47 pixels long: bright first pixel, darkest next to it.
   EXPECT_EQ(f.at(49, 49), f.design.threads[0].shades[0]);
