@@ -56,7 +56,7 @@ std::string_view extensionOf(std::string_view path) {
   return path.substr(dot + 1);
 }
 
-EmbDesign::EmbDesign(const EmbDesign& other) : DesignBitmap() {
+EmbDesign::EmbDesign(const EmbDesign& other) : EmbDesign() {
   copyFrom(other);
   pesVersion = 0;
   hoopWidth = 0;
@@ -65,32 +65,13 @@ EmbDesign::EmbDesign(const EmbDesign& other) : DesignBitmap() {
 
 void EmbDesign::copyFrom(const EmbDesign& other) {
   if (&other == this) return;
-  threads = other.threads;
-  path = other.path;
-  isText = other.isText;
-  maxX = other.maxX;
-  maxY = other.maxY;
-  minX = other.minX;
-  minY = other.minY;
-  scale = other.scale;
-  stitches = other.stitches;
-  text = other.text;
+  // The path as loaded and the jump display belong to this design, not to what it shows.
+  std::string ownSourcePath = std::move(sourcePath);
+  const bool ownShowJumps = showJumps;
+  static_cast<DesignContent&>(*this) = other;
+  sourcePath = std::move(ownSourcePath);
+  showJumps = ownShowJumps;
   copyPictureFrom(other);
-  loadFailed = other.loadFailed;
-  payloadKind = other.payloadKind;
-  modifiedFlag = other.modifiedFlag;
-  fitRotation = other.fitRotation;
-  hoopRotation = other.hoopRotation;
-  name = other.name;
-  category = other.category;
-  author = other.author;
-  keywords = other.keywords;
-  comments = other.comments;
-  pesVersion = other.pesVersion;
-  fileThreads = other.fileThreads;
-  hoopWidth = other.hoopWidth;
-  hoopHeight = other.hoopHeight;
-  attributes = other.attributes;
 }
 
 void EmbDesign::clear() {

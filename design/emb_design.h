@@ -24,17 +24,10 @@ struct Bounds64 {
 };
 Bounds64 measureBounds(std::span<const Stitch> records);
 
-// The in-memory embroidery design: a sewing sequence of relative moves, one thread per
-// colour block, bounds, PES texts and load state. A design is its own thumbnail (the
-// DesignBitmap base).
-//
-// Stitches live in one contiguous vector; the walking operations each build the new
-// sequence in a single pass. Positions in `after` arguments are record indexes; kNone
-// means "from the first record".
-class EmbDesign : public DesignBitmap {
- public:
-  static constexpr std::ptrdiff_t kNone = -1;
-
+// What a design is apart from its picture: the sewing sequence, one thread per colour
+// block, bounds, PES texts and load state. Plain values copied member-wise, so a field added
+// here is copied by every copy of a design.
+struct DesignContent {
   AttributeList attributes;
   std::int32_t pesVersion = 0;
   std::string name;
@@ -63,15 +56,30 @@ class EmbDesign : public DesignBitmap {
   std::string text;
   float scale = 0.0f;
 
+  friend bool operator==(const DesignContent&, const DesignContent&) = default;
+};
+
+// The in-memory embroidery design: its content and its thumbnail (the DesignBitmap base).
+//
+// Stitches live in one contiguous vector; the walking operations each build the new
+// sequence in a single pass. Positions in `after` arguments are record indexes; kNone
+// means "from the first record".
+class EmbDesign : public DesignBitmap, public DesignContent {
+ public:
+  static constexpr std::ptrdiff_t kNone = -1;
+
   EmbDesign() = default;
-  // A working copy: everything copyFrom copies, with pesVersion and the hoop size reset to 0.
+  // A working copy: everything copyFrom copies, with pesVersion and the hoop size reset to 0
+  // (sourcePath and showJumps keep their defaults).
   EmbDesign(const EmbDesign& other);
   EmbDesign& operator=(const EmbDesign&) = delete;
   EmbDesign(EmbDesign&&) noexcept = default;
   EmbDesign& operator=(EmbDesign&&) noexcept = default;
   ~EmbDesign() = default;
 
-  // Replaces this design's content with a copy of `other` (not sourcePath, not showJumps).
+  // Replaces this design's content with a copy of `other`, except sourcePath and showJumps,
+  // and takes its picture state; the rest of this design's bitmap (buffer, size, palette)
+  // stays.
   void copyFrom(const EmbDesign& other);
   // Empties stitches, threads, path, text and the PES texts and blanks the thumbnail;
   // attributes, fileThreads, pesVersion, bounds and hoop fields stay.

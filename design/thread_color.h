@@ -57,6 +57,8 @@ struct ThreadColor {
 
   // Fills the derived hue, saturation, brightness and channel fields from rgb.
   void updateHsb();
+
+  friend bool operator==(const ThreadColor&, const ThreadColor&) = default;
 };
 
 // Same brand (case-insensitive) and same colour value.

@@ -259,34 +259,89 @@ TEST(EmbDesign, AssignNeedles) {
   EXPECT_EQ(d.threads[2].needle, 0);
 }
 
-TEST(EmbDesign, CopiesAndClear) {
-  EmbDesign d = makeDesign({st(1, 2)});
+// A design with every content field away from its default, showing a picture.
+EmbDesign everyFieldSet() {
+  EmbDesign d = makeDesign({jump(-3, 0), st(1, 2), colourChange(), st(4, -5)});
+  d.attributes.setText("vp3keywords", "rose");
   d.pesVersion = 60;
-  d.hoopWidth = 130;
-  d.sourcePath = "/x/a.pes";
-  d.showJumps = true;
   d.name = "Rose";
+  d.category = "Flowers";
+  d.author = "Ann";
+  d.keywords = "red";
+  d.comments = "for the quilt";
+  d.path = "Zip:/a/b.zip:rose.pes";
+  d.sourcePath = "/a/b.zip";
+  d.showJumps = true;
+  d.fitRotation = 1;
+  d.hoopRotation = -1;
+  d.hoopWidth = 130;
+  d.hoopHeight = 180;
+  d.fileThreads = {test::thread(0x123456)};
+  d.payloadKind = 6000;
+  d.modifiedFlag = 1;
+  d.loadFailed = true;
+  d.isText = true;
+  d.text = "notes";
+  d.scale = 1.5f;
+  d.computeBlockStats();
   d.picture = {'B', 'M'};
   d.holdsPicture = true;
-  EmbDesign copy;
-  copy.copyFrom(d);
-  EXPECT_EQ(copy.pesVersion, 60);
-  EXPECT_EQ(copy.hoopWidth, 130);
-  EXPECT_EQ(copy.name, "Rose");
-  EXPECT_TRUE(copy.holdsPicture);
-  EXPECT_TRUE(copy.sourcePath.empty());
-  EXPECT_FALSE(copy.showJumps);
-  EmbDesign work(d);
-  EXPECT_EQ(work.pesVersion, 0);
-  EXPECT_EQ(work.hoopWidth, 0);
-  EXPECT_EQ(work.stitches, d.stitches);
+  return d;
+}
 
+const DesignContent& content(const EmbDesign& d) { return d; }
+
+TEST(EmbDesign, CopyFromTakesTheWholeContentButTheTargetsSourcePathAndJumpDisplay) {
+  const EmbDesign d = everyFieldSet();
+  EmbDesign copy;
+  copy.sourcePath = "/mine.pes";
+  copy.DesignBitmap::width = 40;
+  copy.pixels = {1, 2, 3};
+  copy.copyFrom(d);
+
+  DesignContent expected = content(d);
+  expected.sourcePath = "/mine.pes";
+  expected.showJumps = false;
+  EXPECT_TRUE(content(copy) == expected);
+  // Of the bitmap only the picture state comes along; the target keeps its own buffer.
+  EXPECT_EQ(copy.picture, d.picture);
+  EXPECT_TRUE(copy.holdsPicture);
+  EXPECT_EQ(copy.DesignBitmap::width, 40);
+  EXPECT_EQ(copy.pixels, (std::vector<std::uint8_t>{1, 2, 3}));
+
+  copy.copyFrom(copy);  // copying onto itself changes nothing
+  EXPECT_TRUE(content(copy) == expected);
+}
+
+TEST(EmbDesign, WorkingCopyResetsVersionAndHoop) {
+  EmbDesign d = everyFieldSet();
+  d.DesignBitmap::width = 40;
+  d.pixels = {1, 2, 3};
+  const EmbDesign work(d);
+
+  DesignContent expected = content(d);
+  expected.sourcePath.clear();
+  expected.showJumps = false;
+  expected.pesVersion = 0;
+  expected.hoopWidth = 0;
+  expected.hoopHeight = 0;
+  EXPECT_TRUE(content(work) == expected);
+  EXPECT_TRUE(work.holdsPicture);
+  EXPECT_EQ(work.DesignBitmap::width, 0);
+  EXPECT_TRUE(work.pixels.empty());
+}
+
+TEST(EmbDesign, ClearKeepsVersionHoopAndBounds) {
+  EmbDesign d = everyFieldSet();
   d.clear();
   EXPECT_TRUE(d.stitches.empty());
+  EXPECT_TRUE(d.threads.empty());
   EXPECT_TRUE(d.name.empty());
+  EXPECT_TRUE(d.text.empty());
   EXPECT_FALSE(d.holdsPicture);
   EXPECT_EQ(d.pesVersion, 60);  // clear leaves version, hoop and bounds
   EXPECT_EQ(d.hoopWidth, 130);
+  EXPECT_EQ(d.fileThreads.size(), 1u);
 }
 
 TEST(EmbDesign, ExtensionOf) {
