@@ -183,8 +183,10 @@ void EmbDesign::splitLongStitches(int maxLength, bool insertTrims, bool replace)
   if (maxLength <= 0) return;
   std::vector<Stitch> out;
   out.reserve(stitches.size() + stitches.size() / 8);
-  // A record is examined once; in replace mode the last piece of a cut record is examined
-  // again, since its share of the rounding remainder can leave it just over the limit.
+  // A record is examined once; the last piece of a cut jump (of every cut record in replace
+  // mode) is examined again, since its share of the rounding remainder can leave it just over
+  // the limit. Jumps stay jumps: where a format's readers want a landing stitch after a run of
+  // jumps, its writer adds one.
   auto process = [&](Stitch r) -> std::optional<Stitch> {
     if (!replace && r.isColorChange()) {
       const bool wasJump = r.isJump();
@@ -199,7 +201,6 @@ void EmbDesign::splitLongStitches(int maxLength, bool insertTrims, bool replace)
     const int ey = std::abs(r.dy) > maxLength ? std::abs(r.dy) : 0;
     if (ex == 0 && ey == 0) {
       out.push_back(r);
-      if (!replace && r.isJump() && !r.isColorChange()) out.push_back(Stitch());
       return std::nullopt;
     }
     if (r.isJump() && insertTrims) out.push_back(Stitch::withFlags(Trim));
@@ -216,8 +217,8 @@ void EmbDesign::splitLongStitches(int maxLength, bool insertTrims, bool replace)
     Stitch& last = out.back();
     last.addMove(r.dx - n * piece.dx, r.dy - n * piece.dy);
     r.setMove(0, 0);
-    if (!replace) {
-      r.setJump(false);
+    if (!replace && !r.isJump()) {
+      // The stitch keeps its penetration at the end point.
       out.push_back(r);
       return std::nullopt;
     }

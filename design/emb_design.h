@@ -98,7 +98,9 @@ class EmbDesign : public DesignBitmap, public DesignContent {
   void mergeJumps(bool jumpsOnly);
   // Quarter turn: +1 clockwise, 0 or negative counter-clockwise.
   void rotateQuarter(int direction);
-  // Cuts moves longer than maxLength into jump pieces.
+  // Cuts moves longer than maxLength into jump pieces. Without `replace`, a cut stitch keeps a
+  // zero-move penetration at its end point and a colour change carrying a move is separated
+  // from it; jumps never gain a penetration.
   void splitLongStitches(int maxLength, bool insertTrims, bool replace);
   // Removes leading jumps and zero moves, then centres the design.
   Point dropLeadingJumps();

@@ -4,6 +4,7 @@
 #include <cstdlib>
 
 #include "design/design_limits.h"
+#include "formats/jump_landing.h"
 #include "threads/format_palettes.h"
 
 namespace lh {
@@ -33,7 +34,9 @@ void dropTrailingRecords(EmbDesign& design) {
   }
 }
 
-// Appends one record as the encoder wants it, together with the records it needs after it.
+// Appends one record as the encoder wants it: a colour change without a move, moves within a
+// byte (a longer one is a jump to the limit followed by the rest, a stitch or a jump as the
+// record was).
 void prepareRecord(Stitch r, std::vector<Stitch>& out) {
   for (;;) {
     if (r.isColorChange() && !r.isZeroMove()) {
@@ -47,11 +50,10 @@ void prepareRecord(Stitch r, std::vector<Stitch>& out) {
                       std::clamp<int>(r.dy, -kByteLimit, kByteLimit));
       clamped.setJump(true);
       out.push_back(clamped);
-      r = Stitch(r.dx - clamped.dx, r.dy - clamped.dy);
+      r = Stitch(r.dx - clamped.dx, r.dy - clamped.dy, r.isJump());
       continue;
     }
     out.push_back(r);
-    if (r.isJump()) out.push_back(Stitch());
     return;
   }
 }
@@ -97,6 +99,7 @@ std::optional<ByteBuffer> writeExp(DesignCodec& /*codec*/, EmbDesign& design) {
   std::vector<Stitch> records;
   records.reserve(design.stitches.size() + design.stitches.size() / 8);
   for (const Stitch& r : design.stitches) prepareRecord(r, records);
+  addJumpLandings(records);
   design.stitches = std::move(records);
 
   ByteWriter out;

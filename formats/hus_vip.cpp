@@ -8,6 +8,7 @@
 
 #include "design/design_limits.h"
 #include "formats/hus_codec.h"
+#include "formats/jump_landing.h"
 #include "threads/format_palettes.h"
 
 namespace lh {
@@ -113,8 +114,9 @@ bool beyondByte(const Stitch& s) { return std::abs(s.dx) > kMaxMove || std::abs(
 
 // The HUS record walk: a colour change with a move is split into a zero-move colour change
 // and the move, a move beyond one byte becomes a jump followed by a record carrying the
-// excess, and every other jump is followed by a zero-move record. Records inserted are
-// walked too. `onColorChange` runs once per colour change.
+// excess (a stitch or a jump as the record was), and a run of jumps ends in one landing
+// stitch before the stitch after it (readers fold that record into the jumps). Records
+// inserted are walked too. `onColorChange` runs once per colour change.
 template <typename OnColorChange>
 std::vector<Stitch> husRecords(const std::vector<Stitch>& in, OnColorChange onColorChange) {
   std::vector<Stitch> out;
@@ -128,14 +130,16 @@ std::vector<Stitch> husRecords(const std::vector<Stitch>& in, OnColorChange onCo
       }
     }
     while (beyondByte(r)) {
+      const bool wasJump = r.isJump();
       Stitch excess;
       clampMove(r, excess);
+      excess.setJump(wasJump);
       out.push_back(r);
       r = excess;
     }
     out.push_back(r);
-    if (r.isJump()) out.push_back(Stitch());
   }
+  addJumpLandings(out);
   return out;
 }
 
@@ -370,6 +374,7 @@ std::optional<ByteBuffer> writeVip(DesignCodec&, EmbDesign& design) {
     }
     records.push_back(r);
   }
+  addJumpLandings(records);
   if (colours > kMaxVipColors || records.size() > kMaxDesignRecords) return std::nullopt;
 
   Compressed c;

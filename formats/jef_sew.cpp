@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "formats/jump_landing.h"
 #include "render/palette_manager.h"
 #include "render/renderer.h"
 #include "threads/format_palettes.h"
@@ -49,8 +50,10 @@ constexpr int kSewOriginDy = -100;
 // Brings every record within +-limit per axis, walking the records it inserts too:
 // - a colour change with a move becomes a zero-move colour change followed by the move, which
 //   keeps the record's jump flag;
-// - a longer move is cut to the limit and made a jump, the excess following as a stitch;
-// - otherwise a jump is followed by a zero stitch, so that the jump's end is sewn.
+// - a longer move is cut to the limit and made a jump, the excess following as the record was
+//   (a stitch or a jump);
+// - a run of jumps ends in one landing stitch before the stitch after it (readers fold that
+//   record into the jumps).
 // A JEF colour change is written with a zero jump of its own (80 01 00 00 80 02 00 00), so
 // there every colour change is followed by a zero stitch as well: readers fold the record
 // after a jump into it, which must not cost the first stitch of the new colour.
@@ -75,14 +78,14 @@ void fitRecords(std::vector<Stitch>& records, int limit, bool jefColourChange) {
         head.setMove(cx, cy);
         head.setJump(true);
         out.push_back(head);
-        r = Stitch(r.dx - cx, r.dy - cy);
+        r = Stitch(r.dx - cx, r.dy - cy, r.isJump());
         continue;
       }
       out.push_back(r);
-      if (r.isJump()) out.push_back(Stitch());
       break;
     }
   }
+  addJumpLandings(out);
   records = std::move(out);
 }
 

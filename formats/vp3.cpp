@@ -227,7 +227,7 @@ void readSections(ByteSpan file, std::size_t q, std::size_t colors, EmbDesign& d
 
 // ---- Writing -----------------------------------------------------------------------------
 
-// Long moves become jumps followed by a stitch on the spot, and the records are given the
+// Long stitches become jumps followed by a stitch on the spot, and the records are given the
 // shapes the stitch data can carry: a trim never moves and never changes colour, and a colour
 // change does not move. A colour change's move becomes a jump at the head of the new block,
 // so that each block's data starts where its header places the block.
@@ -250,7 +250,8 @@ std::vector<Stitch> prepareRecords(const std::vector<Stitch>& records) {
       s.setJump(true);
     }
     out.push_back(s);
-    if (std::abs(s.dx) > kVp3MaxShortMove || std::abs(s.dy) > kVp3MaxShortMove) {
+    if ((std::abs(s.dx) > kVp3MaxShortMove || std::abs(s.dy) > kVp3MaxShortMove) && !s.isJump()) {
+      // Long moves are written as jumps: a stitch keeps its penetration at the end point.
       out.back().setJump(true);
       out.push_back(Stitch());
     }

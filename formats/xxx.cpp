@@ -176,7 +176,6 @@ void putLong(ByteWriter& w, std::uint8_t code, const Stitch& s) {
 }
 
 // A move as a jump (7F 01 or 7E) or a stitch (plain pair, or 7D which makes it a jump).
-// Readers fold the record after a jump into the jump, so a jump is followed by a zero stitch.
 void putMove(ByteWriter& w, Stitch& s) {
   const bool isLong = std::abs(s.dx) > kShortLimit || std::abs(s.dy) > kShortLimit;
   if (s.isJump()) {
@@ -187,7 +186,6 @@ void putMove(ByteWriter& w, Stitch& s) {
       w.u8(kShortJump);
       putShort(w, s);
     }
-    w.u16le(0);
   } else if (isLong) {
     putLong(w, kLongStitch, s);
     s.setJump(true);
@@ -201,11 +199,21 @@ void putMove(ByteWriter& w, Stitch& s) {
 std::optional<ByteBuffer> writeXxx(DesignCodec&, EmbDesign& design) {
   ByteWriter data;
   data.reserve(design.stitches.size() * 2 + 16);
+  // Readers fold the record after a run of jumps into the jumps: the run ends in one zero
+  // stitch (the landing) before the stitch after it.
+  bool inRun = false;
+  auto put = [&](Stitch& s) {
+    const bool jump = s.isJump();
+    if (inRun && !jump) data.u16le(0);
+    putMove(data, s);
+    inRun = jump;
+  };
   for (Stitch& s : design.stitches) {
     if (!s.isColorChange()) {
-      putMove(data, s);
+      put(s);
       continue;
     }
+    inRun = false;
     data.u8(kCommand);
     data.u8(kColourChangeWritten);
     data.u16le(0);
@@ -214,7 +222,7 @@ std::optional<ByteBuffer> writeXxx(DesignCodec&, EmbDesign& design) {
     if (!s.isZeroMove()) {
       Stitch move = s;
       move.setColorChange(false);
-      putMove(data, move);
+      put(move);
       s.setJump(move.isJump());
     }
   }

@@ -88,7 +88,9 @@ PreparedConversion prepareConversion(EmbDesign& design, int target, bool force, 
   if (t == source && !force) return p;
   if (t != source)
     for (ThreadColor& thread : design.threads) thread.chartCode = 0;
-  if (equalsNoCase(extensionOf(design.sourcePath), "dst") && !readAs && t != FormatDst) design.mergeJumps(false);
+  // DST keeps every jump as a record of its own: runs of jumps are merged into one for the
+  // other formats, keeping the stitch after them (it is a penetration in DST).
+  if (equalsNoCase(extensionOf(design.sourcePath), "dst") && !readAs && t != FormatDst) design.mergeJumps(true);
 
   if (t == FormatTxt || t == FormatBmp) {
     p.status = ConversionStatus::Ready;

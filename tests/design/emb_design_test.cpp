@@ -122,9 +122,10 @@ TEST(EmbDesign, SplitLongStitches) {
        {jump(100, 0), jump(100, 0), jump(100, 0)}},
       {"a colour change carrying a move is separated", 121, false, false, {Stitch(5, 5, false, true)},
        {colourChange(), st(5, 5)}},
-      {"a short jump gets a penetration", 121, false, false, {jump(5, 5)}, {jump(5, 5), st(0, 0)}},
-      {"a long jump gets a trim in front", 121, true, false, {jump(0, -250)},
-       {trim(), jump(0, -83), jump(0, -83), jump(0, -84), st(0, 0)}},
+      {"a run of short jumps gains no penetration", 121, false, false, {jump(5, 5), jump(-7, 3), st(2, 2)},
+       {jump(5, 5), jump(-7, 3), st(2, 2)}},
+      {"a long jump is cut into jumps only, with a trim in front", 121, true, false, {jump(0, -250), st(1, 1)},
+       {trim(), jump(0, -83), jump(0, -83), jump(0, -84), st(1, 1)}},
       {"pieces end exactly on the end point", 100, false, false, {st(250, 77)},
        {jump(83, 25), jump(83, 25), jump(84, 27), st(0, 0)}},
       {"replace passes the colour change to the first piece", 121, false, true, {Stitch(0, 300, true, true)},
@@ -138,18 +139,21 @@ TEST(EmbDesign, SplitLongStitches) {
   }
 }
 
-TEST(EmbDesign, SplitLongStitchesReplaceRecutsAnOverlongLastPiece) {
-  // 362 / 3 pieces of 120 leaves a last piece of 122, which is cut again.
-  EmbDesign d;
-  d.stitches = {jump(362, 0)};
-  d.splitLongStitches(121, false, true);
-  int sum = 0;
-  for (const Stitch& s : d.stitches) {
-    EXPECT_LE(std::abs(s.dx), 121);
-    EXPECT_TRUE(s.isJump());
-    sum += s.dx;
+TEST(EmbDesign, SplitLongStitchesRecutsAnOverlongLastJumpPiece) {
+  // 362 / 3 pieces of 120 leaves a last piece of 122, which is cut again: the jump comes out
+  // as jumps only, in either mode.
+  for (const bool replace : {true, false}) {
+    EmbDesign d;
+    d.stitches = {jump(362, 0)};
+    d.splitLongStitches(121, false, replace);
+    int sum = 0;
+    for (const Stitch& s : d.stitches) {
+      EXPECT_LE(std::abs(s.dx), 121);
+      EXPECT_TRUE(s.isJump());
+      sum += s.dx;
+    }
+    EXPECT_EQ(sum, 362);
   }
-  EXPECT_EQ(sum, 362);
 }
 
 TEST(EmbDesign, DropLeadingJumps) {
