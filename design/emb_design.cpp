@@ -189,12 +189,12 @@ void EmbDesign::splitLongStitches(int maxLength, bool insertTrims, bool replace)
   // jumps, its writer adds one.
   auto process = [&](Stitch r) -> std::optional<Stitch> {
     if (!replace && r.isColorChange()) {
-      const bool wasJump = r.isJump();
       r.setJump(false);
       if (!r.isZeroMove()) {
+        // A colour change's move sews nothing: it goes on as a jump.
         out.push_back(Stitch::withFlags(ColorChange));
         r.setColorChange(false);
-        r.setJump(wasJump);
+        r.setJump(true);
       }
     }
     const int ex = std::abs(r.dx) > maxLength ? std::abs(r.dx) : 0;

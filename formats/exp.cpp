@@ -34,14 +34,16 @@ void dropTrailingRecords(EmbDesign& design) {
   }
 }
 
-// Appends one record as the encoder wants it: a colour change without a move, moves within a
+// Appends one record as the encoder wants it: a colour change without a move (its move goes on
+// as a jump), moves within a
 // byte (a longer one is a jump to the limit followed by the rest, a stitch or a jump as the
 // record was).
 void prepareRecord(Stitch r, std::vector<Stitch>& out) {
   for (;;) {
     if (r.isColorChange() && !r.isZeroMove()) {
       out.push_back(Stitch::withFlags(ColorChange));
-      r.setColorChange(false);  // the move goes on with the record's Jump bit
+      r.setColorChange(false);  // the move sews nothing: it goes on as a jump
+      r.setJump(true);
       continue;
     }
     if (std::abs(r.dx) > kByteLimit || std::abs(r.dy) > kByteLimit) {

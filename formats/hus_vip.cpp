@@ -125,8 +125,10 @@ std::vector<Stitch> husRecords(const std::vector<Stitch>& in, OnColorChange onCo
     if (r.isColorChange()) {
       onColorChange();
       if (!r.isZeroMove()) {
+        // The move sews nothing: it goes on as a jump.
         out.push_back(Stitch::withFlags(ColorChange));
         r.setColorChange(false);
+        r.setJump(true);
       }
     }
     while (beyondByte(r)) {

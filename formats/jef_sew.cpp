@@ -48,8 +48,8 @@ constexpr int kSewOriginDx = 175;
 constexpr int kSewOriginDy = -100;
 
 // Brings every record within +-limit per axis, walking the records it inserts too:
-// - a colour change with a move becomes a zero-move colour change followed by the move, which
-//   keeps the record's jump flag;
+// - a colour change with a move becomes a zero-move colour change followed by the move as a
+//   jump (a colour change sews nothing);
 // - a longer move is cut to the limit and made a jump, the excess following as the record was
 //   (a stitch or a jump);
 // - a run of jumps ends in one landing stitch before the stitch after it (readers fold that
@@ -62,13 +62,14 @@ void fitRecords(std::vector<Stitch>& records, int limit, bool jefColourChange) {
   out.reserve(records.size() + records.size() / 4 + 8);
   for (Stitch r : records) {
     for (;;) {
+      // A jump escape before a colour change's would make the colour change escape its move.
+      if (r.isColorChange() && r.isZeroMove()) r.setJump(false);
       if (r.isColorChange() && (jefColourChange || !r.isZeroMove())) {
-        Stitch change = Stitch::withFlags(ColorChange);
-        if (r.isZeroMove()) change.setJump(r.isJump());
-        out.push_back(change);
+        out.push_back(Stitch::withFlags(ColorChange));
         if (jefColourChange) out.push_back(Stitch());
         if (r.isZeroMove()) break;
         r.setColorChange(false);
+        r.setJump(true);
         continue;
       }
       if (std::abs(r.dx) > limit || std::abs(r.dy) > limit) {

@@ -222,6 +222,7 @@ std::optional<ByteBuffer> writeXxx(DesignCodec&, EmbDesign& design) {
     if (!s.isZeroMove()) {
       Stitch move = s;
       move.setColorChange(false);
+      move.setJump(true);  // a colour change sews nothing
       put(move);
       s.setJump(move.isJump());
     }

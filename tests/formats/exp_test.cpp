@@ -75,9 +75,10 @@ TEST(WriteExp, EncodesPrefixesAndCutsLongMoves) {
   EmbDesign d = makeDesign({st(10, -5), jump(20, 30), st(1, 1), colourChange(), st(-3, 4)});
   const auto f = writeExp(codec, d);
   ASSERT_TRUE(f);
-  // A jump is 80 04 dx dy followed by a zero pair; a colour change 80 01 00 00.
-  const ByteBuffer expected = {0x0A, 0xFB, 0x80, 0x04, 0x14, 0x1E, 0x00, 0x00, 0x00,
-                               0x00, 0x01, 0x01, 0x80, 0x01, 0x00, 0x00, 0xFD, 0x04};
+  // A jump is 80 04 dx dy, its run ending in one zero pair (the landing readers fold into
+  // it); a colour change 80 01 00 00.
+  const ByteBuffer expected = {0x0A, 0xFB, 0x80, 0x04, 0x14, 0x1E, 0x00, 0x00,
+                               0x01, 0x01, 0x80, 0x01, 0x00, 0x00, 0xFD, 0x04};
   EXPECT_EQ(*f, expected);
 
   // Long moves are cut; no move byte is ever 0x80, which would read as a prefix.
