@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <cstdlib>
 #include <optional>
 
@@ -154,7 +155,9 @@ void EmbDesign::mergeJumps(bool jumpsOnly) {
   for (std::size_t j = 1; j < stitches.size(); ++j) {
     Stitch& r = out.back();
     const Stitch& s = stitches[j];
-    if (r.isJump() && (s.isJump() || !jumpsOnly) && !r.isColorChange() && !s.isColorChange()) {
+    // A sum beyond a 16-bit move stays two records rather than wrapping.
+    const bool fits = std::abs(r.dx + s.dx) <= INT16_MAX && std::abs(r.dy + s.dy) <= INT16_MAX;
+    if (fits && r.isJump() && (s.isJump() || !jumpsOnly) && !r.isColorChange() && !s.isColorChange()) {
       r.addMove(s.dx, s.dy);
       if (!s.isJump()) {
         // The jump swallowed one stitch: carry on from the record after it.

@@ -255,16 +255,19 @@ TEST(WriteHus, RefusesADesignWithoutColours) {
   EXPECT_EQ(messages.texts[0], "/designs/rose.dst: Could not create HUS file due to lack of color information.");
 }
 
-TEST(WriteHus, SplitsColourChangesClampsLongMovesAndPadsJumps) {
+// A long stitch becomes jumps, a landing and the rest of the stitch; a colour change's move
+// goes on as a jump; a run of jumps ends in one landing (a zero stitch) before the stitch after
+// it, and a jump before a colour change needs none.
+TEST(WriteHus, SplitsColourChangesClampsLongMovesAndLandsJumpRuns) {
   const EmbDesign d = test::makeDesign({st(10, 0), st(300, -5), jump(20, 20), colourChange(3, 4), st(1, -1)},
                                        {0x0000FF, 0x00FF00});
   const ByteBuffer file = writeHusBytes(d);
   const Streams s = decodeStreams(file);
-  EXPECT_EQ(s.commands, (ByteBuffer{0x80, 0x81, 0x81, 0x80, 0x81, 0x80, 0x84, 0x80, 0x80}));
+  EXPECT_EQ(s.commands, (ByteBuffer{0x80, 0x81, 0x81, 0x80, 0x80, 0x81, 0x84, 0x81, 0x80, 0x80}));
   const auto b = [](int v) { return static_cast<std::uint8_t>(v); };
-  EXPECT_EQ(s.xs, (ByteBuffer{10, 127, 127, 46, 20, 0, 0, 3, 1}));
-  EXPECT_EQ(s.ys, (ByteBuffer{0, b(-5), 0, 0, 20, 0, 0, 4, b(-1)}));
-  EXPECT_EQ(u32At(file, 4), 9u);  // records
+  EXPECT_EQ(s.xs, (ByteBuffer{10, 127, 127, 0, 46, 20, 0, 3, 0, 1}));
+  EXPECT_EQ(s.ys, (ByteBuffer{0, b(-5), 0, 0, 0, 20, 0, 4, 0, b(-1)}));
+  EXPECT_EQ(u32At(file, 4), 10u);  // records
   EXPECT_EQ(u32At(file, 8), 2u);  // colours
   EXPECT_EQ(u32At(file, 20), 46u);
   EXPECT_EQ(ByteReader(file, 42).u16le(), nearestHusqvarnaIndex(0x0000FF));
@@ -414,8 +417,9 @@ TEST(Vip, LongMovesAreSplitIntoJumpsThatFitTheirBytes) {
   EXPECT_EQ(x, 10 + 1000 + 10 - 2180 + 5 + 500);
   EXPECT_EQ(y, 10 - 999 - 3328 + 5);
   const EmbDesign back = readVipBytes(writeVipBytes(d));
-  // The stitch of 500 is reached by jumps in the file, so its end is no penetration.
-  const std::vector<Point> want = {{0, 0}, {1010, -999}, {-1165, -4322}};
+  // The stitch of 500 is reached by jumps in the file that end in a landing before it, so its
+  // end is still a penetration.
+  const std::vector<Point> want = {{0, 0}, {1010, -999}, {-1165, -4322}, {-665, -4322}};
   EXPECT_EQ(test::sewnPoints(back), want);
 }
 

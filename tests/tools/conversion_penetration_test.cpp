@@ -426,7 +426,7 @@ TEST_P(CorpusPenetrations, OutputSewsWhereTheSourceSews) {
     work.sourcePath = c.design.sourcePath;
     ToolReport report;
     PreparedConversion p = prepareConversion(work, code, true, ctx, report);
-    if (!p.write || !p.image) {
+    if (p.status != ConversionStatus::Ready || !p.image) {
       ++refused;
       continue;
     }
