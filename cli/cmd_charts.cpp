@@ -2,6 +2,7 @@
 #include <cstdio>
 #include <string>
 
+#include "cli/command_line.h"
 #include "cli/commands.h"
 #include "threads/thread_charts.h"
 
@@ -51,13 +52,16 @@ void printChart(Chart chart) {
 }  // namespace
 
 int runCharts(Args args) {
-  if (args.empty()) {
+  std::string name;
+  CommandLine line("charts", "Lists the built-in thread charts, or prints one chart's rows as CSV.");
+  line.app.add_option("NAME", name, "a chart name (quote names with spaces)");
+  if (const auto status = line.parse(args)) return *status;
+  if (name.empty()) {
     listCharts();
     return Ok;
   }
-  if (args.size() > 1) return usageError("charts takes at most one chart name (quote names with spaces)");
-  const auto chart = findChart(args[0]);
-  if (!chart) return usageError("no chart named '" + args[0] + "'; 'loomhall-cli charts' lists them");
+  const auto chart = findChart(name);
+  if (!chart) return line.error("no chart named '" + name + "'; 'loomhall-cli charts' lists them");
   printChart(*chart);
   return Ok;
 }

@@ -8,7 +8,10 @@ namespace lh::cli {
 
 int runConvert(Args args) {
   ToolOptions options;
-  if (!parseToolOptions("convert", args, false, options)) return Usage;
+  if (const auto status = parseToolOptions(
+          "convert", "Converts designs, turned, shrunk or split to fit the format's largest hoop and limits.", args,
+          false, options))
+    return *status;
   return runOverInputs(convertCommandFor(options.to), options);
 }
 

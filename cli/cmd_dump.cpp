@@ -2,6 +2,7 @@
 #include <cstdio>
 #include <nlohmann/json.hpp>
 
+#include "cli/command_line.h"
 #include "cli/commands.h"
 #include "cli/design_io.h"
 
@@ -45,19 +46,11 @@ nlohmann::ordered_json designJson(const EmbDesign& design, const std::string& pa
 int runDump(Args args) {
   std::string path;
   bool json = false;
-  for (const std::string& a : args) {
-    if (a == "--json") {
-      json = true;
-    } else if (a.starts_with("--")) {
-      return usageError("dump: unknown option '" + a + "'");
-    } else if (path.empty()) {
-      path = a;
-    } else {
-      return usageError("dump takes one FILE");
-    }
-  }
-  if (!json) return usageError("dump needs --json");
-  if (path.empty()) return usageError("dump needs a FILE");
+  CommandLine line("dump", "Prints the loaded design as JSON: records [flags, dx, dy], threads, bounds.");
+  line.app.add_flag("--json", json, "JSON output (required)");
+  line.app.add_option("FILE", path, "a design file or \"Zip:ARCHIVE:MEMBER\" path")->required();
+  if (const auto status = line.parse(args)) return *status;
+  if (!json) return line.error("needs --json");
   CliCodec cli;
   EmbDesign design;
   const std::int32_t result = loadOrComplain(cli.codec, design, path);

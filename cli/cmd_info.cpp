@@ -1,6 +1,7 @@
 // loomhall-cli info FILE...: one summary line per design.
 #include <cstdio>
 
+#include "cli/command_line.h"
 #include "cli/commands.h"
 #include "cli/design_io.h"
 #include "design/measurements.h"
@@ -8,10 +9,13 @@
 namespace lh::cli {
 
 int runInfo(Args args) {
-  if (args.empty()) return usageError("info needs at least one FILE");
+  std::vector<std::string> files;
+  CommandLine line("info", "Prints one line per design: path, size and stitch count, colour count.");
+  line.app.add_option("FILE", files, "design files or \"Zip:ARCHIVE:MEMBER\" paths")->required();
+  if (const auto status = line.parse(args)) return *status;
   CliCodec cli;
   int status = Ok;
-  for (const std::string& path : args) {
+  for (const std::string& path : files) {
     EmbDesign design;
     if (loadOrComplain(cli.codec, design, path) != kLoadOk || !holdsStitches(design)) {
       status = Failed;

@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "cli/command_line.h"
 #include "cli/commands.h"
 #include "threads/format_palettes.h"
 #include "threads/pec_palette.h"
@@ -40,19 +41,13 @@ void printName(std::string_view s) { std::fwrite(s.data(), 1, s.size(), stdout);
 int runMatch(Args args) {
   bool applique = false, extended = false;
   std::string colourText;
-  for (const std::string& a : args) {
-    if (a == "--applique")
-      applique = true;
-    else if (a == "--extended")
-      extended = true;
-    else if (!colourText.empty() || (a.size() > 1 && a.rfind("--", 0) == 0))
-      return usageError("match takes one colour #RRGGBB and the options --applique and --extended");
-    else
-      colourText = a;
-  }
+  CommandLine line("match", "Prints the PEC, Janome and Husqvarna colours and brand threads nearest to a colour.");
+  line.app.add_flag("--applique", applique, "offer the PEC applique colours too");
+  line.app.add_flag("--extended", extended, "offer the extended PEC colours too");
+  line.app.add_option("COLOUR", colourText, "the colour as #RRGGBB")->required();
+  if (const auto status = line.parse(args)) return *status;
   std::uint32_t rgb = 0;
-  if (colourText.empty() || !parseColour(colourText, rgb))
-    return usageError("match needs a colour written as #RRGGBB");
+  if (!parseColour(colourText, rgb)) return line.error("needs a colour written as #RRGGBB");
 
   const int r = redOf(rgb), g = greenOf(rgb), b = blueOf(rgb);
   std::printf("Colour #%02X%02X%02X (%d, %d, %d)\n", r, g, b, r, g, b);

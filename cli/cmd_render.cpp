@@ -2,6 +2,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "cli/command_line.h"
 #include "cli/commands.h"
 #include "cli/design_io.h"
 #include "cli/png_image.h"
@@ -15,7 +16,7 @@ namespace lh::cli {
 namespace {
 
 constexpr int kDefaultSize = 400;
-constexpr int kMaxSize = 4000;
+constexpr int kMaxSize = kPictureSizes.max;
 
 // An uncompressed 4- or 8-bit BMP file image as indexes and colours.
 std::optional<IndexedImage> pictureImage(std::span<const std::uint8_t> file) {
@@ -75,31 +76,23 @@ std::optional<IndexedImage> renderedImage(EmbDesign& design) {
 int runRender(Args args) {
   int size = kDefaultSize;
   bool shaded = false, jumps = false;
+  std::string backgroundText;
   std::uint32_t background = 0xFFFFFF;
   std::vector<std::string> files;
-  for (std::size_t i = 0; i < args.size(); ++i) {
-    const std::string& a = args[i];
-    if (a == "--3d") {
-      shaded = true;
-    } else if (a == "--jumps") {
-      jumps = true;
-    } else if (a == "--size") {
-      if (i + 1 >= args.size() || !parseInt(args[++i], 16, kMaxSize, size))
-        return usageError("render: --size needs a number from 16 to 4000");
-    } else if (a == "--background") {
-      if (i + 1 >= args.size() || !parseRgb(args[++i], background))
-        return usageError("render: --background needs a colour #RRGGBB");
-    } else if (a.starts_with("--")) {
-      return usageError("render: unknown option '" + a + "'");
-    } else {
-      files.push_back(a);
-    }
-  }
-  if (files.size() != 2) return usageError("render needs FILE and OUT.bmp or OUT.png");
+  CommandLine line("render", "Draws a design into a BMP or PNG picture; an existing OUT is never replaced.");
+  line.app.add_option("--size", size, "picture width and height in pixels (default 400)")
+      ->check(CLI::Range(kPictureSizes.min, kPictureSizes.max));
+  line.app.add_flag("--3d", shaded, "draw the stitches shaded");
+  line.app.add_flag("--jumps", jumps, "draw the jumps too");
+  line.app.add_option("--background", backgroundText, "background colour #RRGGBB (default white)");
+  line.app.add_option("FILE", files, "the design, then OUT.bmp or OUT.png")->expected(2)->required();
+  if (const auto status = line.parse(args)) return *status;
+  if (!backgroundText.empty() && !parseRgb(backgroundText, background))
+    return line.error("--background needs a colour #RRGGBB");
   const std::string& out = files[1];
   const std::string_view ext = extensionOf(out);
   const bool png = equalsNoCase(ext, "png");
-  if (!png && !equalsNoCase(ext, "bmp")) return usageError("render: OUT must end in .bmp or .png");
+  if (!png && !equalsNoCase(ext, "bmp")) return line.error("OUT must end in .bmp or .png");
 
   CliCodec cli;
   EmbDesign design;

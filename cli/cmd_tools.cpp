@@ -10,7 +10,8 @@ namespace {
 
 int parseAndRun(std::string_view name, ToolCommandId command, Args args, bool needles = false) {
   ToolOptions options;
-  if (!parseToolOptions(name, args, needles, options)) return Usage;
+  if (const auto status = parseToolOptions(name, toolCommand(command).menuText, args, needles, options))
+    return *status;
   return runOverInputs(command, options);
 }
 

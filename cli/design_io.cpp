@@ -1,5 +1,7 @@
 #include "cli/design_io.h"
 
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <charconv>
 #include <cstdio>
@@ -83,6 +85,12 @@ std::string loadFailureText(const SettingsStore& settings, const std::string& pa
   if (named > 1) return std::to_string(named) + " members have this name; none of them is read";
   if (result == kLoadFailed && !zip && checkRegularFile(path) == OpenCheck::NotRegular)
     return std::string(openCheckText(OpenCheck::NotRegular));
+  if (result == kLoadFailed && !zip) {
+    struct stat st {};
+    if (::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) &&
+        static_cast<std::uint64_t>(st.st_size) > kMaxLoadedFileSize)
+      return "too large: design files over " + std::to_string(kMaxLoadedFileSize >> 20) + " MiB are not read";
+  }
   if (result == kLoadFailed)
     if (auto what = whatTheFileIs(settings, path)) return *what;
   return std::string(loadResultText(result));
@@ -122,14 +130,6 @@ bool parseRgb(std::string_view text, std::uint32_t& rgb) {
   const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), v, 16);
   if (ec != std::errc() || end != text.data() + text.size()) return false;
   rgb = rgbOf(static_cast<int>(v >> 16), static_cast<int>((v >> 8) & 0xFF), static_cast<int>(v & 0xFF));
-  return true;
-}
-
-bool parseInt(std::string_view text, int min, int max, int& value) {
-  int v = 0;
-  const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), v);
-  if (ec != std::errc() || end != text.data() + text.size() || v < min || v > max) return false;
-  value = v;
   return true;
 }
 

@@ -48,7 +48,8 @@ std::string describeArchive(const std::string& path, const std::vector<std::stri
 // Why loading `path` gave `result`: a "Zip:" path whose name several members share says so,
 // a FIFO, socket, device or folder named as a design is "not a regular file", and what the
 // file is where that can be told ("an empty file", "not a zip archive", ...; archives count
-// the designs of the types `settings` shows).
+// the designs of the types `settings` shows); a plain file over the loader's limit is "too
+// large: design files over 64 MiB are not read".
 std::string loadFailureText(const SettingsStore& settings, const std::string& path, std::int32_t result);
 // "loomhall-cli: PATH: reason (result N)" on stderr for a failed load, the reason as above.
 void complainLoadFailed(const std::string& path, std::int32_t result, const SettingsStore& settings = defaultSettings());
@@ -58,7 +59,13 @@ std::string_view loadResultText(std::int32_t result);
 
 // "#RRGGBB" or "RRGGBB" as 0x00BBGGRR.
 bool parseRgb(std::string_view text, std::uint32_t& rgb);
-// A whole decimal number in [min, max].
-bool parseInt(std::string_view text, int min, int max, int& value);
+
+// Picture sizes in pixels the commands take: render --size, and --set "Settings/BMP Size"
+// (the preview is drawn at most at its own largest size, with a warning).
+struct IntRange {
+  int min;
+  int max;
+};
+inline constexpr IntRange kPictureSizes{16, 4000};
 
 }  // namespace lh::cli

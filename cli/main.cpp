@@ -9,6 +9,7 @@ namespace {
 void printHelp() {
   std::printf(
       "Usage: loomhall-cli COMMAND [OPTIONS] [ARGS...]\n"
+      "       loomhall-cli COMMAND --help\n"
       "       loomhall-cli --help | --version\n\n"
       "Works with machine-embroidery designs from scripts and batch jobs.\n\n"
       "Commands:\n");
@@ -26,7 +27,13 @@ void printHelp() {
       "  -L               with -r, follow symbolic links to folders too (each folder once)\n"
       "  --set S/key=V    override one stored setting for this run (repeatable)\n"
       "  --defaults       ignore the stored preferences\n"
+      "  --no-shrink      refuse designs that would have to be shrunk to fit\n"
+      "  --no-turn        refuse designs that would have to be turned to fit\n"
+      "  --skip-existing  leave a design alone when its output name exists\n"
+      "  --json           one JSON record per input on stdout (the report goes to stderr)\n"
+      "  --               every later argument is an INPUT\n"
       "An INPUT is a design file, a \"Zip:archive:member\" path, a zip archive or a folder.\n"
+      "A design that was turned, shrunk or split is named on stderr with what was done.\n"
       "\nExit status: 0 when everything asked succeeded, 1 when some input failed,\n"
       "2 for a usage error.\n");
 }

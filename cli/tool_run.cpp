@@ -14,7 +14,9 @@
 #include <thread>
 #include <unordered_map>
 
+#include "cli/command_line.h"
 #include "cli/design_io.h"
+#include "cli/run_records.h"
 #include "files/regular_file.h"
 #include "formats/format_table.h"
 #include "platform/qt_settings_store.h"
@@ -57,23 +59,10 @@ class InterruptFlag {
   struct sigaction previous_ {};
 };
 
-// A whole decimal number in [min, max].
-bool parseNumber(std::string_view text, int min, int max, int& value) {
-  if (text.empty() || text.size() > 9) return false;
-  int v = 0;
-  for (char c : text) {
-    if (c < '0' || c > '9') return false;
-    v = v * 10 + (c - '0');
-  }
-  if (v < min || v > max) return false;
-  value = v;
-  return true;
-}
-
 // Each member becomes one item. A name that several members share designates none of them:
-// it is reported (and counted in `repeated`) instead of converting one of them several times.
+// it is reported (and added to `unusable`) instead of converting one of them several times.
 void addMembers(const std::string& archive, const std::vector<std::string>& viewed, std::vector<std::string>& out,
-                int& repeated) {
+                std::vector<UnusableInput>& unusable) {
   const std::vector<std::string> members = ZipArchive::listMembers(archive);
   std::unordered_map<std::string_view, int> uses;
   for (const std::string& m : members) ++uses[m];
@@ -83,9 +72,9 @@ void addMembers(const std::string& archive, const std::vector<std::string>& view
     if (n == 1) {
       out.push_back(makeZipPath(archive, m));
     } else if (n > 1) {
-      std::fprintf(stderr, "loomhall-cli: %s: %d members have this name; none of them is read\n",
-                   makeZipPath(archive, m).c_str(), n);
-      ++repeated;
+      const std::string path = makeZipPath(archive, m);
+      unusable.push_back({path, std::to_string(n) + " members have this name; none of them is read"});
+      std::fprintf(stderr, "loomhall-cli: %s: %s\n", path.c_str(), unusable.back().reason.c_str());
       n = 0;  // reported once
     }
   }
@@ -96,8 +85,8 @@ void addMembers(const std::string& archive, const std::vector<std::string>& view
 class FolderWalk {
  public:
   FolderWalk(bool recursive, bool followLinks, const std::vector<std::string>& viewed, std::vector<std::string>& out,
-             int& repeated)
-      : recursive_(recursive), followLinks_(followLinks), viewed_(viewed), out_(out), repeated_(repeated) {}
+             std::vector<UnusableInput>& unusable)
+      : recursive_(recursive), followLinks_(followLinks), viewed_(viewed), out_(out), unusable_(unusable) {}
 
   // Adds the viewed files of `folder` and the viewed members of its archives, in name order;
   // false when the walk was stopped.
@@ -130,7 +119,7 @@ class FolderWalk {
     // Only regular files: a FIFO or device named like a design or archive would block.
     if (!e.is_regular_file(ec)) return true;
     if (equalsNoCase(extensionOf(path), "zip")) {
-      addMembers(path, viewed_, out_, repeated_);
+      addMembers(path, viewed_, out_, unusable_);
     } else if (isViewed(path, viewed_)) {
       out_.push_back(path);
     }
@@ -140,7 +129,7 @@ class FolderWalk {
   const bool recursive_, followLinks_;
   const std::vector<std::string>& viewed_;
   std::vector<std::string>& out_;
-  int& repeated_;
+  std::vector<UnusableInput>& unusable_;
   std::set<std::pair<dev_t, ino_t>> seen_;
 };
 
@@ -222,96 +211,48 @@ std::string targetTypeNames() {
   return names;
 }
 
-bool parseToolOptions(std::string_view command, Args args, bool needles, ToolOptions& o) {
-  const std::string name(command);
-  for (std::size_t i = 0; i < args.size(); ++i) {
-    const std::string& a = args[i];
-    auto value = [&](const char* what) -> const std::string* {
-      if (i + 1 >= args.size()) {
-        usageError(name + ": " + a + " needs " + what);
-        return nullptr;
-      }
-      return &args[++i];
-    };
-    if (a == "--to") {
-      const std::string* v = value("a type");
-      if (!v) return false;
-      const int code = formatCodeOfName(*v);
-      if (!isConversionTarget(code)) {
-        usageError(name + ": cannot write '" + *v + "'; types: " + targetTypeNames());
-        return false;
-      }
-      o.to = code;
-    } else if (a == "--keep") {
-      o.keep = true;
-    } else if (a == "--force") {
-      o.force = true;
-    } else if (a == "--out") {
-      const std::string* v = value("a folder");
-      if (!v) return false;
-      o.out = *v;
-    } else if (a == "-j" || a.starts_with("-j")) {
-      const std::string* v = a == "-j" ? value("a number") : &a;
-      if (!v) return false;
-      const std::string_view digits = a == "-j" ? std::string_view(*v) : std::string_view(a).substr(2);
-      if (!parseNumber(digits, 1, 256, o.jobs)) {
-        usageError(name + ": -j needs a number from 1 to 256");
-        return false;
-      }
-    } else if (a == "-r" || a == "--recursive") {
-      o.recursive = true;
-    } else if (a == "-L") {
-      o.followLinks = true;
-    } else if (a == "--defaults") {
-      o.defaults = true;
-    } else if (a == "--set") {
-      const std::string* v = value("Section/key=value");
-      if (!v) return false;
-      o.sets.push_back(*v);
-    } else if (needles && a == "--needles") {
-      const std::string* v = value("a number");
-      if (!v) return false;
-      if (!parseNumber(*v, 1, 100, o.needles)) {
-        usageError(name + ": --needles needs a number from 1 to 100");
-        return false;
-      }
-    } else if (a.size() > 1 && a.front() == '-') {
-      usageError(name + ": unknown option '" + a + "'");
-      return false;
-    } else {
-      o.inputs.push_back(a);
-    }
-  }
-  if (needles && o.needles == 0) {
-    usageError(name + " needs --needles N");
-    return false;
-  }
-  if (o.inputs.empty()) {
-    usageError(name + " needs at least one INPUT");
-    return false;
-  }
-  return true;
-}
-
-bool runSettings(const ToolOptions& options, MemorySettings& settings) {
-  if (!options.defaults) QtSettingsStore("Loomhall").copyTo(settings);
-  for (const std::string& s : options.sets) {
-    const auto slash = s.find('/');
-    const auto eq = s.find('=');
-    if (slash == std::string::npos || slash == 0 || eq == std::string::npos || eq < slash + 2) {
-      usageError("--set needs Section/key=value, not '" + s + "'");
-      return false;
-    }
-    settings.setString(s.substr(0, slash), s.substr(slash + 1, eq - slash - 1), s.substr(eq + 1));
-  }
-  return true;
+std::optional<int> parseToolOptions(std::string_view command, std::string_view description, Args args,
+                                    bool needles, ToolOptions& o) {
+  CommandLine line(command, description);
+  CLI::App& app = line.app;
+  std::string to;
+  const std::string types = targetTypeNames();
+  app.add_option("--to", to, "target type: " + types + " (tools: the design type they write)")
+      ->check([&types](const std::string& v) {
+        return isConversionTarget(formatCodeOfName(v)) ? std::string() : "cannot write '" + v + "'; types: " + types;
+      });
+  app.add_flag("--keep", o.keep, "the tools keep each design's own format (\"Tools keep\")");
+  app.add_flag("--force", o.force, "write also designs whose format does not change");
+  app.add_option("--out", o.out, "write into DIR (created when missing); archive members become plain files")
+      ->type_name("DIR");
+  app.add_option("-j,--jobs", o.jobs, "designs handled in parallel (default: one per core)")
+      ->check(CLI::Range(1, 256))
+      ->type_name("N");
+  app.add_flag("-r,--recursive", o.recursive, "look into sub-folders of folder inputs");
+  app.add_flag("-L", o.followLinks, "with -r, also follow symbolic links to folders");
+  app.add_option("--set", o.sets, "override one stored setting for this run (repeatable)")
+      ->type_name("S/key=V")
+      ->allow_extra_args(false);
+  app.add_flag("--defaults", o.defaults, "ignore the stored preferences");
+  app.add_flag("--no-shrink", o.noShrink, "refuse a design that would have to be shrunk to fit");
+  app.add_flag("--no-turn", o.noTurn, "refuse a design that would have to be turned to fit");
+  app.add_flag("--skip-existing", o.skipExisting, "leave a design alone when its output name exists");
+  app.add_flag("--json", o.json, "one JSON record per input on stdout (the report goes to stderr)");
+  if (needles)
+    app.add_option("--needles", o.needles, "at most N distinct colours")->check(CLI::Range(1, 100))->required()
+        ->type_name("N");
+  app.add_option("INPUT", o.inputs, "design files, \"Zip:ARCHIVE:MEMBER\" paths, zip archives or folders")
+      ->required();
+  if (const auto status = line.parse(args)) return status;
+  if (!to.empty()) o.to = formatCodeOfName(to);
+  return std::nullopt;
 }
 
 std::vector<std::string> expandInputs(const std::vector<std::string>& inputs, const WalkOptions& walk,
-                                      const SettingsStore& settings, int& missing) {
+                                      const SettingsStore& settings, std::vector<UnusableInput>& unusable) {
   const std::vector<std::string> viewed = viewedTypes(settings);
   std::vector<std::string> items;
-  FolderWalk folders(walk.recursive, walk.followLinks, viewed, items, missing);
+  FolderWalk folders(walk.recursive, walk.followLinks, viewed, items, unusable);
   for (const std::string& input : inputs) {
     if (stopRequested()) break;
     if (isZipPath(input)) {
@@ -321,26 +262,26 @@ std::vector<std::string> expandInputs(const std::vector<std::string>& inputs, co
     std::error_code ec;
     const fs::file_status st = fs::status(input, ec);
     if (ec || !fs::exists(st)) {
-      std::fprintf(stderr, "loomhall-cli: %s: no such file or folder\n", input.c_str());
-      ++missing;
+      unusable.push_back({input, "no such file or folder"});
+      std::fprintf(stderr, "loomhall-cli: %s: %s\n", input.c_str(), unusable.back().reason.c_str());
     } else if (fs::is_directory(st)) {
       const std::size_t before = items.size();
       if (!folders.add(input)) break;
       if (items.size() == before) {
-        complain(input, walk.recursive ? "no designs in this folder or below" : "no designs in this folder");
-        ++missing;
+        unusable.push_back({input, walk.recursive ? "no designs in this folder or below" : "no designs in this folder"});
+        complain(input, unusable.back().reason);
       }
     } else if (!fs::is_regular_file(st)) {
-      std::fprintf(stderr, "loomhall-cli: %s: %s\n", input.c_str(), std::string(openCheckText(OpenCheck::NotRegular)).c_str());
-      ++missing;
+      unusable.push_back({input, std::string(openCheckText(OpenCheck::NotRegular))});
+      std::fprintf(stderr, "loomhall-cli: %s: %s\n", input.c_str(), unusable.back().reason.c_str());
     } else if (equalsNoCase(extensionOf(input), "zip")) {
       std::size_t designs = 0;
       const std::string what = describeArchive(input, viewed, designs);
       if (designs == 0) {
+        unusable.push_back({input, what});
         complain(input, what);
-        ++missing;
       }
-      addMembers(input, viewed, items, missing);
+      addMembers(input, viewed, items, unusable);
     } else {
       items.push_back(input);
     }
@@ -378,14 +319,22 @@ int runOverInputs(ToolCommandId id, const ToolOptions& o) {
   }
 
   const InterruptFlag interrupt;
-  int missing = 0;
-  const std::vector<std::string> items = expandInputs(o.inputs, {o.recursive, o.followLinks}, settings, missing);
+  std::vector<UnusableInput> unusable;
+  const std::vector<std::string> items = expandInputs(o.inputs, {o.recursive, o.followLinks}, settings, unusable);
   if (stopRequested()) {
     std::fprintf(stderr, "loomhall-cli: halted by the user while looking for designs; nothing was written\n");
     return Failed;
   }
+  run.skipExisting = o.skipExisting;
   const bool progress = ::isatty(STDERR_FILENO) != 0;
   std::size_t handled = 0;
+  // With --json stdout carries the records only: one per input, in input order.
+  auto printRecord = [](const nlohmann::ordered_json& record) {
+    const std::string line = record.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
+    std::printf("%s\n", line.c_str());
+  };
+  if (o.json)
+    for (const UnusableInput& u : unusable) printRecord(unusableRecord(u.input, u.reason));
 
   RunCallbacks callbacks;
   callbacks.stopRequested = stopRequested;
@@ -396,7 +345,7 @@ int runOverInputs(ToolCommandId id, const ToolOptions& o) {
   };
   callbacks.fileCreated = [&](const std::string&, const std::string& created) {
     if (progress) std::fprintf(stderr, "\r\033[K");
-    std::printf("%s\n", created.c_str());
+    if (!o.json) std::printf("%s\n", created.c_str());
   };
   callbacks.message = [&](std::string_view text, std::string_view caption) {
     if (progress) std::fprintf(stderr, "\r\033[K");
@@ -415,6 +364,13 @@ int runOverInputs(ToolCommandId id, const ToolOptions& o) {
     if (progress) std::fprintf(stderr, "\r\033[K");
     complain(item, note);
   };
+  callbacks.designDone = [&](const DesignOutcome& outcome) {
+    if (progress) std::fprintf(stderr, "\r\033[K");
+    if (const auto note = fitNote(outcome)) std::fprintf(stderr, "%s\n", note->c_str());
+    if (outcome.result == DesignResult::Skipped)
+      std::fprintf(stderr, "%s: skipped, %s exists\n", outcome.source.c_str(), outcome.existing.c_str());
+    if (o.json) printRecord(outcomeRecord(outcome, settings));
+  };
   callbacks.reduce = [&](EmbDesign& design) {
     if (reduceNeedles(design, o.needles) > 0) return true;
     std::fprintf(stderr, "loomhall-cli: %s uses %d needles or fewer; nothing was written.\n", design.path.c_str(),
@@ -427,14 +383,15 @@ int runOverInputs(ToolCommandId id, const ToolOptions& o) {
   const RunResult result = runTool(id, items, settings, run, callbacks, jobs);
   if (progress) std::fprintf(stderr, "\r\033[K");
   std::fflush(stdout);
-  std::fputs(withLf(result.report).c_str(), stdout);
+  std::fputs(withLf(result.report).c_str(), o.json ? stderr : stdout);
   std::fflush(stdout);
   if (result.halted)
     std::fprintf(stderr, "loomhall-cli: halted by the user at %s: %zu of %zu designs were not handled\n",
                  items[result.haltedAt].c_str(), result.notHandled, items.size());
   if (!result.flushed) std::fprintf(stderr, "loomhall-cli: the new files could not all be flushed to disk\n");
   // A run that found nothing to work on ("Please select a design to work on.") has failed too.
-  return result.failed > 0 || missing > 0 || result.halted || !result.flushed || result.nothingToDo ? Failed : Ok;
+  return result.failed > 0 || !unusable.empty() || result.halted || !result.flushed || result.nothingToDo ? Failed
+                                                                                                          : Ok;
 }
 
 }  // namespace lh::cli

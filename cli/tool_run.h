@@ -22,18 +22,31 @@ struct ToolOptions {
   bool defaults = false;        // --defaults
   std::vector<std::string> sets;  // --set Section/key=value, in order
   int needles = 0;              // --needles N (reduce)
+  bool noShrink = false;        // --no-shrink: refuse what would have to be shrunk
+  bool noTurn = false;          // --no-turn: refuse what would have to be turned
+  bool json = false;            // --json: one JSON record per input on stdout
+  bool skipExisting = false;    // --skip-existing
   std::vector<std::string> inputs;
 };
 
 // The names --to accepts, in code order: "pes sew jef hus pcs dst xxx exp vip vp3 bmp txt".
 std::string targetTypeNames();
 
-// Parses the shared options; false (after a usage message) on a bad command line.
-bool parseToolOptions(std::string_view command, Args args, bool needles, ToolOptions& options);
+// Parses the shared options of `command` (with --needles for reduce): nothing when the
+// command should run, otherwise the exit status (after --help, or a usage message).
+std::optional<int> parseToolOptions(std::string_view command, std::string_view description, Args args,
+                                    bool needles, ToolOptions& options);
 
-// The settings of one run: the stored preferences (unless --defaults), then every --set.
-// False (after a usage message) for a malformed --set.
+// The settings of one run: the stored preferences (unless --defaults), then every --set, then
+// --no-shrink and --no-turn. False (after a usage message) for a --set that is malformed,
+// names a setting no tool reads, or gives a value outside the setting's range.
 bool runSettings(const ToolOptions& options, MemorySettings& settings);
+
+// An input that gives no design item, and why.
+struct UnusableInput {
+  std::string input;
+  std::string reason;
+};
 
 struct WalkOptions {
   bool recursive = false;    // look into sub-folders
@@ -46,10 +59,11 @@ struct WalkOptions {
 // many links lead to it. Only regular files are taken from folders. Missing inputs, inputs
 // that are not regular files or folders, member names an archive holds more than once (such
 // a name designates none of them), and folders and archives that give no design (empty,
-// damaged, not an archive) are reported on stderr and counted in `missing`. Ctrl-C (while
+// damaged, not an archive) are reported on stderr and added to `unusable` with the
+// reason. Ctrl-C (while
 // runOverInputs listens for it) ends the walk early.
 std::vector<std::string> expandInputs(const std::vector<std::string>& inputs, const WalkOptions& walk,
-                                      const SettingsStore& settings, int& missing);
+                                      const SettingsStore& settings, std::vector<UnusableInput>& unusable);
 
 // The command "convert" runs: a conversion for a design type, notes for txt, the preview
 // for bmp, and the tool format ("Convert to On-The-Fly Setting") without --to.

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "design/design_limits.h"
+#include "tools/setting_keys.h"
 
 namespace lh {
 
@@ -31,10 +32,10 @@ class Outline {
 
 BasteSettings loadBasteSettings(const SettingsStore& store) {
   BasteSettings s;
-  s.length = std::clamp(store.getInt("Settings", "Baste length", 6), 1, 100);
-  s.combine = store.getInt("Settings", "Baste combine", 1) != 0;
-  s.cross = store.getInt("Settings", "Baste cross", 1) != 0;
-  s.edge = std::clamp(store.getInt("Settings", "Baste edge", 1), 0, 10);
+  s.length = readSetting(store, kBasteLength);
+  s.combine = readSetting(store, kBasteCombine) != 0;
+  s.cross = readSetting(store, kBasteCross) != 0;
+  s.edge = readSetting(store, kBasteEdge);
   return s;
 }
 

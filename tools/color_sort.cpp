@@ -9,6 +9,7 @@
 
 #include "render/palette_manager.h"
 #include "render/renderer.h"
+#include "tools/setting_keys.h"
 
 namespace lh {
 
@@ -145,7 +146,7 @@ void rebuild(EmbDesign& design, const std::vector<Block>& blocks) {
 }  // namespace
 
 int loadColorSortThreshold(const SettingsStore& store) {
-  return std::clamp(store.getInt("Settings", "Color Sort Threshold", 5), 0, 100);
+  return readSetting(store, kColorSortThreshold);
 }
 
 int colorSort(EmbDesign& design, int allowedOverlap, ToolReport& report,

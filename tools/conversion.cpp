@@ -1,6 +1,7 @@
 #include "tools/conversion.h"
 
 #include <algorithm>
+#include <filesystem>
 
 #include "design/design_limits.h"
 #include "formats/format_table.h"
@@ -75,6 +76,19 @@ std::optional<std::string> saveFileImage(const std::string& path, ByteSpan bytes
   return saveUnique(path, bytes, deferred);
 }
 
+int conversionTarget(std::string_view path, int target, const ToolFormat& tools) {
+  if (target >= 0) return target;
+  if (!tools.keep) return tools.selected;
+  std::string own(path);
+  return sourceFormatCode(own);
+}
+
+bool outputExists(const std::string& path) {
+  if (const auto zip = splitZipPath(path)) return ZipArchive::memberExists(zip->archive, zip->member);
+  std::error_code ec;
+  return std::filesystem::exists(std::filesystem::symlink_status(path, ec));
+}
+
 PreparedConversion prepareConversion(EmbDesign& design, int target, bool force, const ConversionContext& ctx,
                                      ToolReport& report) {
   PreparedConversion p;
@@ -82,8 +96,7 @@ PreparedConversion prepareConversion(EmbDesign& design, int target, bool force, 
   const std::optional<std::string> readAs = design.attributes.getText(kReadAsAttribute);
   if (readAs) design.path = replaceExtension(design.path, *readAs);
   const int source = sourceFormatCode(design.path);
-  int t = ctx.tools.keep ? source : ctx.tools.selected;
-  if (target >= 0) t = target;
+  const int t = conversionTarget(design.path, target, ctx.tools);
   p.target = t;
   if (t == source && !force) return p;
   if (t != source)
@@ -113,7 +126,7 @@ PreparedConversion prepareConversion(EmbDesign& design, int target, bool force, 
   }
   const ConversionSettings& settings = ctx.table[static_cast<std::size_t>(t)];
   const std::int64_t width = design.width(), height = design.height();
-  if (!fitToHoop(design, settings)) {
+  if (!fitToHoop(design, settings, &p.fit)) {
     report.addLine(p.source + " is too big for the new format.");
     p.status = ConversionStatus::TooBig;
     p.failure.cause = FailureCause::TooBig;

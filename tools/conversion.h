@@ -13,6 +13,7 @@
 #include "formats/design_codec.h"
 #include "tools/archive_batch.h"
 #include "tools/conversion_settings.h"
+#include "tools/hoop_fit.h"
 #include "tools/design_notes.h"
 #include "tools/tool_report.h"
 
@@ -94,7 +95,14 @@ struct PreparedConversion {
   int maxStitches = 0;
   int maxColors = 0;                // the smaller of the split setting and the format's limit
   ConversionFailure failure;        // set with a failure status
+  HoopFit fit;                      // what hoop fitting did (also when it refused: TooBig)
 };
+
+// The format a conversion of the design at `path` writes: `target`, or for -1 the tool format
+// (the design's own with "Tools keep").
+int conversionTarget(std::string_view path, int target, const ToolFormat& tools);
+// True when a plain file or "Zip:" member exists under `path` (the first name a conversion wants).
+bool outputExists(const std::string& path);
 
 // Steps up to the first part: target choice, re-labelling (a design read as another format
 // than its extension names converts as that format), hoop fitting ("<source> is too big for

@@ -5,6 +5,7 @@
 #include <type_traits>
 
 #include "formats/format_table.h"
+#include "tools/setting_keys.h"
 
 namespace lh {
 
@@ -97,6 +98,18 @@ void saveConversionSettings(SettingsStore& store, const ConversionSettings& sett
   });
 }
 
+std::vector<ConversionKey> conversionKeys() {
+  std::vector<ConversionKey> out;
+  for (int code = 0; code < kWritableFormats; ++code) {
+    ConversionSettings s = defaultConversionSettings(code);
+    visitFields(s, [&](std::string_view suffix, auto& field, Range range) {
+      const bool flag = std::is_same_v<std::remove_reference_t<decltype(field)>, bool>;
+      out.push_back({key(code, suffix), flag ? 0 : range.min, flag ? 1 : range.max, flag});
+    });
+  }
+  return out;
+}
+
 int loadConversionSelection(const SettingsStore& store) {
   const int code = store.getInt(kConversionSection, "selection", 0);
   return isDesignFormat(code) ? code : 0;
@@ -111,8 +124,9 @@ ConversionTable loadConversionTable(const SettingsStore& store) {
 
 ToolFormat loadToolFormat(const SettingsStore& store) {
   ToolFormat f;
-  f.selected = store.getInt(kSettingsSection, "Tools selected", 0);
-  f.keep = store.getInt(kSettingsSection, "Tools keep", 0) != 0;
+  // A selection outside 0 to 9 is kept as stored: conversions to it fail and say so.
+  f.selected = store.getInt(kToolsSelected.section, kToolsSelected.key, kToolsSelected.defaultValue);
+  f.keep = readSetting(store, kToolsKeep) != 0;
   return f;
 }
 

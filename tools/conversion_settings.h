@@ -4,6 +4,7 @@
 #include <array>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "design/settings.h"
 
@@ -51,6 +52,17 @@ ConversionSettings defaultConversionSettings(int code);
 ConversionSettings loadConversionSettings(const SettingsStore& store, int code);
 // Writes every value of the record under its key (nothing for a code outside 0 to 9).
 void saveConversionSettings(SettingsStore& store, const ConversionSettings& settings);
+
+// One key of a conversion record in section "Conversion" ("pesw", "dstjumps") with the
+// values it is read with (a flag: any value, set when not 0).
+struct ConversionKey {
+  std::string key;
+  int min = 0;
+  int max = 0;
+  bool flag = false;
+};
+// The keys of the ten records, format by format.
+std::vector<ConversionKey> conversionKeys();
 
 // "selection" of section "Conversion": the format the preferences page shows (0 to 9).
 int loadConversionSelection(const SettingsStore& store);

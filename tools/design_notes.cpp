@@ -7,6 +7,7 @@
 #include "render/palette_manager.h"
 #include "render/renderer.h"
 #include "threads/thread_matching.h"
+#include "tools/setting_keys.h"
 
 namespace lh {
 
@@ -51,13 +52,13 @@ std::string notesText(const EmbDesign& design, bool inches) {
 
 PreviewSettings loadPreviewSettings(const SettingsStore& store) {
   PreviewSettings s;
-  s.size = std::clamp(store.getInt("Settings", "BMP Size", 400), 32, 1024);
-  s.make3d = store.getInt("Settings", "Make 3D", 1) != 0;
-  s.outline = store.getInt("Settings", "Outline", 0) != 0;
+  s.size = readSetting(store, kBmpSize);
+  s.make3d = readSetting(store, kMake3d) != 0;
+  s.outline = readSetting(store, kOutline) != 0;
   return s;
 }
 
-bool loadEnglishUnits(const SettingsStore& store) { return store.getInt("Settings", "English", 1) != 0; }
+bool loadEnglishUnits(const SettingsStore& store) { return readSetting(store, kEnglishUnits) != 0; }
 
 ByteBuffer exportPreviewBitmap(EmbDesign& design, const PreviewSettings& settings) {
   PaletteManager palette;  // an export palette, so the screen's slots stay untouched

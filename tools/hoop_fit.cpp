@@ -20,7 +20,8 @@ float shortfall(std::int64_t hoop, std::int64_t extent) {
 
 float hoopOverflow(std::int64_t w, std::int64_t h, std::int64_t hoopW, std::int64_t hoopH) { return -(shortfall(hoopW, w) + shortfall(hoopH, h)); }
 
-bool fitToHoop(EmbDesign& design, const ConversionSettings& settings) {
+bool fitToHoop(EmbDesign& design, const ConversionSettings& settings, HoopFit* fit) {
+  HoopFit done;
   design.centreDesign();
   std::int64_t w = design.width();
   std::int64_t h = design.height();
@@ -39,6 +40,7 @@ bool fitToHoop(EmbDesign& design, const ConversionSettings& settings) {
           const int s = w > h ? 1 : -1;
           design.rotateQuarter(s);
           design.fitRotation = s;
+          done.quarterTurn = s;
           design.centreDesign();
           w = design.width();
           h = design.height();
@@ -56,11 +58,15 @@ bool fitToHoop(EmbDesign& design, const ConversionSettings& settings) {
       const float allowed = static_cast<float>(pct) * 0.01f;
       if (allowed >= need) {
         shrinkDesign(design, static_cast<double>(1.0f - need));
+        done.shrink = need;
         w = design.width();
         h = design.height();
       }
     }
   }
+  done.hoopWidth = static_cast<int>(hoopW / 10);
+  done.hoopHeight = static_cast<int>(hoopH / 10);
+  if (fit) *fit = done;
   return w <= hoopW && h <= hoopH;
 }
 

@@ -16,6 +16,7 @@
 #include "tools/color_sort.h"
 #include "formats/format_table.h"
 #include "tools/pes_recovery.h"
+#include "tools/setting_keys.h"
 #include "zip/zip_archive.h"
 
 namespace lh {
@@ -92,6 +93,7 @@ class BufferedMessages final : public MessageSink {
 
 struct ItemOutcome {
   bool skipped = false;
+  std::string existing;  // skipExisting: the output found
   bool failed = false;  // before its conversion: not loaded, refused by the tool, or it threw
   std::int32_t loadResult = kLoadOk;
   bool endRun = false;  // needle reduction declined: the run ends at once
@@ -118,6 +120,7 @@ struct Handled {
   std::vector<std::string> notes;
   std::optional<std::pair<ConversionStatus, ConversionFailure>> failure;  // of a loaded design
   std::vector<std::string> files;
+  DesignOutcome outcome;  // for designDone: filled in when the files are known
 };
 
 class Runner {
@@ -145,6 +148,8 @@ class Runner {
 
  private:
   ItemOutcome prepareDesign(std::size_t i, SettingsStore& store) const;
+  // The first name the design at `item` would be saved under.
+  std::string plannedOutput(const std::string& item) const;
   ItemOutcome notConverted(std::size_t i) const;
   ConversionStatus save(std::size_t i, ItemOutcome& item, DesignCodec& codec, std::vector<std::string>& files);
   void tell(Handled& done);
@@ -188,6 +193,13 @@ ItemOutcome Runner::prepareDesign(std::size_t i, SettingsStore& store) const {
   if (isCompanionFile(item)) {
     out.skipped = true;
     return out;
+  }
+  if (run_.skipExisting) {
+    std::string planned = plannedOutput(item);
+    if (!planned.empty() && outputExists(planned)) {
+      out.existing = std::move(planned);
+      return out;
+    }
   }
   BufferedMessages sink;
   DesignCodec codec(&store, &sink);
@@ -261,6 +273,14 @@ ItemOutcome Runner::prepareDesign(std::size_t i, SettingsStore& store) const {
   return out;
 }
 
+std::string Runner::plannedOutput(const std::string& item) const {
+  const int target = conversionTarget(item, command_.target, base_.tools);
+  if (!isDesignFormat(target) && target != FormatTxt && target != FormatBmp) return {};
+  std::string path = command_.suffix.empty() ? item : appendToTitle(item, command_.suffix);
+  if (run_.workspace) path = pathInFolder(run_.directory, path);
+  return replaceExtension(path, formatExtension(target).substr(1));
+}
+
 ConversionStatus Runner::save(std::size_t i, ItemOutcome& item, DesignCodec& codec,
                               std::vector<std::string>& files) {
   ConversionContext ctx = base_;
@@ -285,13 +305,20 @@ bool Runner::commit(std::size_t i, ItemOutcome& item, DesignCodec& codec) {
   if (item.loadResult != kLoadOk && callbacks_.loadFailed) callbacks_.loadFailed(source, item.loadResult);
   Handled done;
   done.source = source;
-  const ConversionStatus saved = save(i, item, codec, done.files);
-  done.failed = item.failed || isFailure(saved);
+  DesignOutcome& outcome = done.outcome;
+  outcome.source = source;
+  outcome.loadResult = item.loadResult;
+  outcome.fit = item.prepared.fit;
+  outcome.failure = item.prepared.failure;
+  outcome.existing = std::move(item.existing);
+  outcome.conversion = outcome.existing.empty() ? save(i, item, codec, done.files) : item.prepared.status;
+  done.failed = item.failed || isFailure(outcome.conversion);
   done.report = std::move(item.report);
   done.messages = std::move(item.messages);
   done.notes = std::move(item.notes);
   // A design that did not load has had its own callback.
-  if (isFailure(saved) && item.loadResult == kLoadOk) done.failure.emplace(saved, item.prepared.failure);
+  if (isFailure(outcome.conversion) && item.loadResult == kLoadOk)
+    done.failure.emplace(outcome.conversion, item.prepared.failure);
   waiting_.push_back(std::move(done));
   if (archives_.empty() || archives_.pendingBytes() > kMaxGatheredBytes) writeArchives();
   return !item.last;
@@ -317,6 +344,8 @@ void Runner::writeArchives() {
           why.path = f;
           done.failure.emplace(ConversionStatus::NotSaved, why);
         }
+        done.outcome.conversion = ConversionStatus::NotSaved;
+        done.outcome.failure = done.failure->second;
       }
     }
     done.files = std::move(files);
@@ -338,6 +367,17 @@ void Runner::tell(Handled& done) {
     result.created.push_back(f);
     result.origins.push_back(done.source);
     if (callbacks_.fileCreated) callbacks_.fileCreated(done.source, f);
+  }
+  if (callbacks_.designDone) {
+    DesignOutcome& o = done.outcome;
+    o.files = done.files;
+    if (done.failed)
+      o.result = DesignResult::Failed;
+    else if (!o.existing.empty())
+      o.result = DesignResult::Skipped;
+    else
+      o.result = o.files.empty() ? DesignResult::Unchanged : DesignResult::Written;
+    callbacks_.designDone(o);
   }
 }
 
@@ -544,7 +584,7 @@ std::optional<ToolCommandId> conversionTo(int target) {
 
 RunSettings RunSettings::fromSettings(const SettingsStore& store) {
   RunSettings s;
-  s.toolsReport = store.getInt("Settings", "Tools report", 1) != 0;
+  s.toolsReport = readSetting(store, kToolsReport) != 0;
   s.workspace = store.getInt("Workspace", "workspace", 1) != 0;
   s.directory = store.getString("Workspace", "directory", "");
   s.sortThreshold = loadColorSortThreshold(store);

@@ -66,11 +66,30 @@ struct RunSettings {
   bool workspace = false;   // put the new designs into `directory` (and write them always)
   std::string directory;
   bool force = false;       // write every design, also when its format does not change
+  bool skipExisting = false;  // leave a design alone when the first name it would get exists
   int sortThreshold = 5;
   BasteSettings baste;
 
   // The stored values; "workspace" (default 1) and "directory" as stored.
   static RunSettings fromSettings(const SettingsStore& store);
+};
+
+// What became of one design of a run.
+enum class DesignResult {
+  Written,    // its files were saved
+  Unchanged,  // nothing to write (its format does not change, or the tool found nothing to do)
+  Skipped,    // skipExisting: its output exists
+  Failed,     // not loaded, refused by the tool, too big, not convertible or not saved
+};
+struct DesignOutcome {
+  std::string source;  // the item as given
+  DesignResult result = DesignResult::Unchanged;
+  std::int32_t loadResult = kLoadOk;     // why it did not load, when it did not
+  ConversionStatus conversion = ConversionStatus::Unchanged;  // how its conversion ended
+  ConversionFailure failure;             // why, when its conversion failed
+  std::vector<std::string> files;        // created, in order (more than one: it was split)
+  HoopFit fit;                           // what hoop fitting did to it
+  std::string existing;                  // Skipped: the output that exists
 };
 
 // What the caller takes part in. `load` and `reduce` are steps of a design's processing: what
@@ -101,6 +120,9 @@ struct RunCallbacks {
   // What the report does not say about a design (it was read as another format than its
   // name says; recovery found nothing to mend and wrote nothing), in input order.
   std::function<void(const std::string& item, std::string_view note)> note;
+  // Every design handled, in input order, after its files were created and its messages
+  // passed on.
+  std::function<void(const DesignOutcome&)> designDone;
 };
 
 struct RunResult {
