@@ -61,7 +61,7 @@ int runCharts(Args args) {
     return Ok;
   }
   const auto chart = findChart(name);
-  if (!chart) return line.error("no chart named '" + name + "'; 'loomhall-cli charts' lists them");
+  if (!chart) return usageError("no chart named '" + name + "'; 'loomhall-cli charts' lists them");
   printChart(*chart);
   return Ok;
 }

@@ -50,7 +50,7 @@ int runDump(Args args) {
   line.app.add_flag("--json", json, "JSON output (required)");
   line.app.add_option("FILE", path, "a design file or \"Zip:ARCHIVE:MEMBER\" path")->required();
   if (const auto status = line.parse(args)) return *status;
-  if (!json) return line.error("needs --json");
+  if (!json) return usageError("dump needs --json");
   CliCodec cli;
   EmbDesign design;
   const std::int32_t result = loadOrComplain(cli.codec, design, path);

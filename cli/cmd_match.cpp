@@ -47,7 +47,7 @@ int runMatch(Args args) {
   line.app.add_option("COLOUR", colourText, "the colour as #RRGGBB")->required();
   if (const auto status = line.parse(args)) return *status;
   std::uint32_t rgb = 0;
-  if (!parseColour(colourText, rgb)) return line.error("needs a colour written as #RRGGBB");
+  if (!parseColour(colourText, rgb)) return usageError("match needs a colour written as #RRGGBB");
 
   const int r = redOf(rgb), g = greenOf(rgb), b = blueOf(rgb);
   std::printf("Colour #%02X%02X%02X (%d, %d, %d)\n", r, g, b, r, g, b);

@@ -88,11 +88,11 @@ int runRender(Args args) {
   line.app.add_option("FILE", files, "the design, then OUT.bmp or OUT.png")->expected(2)->required();
   if (const auto status = line.parse(args)) return *status;
   if (!backgroundText.empty() && !parseRgb(backgroundText, background))
-    return line.error("--background needs a colour #RRGGBB");
+    return usageError("render: --background needs a colour #RRGGBB");
   const std::string& out = files[1];
   const std::string_view ext = extensionOf(out);
   const bool png = equalsNoCase(ext, "png");
-  if (!png && !equalsNoCase(ext, "bmp")) return line.error("OUT must end in .bmp or .png");
+  if (!png && !equalsNoCase(ext, "bmp")) return usageError("render: OUT must end in .bmp or .png");
 
   CliCodec cli;
   EmbDesign design;

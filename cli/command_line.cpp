@@ -29,7 +29,7 @@ std::optional<int> CommandLine::parse(Args args) {
 }
 
 int CommandLine::error(std::string_view message) const {
-  std::fprintf(stderr, "loomhall-cli %s: %.*s\nTry 'loomhall-cli %s --help'.\n", command_.c_str(),
+  std::fprintf(stderr, "loomhall-cli: %s: %.*s\nTry 'loomhall-cli %s --help'.\n", command_.c_str(),
                static_cast<int>(message.size()), message.data(), command_.c_str());
   return Usage;
 }

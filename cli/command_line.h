@@ -19,12 +19,12 @@ class CommandLine {
   // printing --help, Usage after a usage message).
   std::optional<int> parse(Args args);
 
-  // "loomhall-cli COMMAND: message" on stderr with the hint to --help; returns Usage.
-  int error(std::string_view message) const;
-
   CLI::App app;
 
  private:
+  // "loomhall-cli: COMMAND: message" on stderr with the hint to --help; returns Usage.
+  int error(std::string_view message) const;
+
   std::string command_;
 };
 
