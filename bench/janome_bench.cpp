@@ -13,7 +13,7 @@ using lh::bench::fillDesign;
 using lh::bench::kRecords;
 
 std::optional<lh::ByteBuffer> writeJefFixed(lh::DesignCodec&, lh::EmbDesign& d) {
-  return lh::writeJefDated(d, lh::JefDate{2024, 1, 2, 3, 4, 5});
+  return lh::writeJef(d, lh::JefDate{2024, 1, 2, 3, 4, 5});
 }
 
 void readBench(benchmark::State& state, lh::WriterFn write, lh::ReaderFn read) {

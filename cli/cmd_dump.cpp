@@ -20,10 +20,10 @@ std::string rgbText(std::uint32_t rgb) {
 
 // {"path", "result", "pesVersion", "bounds", "threads", "stitches"}: records as [flags, dx, dy]
 // (1 colour change, 2 jump, 8 trim; 0.1 mm, Y up), as the design holds them after loading.
-nlohmann::ordered_json designJson(const EmbDesign& design, const std::string& path, std::int32_t result) {
+nlohmann::ordered_json designJson(const EmbDesign& design, const std::string& path, LoadResult result) {
   nlohmann::ordered_json j;
   j["path"] = path;
-  j["result"] = result;
+  j["result"] = loadCode(result);
   j["pesVersion"] = design.pesVersion;
   j["bounds"] = {{"minX", design.minX}, {"minY", design.minY}, {"maxX", design.maxX}, {"maxY", design.maxY}};
   nlohmann::ordered_json threads = nlohmann::ordered_json::array();
@@ -53,14 +53,14 @@ int runDump(Args args) {
   if (!json) return usageError("dump needs --json");
   CliCodec cli;
   EmbDesign design;
-  const std::int32_t result = loadOrComplain(cli.codec, design, path);
+  const LoadResult result = loadOrComplain(cli.codec, design, path);
   // Names from files are not always UTF-8: bad bytes become U+FFFD rather than failing.
   const std::string text =
       designJson(design, path, result).dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
   std::fwrite(text.data(), 1, text.size(), stdout);
   std::fputc('\n', stdout);
   // The result says what was read: 0 with no records only for a file holding an empty design.
-  return result == kLoadOk && holdsStitches(design) ? Ok : Failed;
+  return result == LoadResult::Ok && holdsStitches(design) ? Ok : Failed;
 }
 
 }  // namespace lh::cli

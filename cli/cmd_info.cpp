@@ -17,7 +17,7 @@ int runInfo(Args args) {
   int status = Ok;
   for (const std::string& path : files) {
     EmbDesign design;
-    if (loadOrComplain(cli.codec, design, path) != kLoadOk || !holdsStitches(design)) {
+    if (loadOrComplain(cli.codec, design, path) != LoadResult::Ok || !holdsStitches(design)) {
       status = Failed;
       continue;
     }

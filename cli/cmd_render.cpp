@@ -96,7 +96,7 @@ int runRender(Args args) {
 
   CliCodec cli;
   EmbDesign design;
-  const std::int32_t result = loadOrComplain(cli.codec, design, files[0]);
+  const LoadResult result = loadOrComplain(cli.codec, design, files[0]);
   PaletteManager palette;
   usePalette(design, &palette);
   setSize(design, size, size);
@@ -122,7 +122,7 @@ int runRender(Args args) {
     return Failed;
   }
   std::printf("%s\n", saved->c_str());
-  return result == kLoadOk ? Ok : Failed;
+  return result == LoadResult::Ok ? Ok : Failed;
 }
 
 }  // namespace lh::cli

@@ -21,19 +21,20 @@ void StderrMessages::showMessage(std::string_view text, std::string_view caption
                static_cast<int>(text.size()), text.data());
 }
 
-std::string_view loadResultText(std::int32_t result) {
+std::string_view loadResultText(LoadResult result) {
   switch (result) {
-    case kLoadOk:
+    case LoadResult::Ok:
       return "loaded";
-    case kLoadNoDesign:
+    case LoadResult::NoDesign:
       return "no design";
-    case kLoadUnsupported:
+    case LoadResult::Unsupported:
       return "file version not supported";
-    case kLoadNoMedium:
+    case LoadResult::NoMedium:
       return "no medium in the drive";
-    default:
-      return "missing, unreadable or not a valid design";
+    case LoadResult::Failed:
+      break;
   }
+  return "missing, unreadable or not a valid design";
 }
 
 bool isViewed(std::string_view path, const std::vector<std::string>& viewed) {
@@ -79,45 +80,45 @@ std::string describeArchive(const std::string& path, const std::vector<std::stri
          " (name one as Zip:" + path + ":MEMBER)";
 }
 
-std::string loadFailureText(const SettingsStore& settings, const std::string& path, std::int32_t result) {
+std::string loadFailureText(const SettingsStore& settings, const std::string& path, LoadResult result) {
   const auto zip = splitZipPath(path);
   const std::size_t named = zip ? ZipArchive::membersNamed(zip->archive, zip->member) : 0;
   if (named > 1) return std::to_string(named) + " members have this name; none of them is read";
-  if (result == kLoadFailed && !zip && checkRegularFile(path) == OpenCheck::NotRegular)
+  if (result == LoadResult::Failed && !zip && checkRegularFile(path) == OpenCheck::NotRegular)
     return std::string(openCheckText(OpenCheck::NotRegular));
-  if (result == kLoadFailed && !zip) {
+  if (result == LoadResult::Failed && !zip) {
     struct stat st {};
     if (::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) &&
         static_cast<std::uint64_t>(st.st_size) > kMaxLoadedFileSize)
       return "too large: design files over " + std::to_string(kMaxLoadedFileSize >> 20) + " MiB are not read";
   }
-  if (result == kLoadFailed)
+  if (result == LoadResult::Failed)
     if (auto what = whatTheFileIs(settings, path)) return *what;
   return std::string(loadResultText(result));
 }
 
-void complainLoadFailed(const std::string& path, std::int32_t result, const SettingsStore& settings) {
-  std::fprintf(stderr, "loomhall-cli: %s: %s (result %d)\n", path.c_str(), loadFailureText(settings, path, result).c_str(),
-               static_cast<int>(result));
+void complainLoadFailed(const std::string& path, LoadResult result, const SettingsStore& settings) {
+  std::fprintf(stderr, "loomhall-cli: %s: %s (result %d)\n", path.c_str(),
+               loadFailureText(settings, path, result).c_str(), static_cast<int>(loadCode(result)));
 }
 
-std::int32_t loadOrComplain(DesignCodec& codec, EmbDesign& design, const std::string& path) {
+LoadResult loadOrComplain(DesignCodec& codec, EmbDesign& design, const std::string& path) {
   ++codec.busyCount;
-  const std::int32_t result = codec.loadDesign(&design, path);
+  const LoadResult result = codec.loadDesign(&design, path);
   if (const auto readAs = design.attributes.getText(kReadAsAttribute))
     complain(path, "read as " + *readAs + ": the file starts with that format's signature");
-  if (result != kLoadOk) {
+  if (result != LoadResult::Ok) {
     complainLoadFailed(path, result, codec.settings());
     return result;
   }
   const FormatInfo* format = formatOfPath(path);
   if (design.isText) {
     complain(path, "a text document, not a design");
-    return kLoadNoDesign;
+    return LoadResult::NoDesign;
   }
   if (format != nullptr && format->kind == FormatKind::Picture) {
     complain(path, "a picture, not a design");
-    return kLoadNoDesign;
+    return LoadResult::NoDesign;
   }
   if (!holdsStitches(design)) complain(path, "an empty design (no stitches)");
   return result;

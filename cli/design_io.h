@@ -32,9 +32,9 @@ class CliCodec {
 // Loads a plain or "Zip:" path. Writes "loomhall-cli: PATH: what" to stderr when no design
 // with stitches came of it (what the file is instead: a text document, a picture, an archive,
 // an empty file or design, or why the load failed) and a note when the file was read as
-// another format than its name says. Returns the loadDesign result, kLoadNoDesign for a
+// another format than its name says. Returns the loadDesign result, LoadResult::NoDesign for a
 // text or picture file.
-std::int32_t loadOrComplain(DesignCodec& codec, EmbDesign& design, const std::string& path);
+LoadResult loadOrComplain(DesignCodec& codec, EmbDesign& design, const std::string& path);
 // True when a loaded design has something to sew.
 inline bool holdsStitches(const EmbDesign& design) { return !design.stitches.empty(); }
 
@@ -50,12 +50,13 @@ std::string describeArchive(const std::string& path, const std::vector<std::stri
 // file is where that can be told ("an empty file", "not a zip archive", ...; archives count
 // the designs of the types `settings` shows); a plain file over the loader's limit is "too
 // large: design files over 64 MiB are not read".
-std::string loadFailureText(const SettingsStore& settings, const std::string& path, std::int32_t result);
+std::string loadFailureText(const SettingsStore& settings, const std::string& path, LoadResult result);
 // "loomhall-cli: PATH: reason (result N)" on stderr for a failed load, the reason as above.
-void complainLoadFailed(const std::string& path, std::int32_t result, const SettingsStore& settings = defaultSettings());
+void complainLoadFailed(const std::string& path, LoadResult result,
+                        const SettingsStore& settings = defaultSettings());
 
 // What a loadDesign result means, in a few words.
-std::string_view loadResultText(std::int32_t result);
+std::string_view loadResultText(LoadResult result);
 
 // "#RRGGBB" or "RRGGBB" as 0x00BBGGRR.
 bool parseRgb(std::string_view text, std::uint32_t& rgb);

@@ -62,7 +62,7 @@ std::string reasonText(const DesignOutcome& o, const SettingsStore& settings) {
     case DesignResult::Failed:
       break;
   }
-  if (o.loadResult != kLoadOk) return loadFailureText(settings, o.source, o.loadResult);
+  if (o.loadResult != LoadResult::Ok) return loadFailureText(settings, o.source, o.loadResult);
   if (isFailure(o.conversion)) return failureReason(o.conversion, o.failure);
   return "refused by the tool";
 }

@@ -352,7 +352,7 @@ int runOverInputs(ToolCommandId id, const ToolOptions& o) {
     std::fprintf(stderr, "loomhall-cli: %.*s: %.*s\n", static_cast<int>(caption.size()), caption.data(),
                  static_cast<int>(text.size()), text.data());
   };
-  callbacks.loadFailed = [&](const std::string& item, std::int32_t result) {
+  callbacks.loadFailed = [&](const std::string& item, LoadResult result) {
     if (progress) std::fprintf(stderr, "\r\033[K");
     complainLoadFailed(item, result, settings);
   };

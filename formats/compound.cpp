@@ -241,15 +241,15 @@ const CompoundVariant* variantOf(std::string_view extension) {
 
 }  // namespace
 
-int readCompound(DesignCodec&, EmbDesign& design, ByteSpan file) {
+ReadResult readCompound(DesignCodec&, EmbDesign& design, ByteSpan file) {
   design.stitches.clear();
   design.threads.clear();
   const CompoundVariant* variant = variantOf(extensionOf(design.path));
   CompoundFile container;
-  if (variant == nullptr || container.parse(file) != CompoundFile::Status::Ok) return kReadUnsupported;
-  if (variant->designStream.empty() || container.find(variant->designStream) == nullptr) return kReadUnsupported;
+  if (variant == nullptr || container.parse(file) != CompoundFile::Status::Ok) return ReadResult::Unsupported;
+  if (variant->designStream.empty() || container.find(variant->designStream) == nullptr) return ReadResult::Unsupported;
   // The layout of the design stream is not known either: nothing is decoded from it.
-  return kReadUnsupported;
+  return ReadResult::Unsupported;
 }
 
 }  // namespace lh

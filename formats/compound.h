@@ -76,8 +76,8 @@ class CompoundFile {
 };
 
 // Reader of ART, EMB and JAN designs (the extension of design.path picks the variant): the
-// design is one stream of the container. Returns kReadUnsupported whenever no stitch is read,
+// design is one stream of the container. Returns ReadResult::Unsupported whenever no stitch is read,
 // a broken container included.
-int readCompound(DesignCodec& codec, EmbDesign& design, ByteSpan file);
+ReadResult readCompound(DesignCodec& codec, EmbDesign& design, ByteSpan file);
 
 }  // namespace lh

@@ -109,15 +109,15 @@ std::string upperCase(std::string_view text) {
 // Reader run at the dispatcher's border: nothing thrown inside gets out. A reader that throws
 // has failed, and so has one whose design is beyond the limits of any real design (that
 // design is emptied).
-int runReader(ReaderFn reader, DesignCodec& codec, EmbDesign& design, ByteSpan data) {
+ReadResult runReader(ReaderFn reader, DesignCodec& codec, EmbDesign& design, ByteSpan data) {
   try {
-    const int result = reader(codec, design, data);
+    const ReadResult result = reader(codec, design, data);
     if (withinDesignLimits(design)) return result;
     design.stitches.clear();
     design.threads.clear();
-    return kReadFailed;
+    return ReadResult::Failed;
   } catch (...) {
-    return kReadFailed;
+    return ReadResult::Failed;
   }
 }
 
@@ -129,19 +129,19 @@ DesignCodec::DesignCodec(SettingsStore* settings, MessageSink* messages, const M
       messages_(messages != nullptr ? messages : &gSilent),
       media_(media != nullptr ? media : &gAlwaysReady) {}
 
-std::int32_t DesignCodec::loadDesign(EmbDesign* design, std::string_view path) {
+LoadResult DesignCodec::loadDesign(EmbDesign* design, std::string_view path) {
   return loadDesign(design, path, formatTable());
 }
 
-std::int32_t DesignCodec::loadDesign(EmbDesign* design, std::string_view path,
-                                     std::span<const FormatInfo> formats) {
+LoadResult DesignCodec::loadDesign(EmbDesign* design, std::string_view path,
+                                   std::span<const FormatInfo> formats) {
   struct Leave {
     std::atomic<std::int32_t>& count;
     ~Leave() { count.fetch_sub(1); }
   } leave{busyCount};
 
-  if (design == nullptr) return kLoadNoDesign;
-  if (sameSource(path, design->path)) return kLoadOk;
+  if (design == nullptr) return LoadResult::NoDesign;
+  if (sameSource(path, design->path)) return LoadResult::Ok;
 
   design->path = std::string(path);
   design->sourcePath = design->path;
@@ -158,11 +158,11 @@ std::int32_t DesignCodec::loadDesign(EmbDesign* design, std::string_view path,
     case ReadStatus::NoMedium:
       showPicture(*design, missingFilePicture());
       design->loadFailed = true;
-      return kLoadNoMedium;
+      return LoadResult::NoMedium;
     case ReadStatus::Failed:
       showPicture(*design, missingFilePicture());
       design->loadFailed = true;
-      return kLoadFailed;
+      return LoadResult::Failed;
     case ReadStatus::Ok:
       break;
   }
@@ -172,14 +172,14 @@ std::int32_t DesignCodec::loadDesign(EmbDesign* design, std::string_view path,
 
   design->isText = false;
   design->attributes.remove(kReadAsAttribute);
-  int result = kReadOk;
+  ReadResult result = ReadResult::Ok;
   if (kind == FormatKind::Design) {
     const FormatInfo* reader = readerRow(format, file, formats);
     if (reader != format) design->attributes.setText(kReadAsAttribute, upperCase(reader->type));
     // Bytes that no reader looked at hold no design.
     result = length > kShortestDesign && reader != nullptr && reader->reader != nullptr
                  ? runReader(reader->reader, *this, *design, file)
-                 : kReadFailed;
+                 : ReadResult::Failed;
   }
   if (kind == FormatKind::Text) {
     design->text = decodeText(file);
@@ -187,22 +187,22 @@ std::int32_t DesignCodec::loadDesign(EmbDesign* design, std::string_view path,
   }
   if (kind == FormatKind::Picture) {
     // A file that is not a bitmap shows the missing-file picture, like a failed reader.
-    if (length <= kShortestDesign || !setPicture(*design, file)) result = kReadFailed;
+    if (length <= kShortestDesign || !setPicture(*design, file)) result = ReadResult::Failed;
   }
   dropRendering(*design);
 
-  if (result == kReadFailed) {
+  if (result == ReadResult::Failed) {
     design->isText = false;
     showPicture(*design, missingFilePicture());
-    return kLoadFailed;
+    return LoadResult::Failed;
   }
-  if (result == kReadUnsupported) {
+  if (result == ReadResult::Unsupported) {
     design->isText = false;
     showPicture(*design, versionPicture());
-    return kLoadUnsupported;
+    return LoadResult::Unsupported;
   }
   design->computeBlockStats();
-  return kLoadOk;
+  return LoadResult::Ok;
 }
 
 std::optional<ByteBuffer> DesignCodec::readFileBlock(std::string_view path) const {

@@ -40,12 +40,17 @@ class AlwaysReady final : public MediaCheck {
   bool isReady(std::string_view) const override { return true; }
 };
 
-// Results of loadDesign.
-inline constexpr std::int32_t kLoadOk = 0;
-inline constexpr std::int32_t kLoadNoDesign = -1;
-inline constexpr std::int32_t kLoadUnsupported = -252;
-inline constexpr std::int32_t kLoadNoMedium = -253;
-inline constexpr std::int32_t kLoadFailed = -255;
+// Results of loadDesign. The values are the load dispatcher's codes, the integers the
+// browser shows and plug-in payloads carry; loadCode gives them where an integer is needed.
+// formats/README.md sets out the result convention of every kind of operation.
+enum class LoadResult : std::int32_t {
+  Ok = 0,              // loaded, or the path is the design's current one
+  NoDesign = -1,       // no design given
+  Unsupported = -252,  // the reader does not support the file's version
+  NoMedium = -253,     // the drive holding the file has no medium
+  Failed = -255,       // the file could not be read, or the reader failed
+};
+constexpr std::int32_t loadCode(LoadResult result) { return static_cast<std::int32_t>(result); }
 
 // Design attribute set by loadDesign when a file starts with the signature of another format
 // than its extension names and was read as that format: the format's upper-case name ("PES").
@@ -54,10 +59,13 @@ inline constexpr std::string_view kReadAsAttribute = "Read as";
 // Largest file the loader reads: no design, text or picture file it shows comes near this.
 inline constexpr std::size_t kMaxLoadedFileSize = 64u * 1024 * 1024;
 
-// Reader results: 0 failure, -1 unsupported version, anything else success.
-inline constexpr int kReadFailed = 0;
-inline constexpr int kReadUnsupported = -1;
-inline constexpr int kReadOk = 1;
+// Results of a reader. The values are the reader contract's integers (0 failure, -1 an
+// unsupported version, 1 success); nothing converts them to or from int implicitly.
+enum class ReadResult {
+  Failed = 0,
+  Unsupported = -1,
+  Ok = 1,
+};
 
 class DesignCodec;
 struct FormatInfo;  // formats/format_table.h
@@ -65,7 +73,7 @@ struct FormatInfo;  // formats/format_table.h
 // A reader fills a design from a whole file image (the span covers the file's bytes and
 // nothing else) and never reads outside it. It clears stitches and threads itself and
 // leaves the design centred.
-using ReaderFn = int (*)(DesignCodec& codec, EmbDesign& design, ByteSpan file);
+using ReaderFn = ReadResult (*)(DesignCodec& codec, EmbDesign& design, ByteSpan file);
 // A writer takes a working copy it may change and returns the file image, or nothing when
 // the design cannot be written in its format.
 using WriterFn = std::optional<ByteBuffer> (*)(DesignCodec& codec, EmbDesign& design);
@@ -87,13 +95,13 @@ class DesignCodec {
   std::atomic<std::int32_t> busyCount{0};
 
   // The single load entry point (plain paths and "Zip:" member paths). The caller increments
-  // busyCount first; every return decrements it. Results are the kLoad* values. The
+  // busyCount first; every return decrements it. The
   // extension chooses the reader, except that a design file starting with another format's
   // signature is read as that format (noted in kReadAsAttribute). A design type whose bytes
   // no reader took (an unknown type, a file too short for any design) fails.
-  std::int32_t loadDesign(EmbDesign* design, std::string_view path);
+  LoadResult loadDesign(EmbDesign* design, std::string_view path);
   // The same over another format table (tests use it to plant readers).
-  std::int32_t loadDesign(EmbDesign* design, std::string_view path, std::span<const FormatInfo> formats);
+  LoadResult loadDesign(EmbDesign* design, std::string_view path, std::span<const FormatInfo> formats);
 
   // The file's (or "Zip:" member's) bytes followed by one zero byte; nothing when the medium
   // is not ready or the file cannot be read or is empty.

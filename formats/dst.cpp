@@ -208,8 +208,8 @@ void encodeDstRecord(const Stitch& s, std::uint8_t out[3]) {
   out[2] = b2;
 }
 
-int readDst(DesignCodec& /*codec*/, EmbDesign& design, ByteSpan file) {
-  if (file.data() == nullptr) return kReadFailed;
+ReadResult readDst(DesignCodec& /*codec*/, EmbDesign& design, ByteSpan file) {
+  if (file.data() == nullptr) return ReadResult::Failed;
   design.stitches.clear();
   design.threads.clear();
   design.threads.push_back(husqvarnaColor(0));
@@ -231,12 +231,12 @@ int readDst(DesignCodec& /*codec*/, EmbDesign& design, ByteSpan file) {
         design.stitches.push_back(Stitch::withFlags(ColorChange));
       }
       design.stitches.emplace_back(dx, dy, (b2 & kJumpBit) != 0);
-      if (design.stitches.size() > kMaxDesignRecords) return kReadFailed;
+      if (design.stitches.size() > kMaxDesignRecords) return ReadResult::Failed;
     }
     if (!design.stitches.empty()) design.stitches.back().setColorChange(false);
   }
   design.centreDesign(EmbDesign::kNone);
-  return kReadOk;
+  return ReadResult::Ok;
 }
 
 std::optional<ByteBuffer> writeDst(DesignCodec& codec, EmbDesign& design) {

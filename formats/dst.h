@@ -12,7 +12,7 @@ inline constexpr int kDstMaxMove = 121;  // per axis
 
 // Reader contract of the load dispatcher; fails only on more records than kMaxDesignRecords
 // (a file without records gives one colour and no stitches).
-int readDst(DesignCodec& codec, EmbDesign& design, ByteSpan file);
+ReadResult readDst(DesignCodec& codec, EmbDesign& design, ByteSpan file);
 
 // Centres the design, cuts long moves, ensures trims before long jumps (settings "dsttrim",
 // "dstjumps", "dsttrimlen" of "Conversion") and encodes. Nothing for a design without stitches.

@@ -110,7 +110,7 @@ void applyEmdColours(EmbDesign& design, std::string_view text) {
   }
 }
 
-int readEmd(DesignCodec& codec, EmbDesign& design, ByteSpan file) {
+ReadResult readEmd(DesignCodec& codec, EmbDesign& design, ByteSpan file) {
   design.stitches.clear();
   design.threads.clear();
   decodeStream(design, file);
@@ -135,7 +135,7 @@ int readEmd(DesignCodec& codec, EmbDesign& design, ByteSpan file) {
       break;
     }
   }
-  return kReadOk;
+  return ReadResult::Ok;
 }
 
 }  // namespace lh

@@ -10,8 +10,8 @@ namespace lh {
 
 // Reads an EMD file. Blocks take the Husqvarna palette colours in order; when the companion
 // colour file can be read (through the codec's file access, so "Zip:" members work too), its
-// colours replace them. Always kReadOk.
-int readEmd(DesignCodec& codec, EmbDesign& design, ByteSpan file);
+// colours replace them. Always ReadResult::Ok.
+ReadResult readEmd(DesignCodec& codec, EmbDesign& design, ByteSpan file);
 
 // Path of the companion colour file: the design's path with its extension replaced by
 // `extension`; empty when the path has no extension.

@@ -62,8 +62,8 @@ void prepareRecord(Stitch r, std::vector<Stitch>& out) {
 
 }  // namespace
 
-int readExp(DesignCodec& /*codec*/, EmbDesign& design, ByteSpan file) {
-  if (file.data() == nullptr) return kReadFailed;
+ReadResult readExp(DesignCodec& /*codec*/, EmbDesign& design, ByteSpan file) {
+  if (file.data() == nullptr) return ReadResult::Failed;
   design.stitches.clear();
   design.threads.clear();
   design.threads.push_back(husqvarnaColor(0));
@@ -86,13 +86,13 @@ int readExp(DesignCodec& /*codec*/, EmbDesign& design, ByteSpan file) {
     const int dx = in.i8();
     const int dy = in.i8();
     appendRecord(design, flags, dx, dy);
-    if (design.stitches.size() > kMaxDesignRecords) return kReadFailed;
+    if (design.stitches.size() > kMaxDesignRecords) return ReadResult::Failed;
   }
   dropTrailingRecords(design);
   design.mergeJumps(false);
   design.classifyJumps();
   design.centreDesign(EmbDesign::kNone);
-  return kReadOk;
+  return ReadResult::Ok;
 }
 
 std::optional<ByteBuffer> writeExp(DesignCodec& /*codec*/, EmbDesign& design) {

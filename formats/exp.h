@@ -10,7 +10,7 @@ namespace lh {
 inline constexpr int kExpMaxMove = 121;  // per axis, as written
 
 // Reader contract of the load dispatcher; fails only on more records than kMaxDesignRecords.
-int readExp(DesignCodec& codec, EmbDesign& design, ByteSpan file);
+ReadResult readExp(DesignCodec& codec, EmbDesign& design, ByteSpan file);
 
 // Cuts long moves and encodes. Nothing for a design without stitches.
 std::optional<ByteBuffer> writeExp(DesignCodec& codec, EmbDesign& design);

@@ -43,7 +43,7 @@ constexpr FormatColours kVp3Charts{MachinePalette::RaPoly, BrandCharts::Vp3};
 constexpr FormatInfo kFormats[] = {
     // type, code, kind, reader, view flag, converts as, hoop code, opening code, colours
     {"Pes", FormatPes, Design, readPes, "View Pes", FormatPes, FormatPes, FormatPes, kPesCharts,
-     writePesFile, ".PES (Quenby/Brother/Bernina Deco)", ".PES (Quenby/Brother/Bernina)",
+     writePes, ".PES (Quenby/Brother/Bernina Deco)", ".PES (Quenby/Brother/Bernina)",
      {300, 200, 1, 99, 0, 0, 1, 1, 10, 1, 1, 1, 1, 0, 6}, kPesMaxBlocksV5},
     {"Pec", FormatPec, Design, readPes, "View Pec", FormatPes, FormatPec, FormatPec, kPec},
     {"Phc", FormatPhc, Design, readPhc, "View Pec", FormatPes, FormatPhc, FormatPhc, kPec},

@@ -12,19 +12,19 @@ constexpr bool validLevel(int level) { return level >= HusCodec::kMinLevel && le
 
 }  // namespace
 
-int HusCodec::fail(int status, int level, bool expanding) {
+HusCodec::Status HusCodec::fail(Status status, int level, bool expanding) {
   switch (status) {
-    case kBadLevel:
+    case Status::BadLevel:
       message_ = "Incorrect compression level parameter passed to compressor.  Compression level = " +
                  std::to_string(level - 10);
       break;
-    case kNoMemory:
+    case Status::NoMemory:
       message_ = expanding ? "Memory allocation failure in expansion startup" : "Memory allocation failure in compression startup";
       break;
-    case kBadTable:
+    case Status::BadTable:
       message_ = "Bad code table in compressed data";
       break;
-    case kOutputFull:
+    case Status::OutputFull:
       message_ = "Expanded data is longer than expected";
       break;
     default:
@@ -34,25 +34,25 @@ int HusCodec::fail(int status, int level, bool expanding) {
   return status;
 }
 
-int HusCodec::expand(int level, ByteSpan input, ByteBuffer& output, std::size_t maxOutput) {
+HusCodec::Status HusCodec::expand(int level, ByteSpan input, ByteBuffer& output, std::size_t maxOutput) {
   message_.clear();
-  if (!validLevel(level)) return fail(kBadLevel, level, true);
+  if (!validLevel(level)) return fail(Status::BadLevel, level, true);
   try {
-    const int status = hus::expandStream(level, input, output, maxOutput);
-    return status == kOk ? kOk : fail(status, level, true);
+    const Status status = hus::expandStream(level, input, output, maxOutput);
+    return status == Status::Ok ? Status::Ok : fail(status, level, true);
   } catch (const std::bad_alloc&) {
-    return fail(kNoMemory, level, true);
+    return fail(Status::NoMemory, level, true);
   }
 }
 
-int HusCodec::compress(int level, ByteSpan input, ByteBuffer& output) {
+HusCodec::Status HusCodec::compress(int level, ByteSpan input, ByteBuffer& output) {
   message_.clear();
-  if (!validLevel(level)) return fail(kBadLevel, level, false);
+  if (!validLevel(level)) return fail(Status::BadLevel, level, false);
   try {
     hus::compressStream(level, input, output);
-    return kOk;
+    return Status::Ok;
   } catch (const std::bad_alloc&) {
-    return fail(kNoMemory, level, false);
+    return fail(Status::NoMemory, level, false);
   }
 }
 

@@ -11,13 +11,13 @@ namespace lh {
 
 class HusCodec {
  public:
-  // Results of expand and compress; anything but kOk is a failure.
-  enum Status : int {
-    kOk = 0,
-    kBadLevel = 1,    // level outside 0..4; nothing decoded or encoded
-    kBadTable = 2,    // a code-length set that is not a complete prefix code, or out of range
-    kOutputFull = 3,  // the stream decodes to more than the caller's output limit
-    kNoMemory = 4,
+  // Results of expand and compress: 0 success, anything else a failure.
+  enum class Status {
+    Ok = 0,
+    BadLevel = 1,    // level outside 0..4; nothing decoded or encoded
+    BadTable = 2,    // a code-length set that is not a complete prefix code, or out of range
+    OutputFull = 3,  // the stream decodes to more than the caller's output limit
+    NoMemory = 4,
   };
 
   static constexpr int kMinLevel = 0;
@@ -32,18 +32,18 @@ class HusCodec {
 
   // Decodes `input` (never reading outside it) and appends the bytes to `output`, appending
   // at most `maxOutput` bytes. A stream that runs out of input stops after the fifth read
-  // past its end with what it decoded so far (status kOk); a bad code table stops with the
-  // bytes decoded before it; a stream longer than maxOutput stops at the limit (kOutputFull).
-  int expand(int level, ByteSpan input, ByteBuffer& output, std::size_t maxOutput);
+  // past its end with what it decoded so far (Status::Ok); a bad code table stops with the
+  // bytes decoded before it; a stream longer than maxOutput stops at the limit (Status::OutputFull).
+  Status expand(int level, ByteSpan input, ByteBuffer& output, std::size_t maxOutput);
 
   // Encodes all of `input` and appends the stream to `output`.
-  int compress(int level, ByteSpan input, ByteBuffer& output);
+  Status compress(int level, ByteSpan input, ByteBuffer& output);
 
   // The text of the last failing call's status ("" after success).
   const std::string& message() const { return message_; }
 
  private:
-  int fail(int status, int level, bool expanding);
+  Status fail(Status status, int level, bool expanding);
 
   std::string message_;
 };

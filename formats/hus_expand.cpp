@@ -159,7 +159,7 @@ class Expander {
         tCode_(kNT, 8),
         pCode_(kNP, 8) {}
 
-  int run() {
+  HusCodec::Status run() {
     std::uint32_t blockLeft = 0;
     std::size_t b = 0;
     const std::size_t w = window_.size();
@@ -170,16 +170,16 @@ class Expander {
         blockLeft = in_.get(16);
         if (!readShortLengths(tCode_, kNT, kTBit, kSpecialPosition) || !readSymbolLengths() ||
             !readShortLengths(pCode_, kNP, kPBit, kNoSpecial))
-          return finish(b, HusCodec::kBadTable);
+          return finish(b, HusCodec::Status::BadTable);
       }
       if (blockLeft == 0) break;
       --blockLeft;
       const int c = cCode_.decode(in_);
-      if (c < 0) return finish(b, HusCodec::kBadTable);
+      if (c < 0) return finish(b, HusCodec::Status::BadTable);
       if (c < 256) {
         win[b++] = static_cast<std::uint8_t>(c);
         if (b == w) {
-          if (!flush(b)) return HusCodec::kOutputFull;
+          if (!flush(b)) return HusCodec::Status::OutputFull;
           b = 0;
         }
         continue;
@@ -187,7 +187,7 @@ class Expander {
       if (c == kEndOfStream) break;
       std::size_t length = static_cast<std::size_t>(c - kLengthBase);
       const int k = pCode_.decode(in_);
-      if (k < 0) return finish(b, HusCodec::kBadTable);
+      if (k < 0) return finish(b, HusCodec::Status::BadTable);
       const std::size_t v = k == 0 ? 0 : ((std::size_t{1} << (k - 1)) | in_.get(k - 1));
       std::size_t from = (b - v - 1) & mask_;
       while (length > 0) {
@@ -199,17 +199,17 @@ class Expander {
           from = (from + 1) & mask_;
         }
         if (b == w) {
-          if (!flush(b)) return HusCodec::kOutputFull;
+          if (!flush(b)) return HusCodec::Status::OutputFull;
           b = 0;
         }
       }
     }
-    return finish(b, HusCodec::kOk);
+    return finish(b, HusCodec::Status::Ok);
   }
 
  private:
-  // Writes out the partly filled window and returns `status` (or kOutputFull).
-  int finish(std::size_t b, int status) { return flush(b) ? status : HusCodec::kOutputFull; }
+  // Writes out the partly filled window and returns `status` (or OutputFull).
+  HusCodec::Status finish(std::size_t b, HusCodec::Status status) { return flush(b) ? status : HusCodec::Status::OutputFull; }
 
   // Appends window[0..n) within the output limit; false when it did not all fit.
   bool flush(std::size_t n) {
@@ -279,7 +279,7 @@ class Expander {
 
 }  // namespace
 
-int expandStream(int level, ByteSpan input, ByteBuffer& output, std::size_t maxOutput) {
+HusCodec::Status expandStream(int level, ByteSpan input, ByteBuffer& output, std::size_t maxOutput) {
   Expander expander(level, input, output, maxOutput);
   return expander.run();
 }

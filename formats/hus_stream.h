@@ -4,6 +4,7 @@
 #include <cstddef>
 
 #include "formats/bytes.h"
+#include "formats/hus_codec.h"
 
 namespace lh::hus {
 
@@ -24,7 +25,7 @@ inline constexpr int kMaxExhaustions = 5;
 
 // Decodes a stream with the window of `level` (already checked), appending at most
 // `maxOutput` bytes to `output`; HusCodec::expand describes the results.
-int expandStream(int level, ByteSpan input, ByteBuffer& output, std::size_t maxOutput);
+HusCodec::Status expandStream(int level, ByteSpan input, ByteBuffer& output, std::size_t maxOutput);
 
 // Encodes all of `input` with the window of `level` (already checked) and appends the stream
 // to `output`.

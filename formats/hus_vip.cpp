@@ -60,7 +60,7 @@ bool expandStream(ByteSpan file, std::size_t from, std::size_t to, std::uint32_t
   if (from > to) return false;
   ByteBuffer decoded;
   HusCodec codec;
-  if (codec.expand(HusCodec::kReadLevel, file.subspan(from, to - from), decoded, records + kStreamSlack) != HusCodec::kOk)
+  if (codec.expand(HusCodec::kReadLevel, file.subspan(from, to - from), decoded, records + kStreamSlack) != HusCodec::Status::Ok)
     return false;
   out.assign(records + kStreamSlack, 0);
   std::copy(decoded.begin(), decoded.end(), out.begin());
@@ -167,9 +167,9 @@ struct Compressed {
 
 bool compressStreams(const Streams& s, Compressed& c) {
   HusCodec codec;
-  return codec.compress(HusCodec::kWriteLevel, s.commands, c.commands) == HusCodec::kOk &&
-         codec.compress(HusCodec::kWriteLevel, s.xs, c.xs) == HusCodec::kOk &&
-         codec.compress(HusCodec::kWriteLevel, s.ys, c.ys) == HusCodec::kOk;
+  return codec.compress(HusCodec::kWriteLevel, s.commands, c.commands) == HusCodec::Status::Ok &&
+         codec.compress(HusCodec::kWriteLevel, s.xs, c.xs) == HusCodec::Status::Ok &&
+         codec.compress(HusCodec::kWriteLevel, s.ys, c.ys) == HusCodec::Status::Ok;
 }
 
 // Magic, counts, bounds and the three stream offsets, then ten zero bytes.
@@ -238,16 +238,16 @@ void descrambleVipColors(std::span<std::uint8_t> area) {
 
 // ---------------------------------------------------------------------------------------
 
-int readHus(DesignCodec& codec, EmbDesign& design, ByteSpan file) {
+ReadResult readHus(DesignCodec& codec, EmbDesign& design, ByteSpan file) {
   design.stitches.clear();
   design.threads.clear();
   ByteReader r(file);
   r.seek(4);
   const std::uint32_t records = r.u32le();
   const std::uint32_t colours = r.u32le();
-  if (records > kMaxDesignRecords || colours > kMaxHusColors) return kReadFailed;
+  if (records > kMaxDesignRecords || colours > kMaxHusColors) return ReadResult::Failed;
   // A file cut inside its header or colour table is not a design.
-  if (file.size() < kHeaderSize + 2 * std::size_t{colours}) return kReadFailed;
+  if (file.size() < kHeaderSize + 2 * std::size_t{colours}) return ReadResult::Failed;
   const StreamOffsets at = readOffsets(r);
 
   for (std::uint32_t k = 0; k < colours; ++k) {
@@ -256,7 +256,7 @@ int readHus(DesignCodec& codec, EmbDesign& design, ByteSpan file) {
   }
 
   Streams s;
-  if (!expandStreams(codec, design, file, records, at, s)) return kReadFailed;
+  if (!expandStreams(codec, design, file, records, at, s)) return ReadResult::Failed;
 
   design.stitches.reserve(records);
   bool jumpNext = false;
@@ -274,19 +274,19 @@ int readHus(DesignCodec& codec, EmbDesign& design, ByteSpan file) {
     design.stitches.push_back(st);
   }
   finishRead(design);
-  return kReadOk;
+  return ReadResult::Ok;
 }
 
-int readVip(DesignCodec& codec, EmbDesign& design, ByteSpan file) {
+ReadResult readVip(DesignCodec& codec, EmbDesign& design, ByteSpan file) {
   design.stitches.clear();
   design.threads.clear();
   ByteReader r(file);
   r.seek(4);
   const std::uint32_t records = r.u32le();
   const std::uint32_t colours = r.u32le();
-  if (colours > kMaxVipColors || records > kMaxDesignRecords) return kReadFailed;
+  if (colours > kMaxVipColors || records > kMaxDesignRecords) return ReadResult::Failed;
   const std::size_t typesAt = kVipColorArea + 4 * std::size_t{colours};
-  if (file.size() < typesAt + 4 * std::size_t{colours}) return kReadFailed;
+  if (file.size() < typesAt + 4 * std::size_t{colours}) return ReadResult::Failed;
   const StreamOffsets at = readOffsets(r);
 
   ByteBuffer area(file.begin() + kVipColorArea, file.begin() + static_cast<std::ptrdiff_t>(typesAt));
@@ -298,7 +298,7 @@ int readVip(DesignCodec& codec, EmbDesign& design, ByteSpan file) {
   }
 
   Streams s;
-  if (!expandStreams(codec, design, file, records, at, s)) return kReadFailed;
+  if (!expandStreams(codec, design, file, records, at, s)) return ReadResult::Failed;
 
   design.stitches.reserve(records);
   for (std::uint32_t i = 0; i < records; ++i) {
@@ -309,7 +309,7 @@ int readVip(DesignCodec& codec, EmbDesign& design, ByteSpan file) {
     design.stitches.push_back(st);
   }
   finishRead(design);
-  return kReadOk;
+  return ReadResult::Ok;
 }
 
 std::optional<ByteBuffer> writeHus(DesignCodec& codec, EmbDesign& design) {

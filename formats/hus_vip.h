@@ -23,8 +23,8 @@ inline constexpr std::array<std::uint8_t, 4> kVipMagic = {0x5D, 0xFC, 0x90, 0x01
 inline constexpr std::uint32_t kMaxHusColors = 100;
 inline constexpr std::uint32_t kMaxVipColors = 150;
 
-int readHus(DesignCodec& codec, EmbDesign& design, ByteSpan file);
-int readVip(DesignCodec& codec, EmbDesign& design, ByteSpan file);
+ReadResult readHus(DesignCodec& codec, EmbDesign& design, ByteSpan file);
+ReadResult readVip(DesignCodec& codec, EmbDesign& design, ByteSpan file);
 // Both change the design they are given (pass a working copy). No file for a design without
 // colours (HUS) or without colours or records (VIP).
 std::optional<ByteBuffer> writeHus(DesignCodec& codec, EmbDesign& design);

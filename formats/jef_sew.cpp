@@ -195,14 +195,14 @@ int jefHoopCode(const EmbDesign& d) {
   return code;
 }
 
-int readJef(DesignCodec&, EmbDesign& design, ByteSpan file) {
+ReadResult readJef(DesignCodec&, EmbDesign& design, ByteSpan file) {
   design.stitches.clear();
   design.threads.clear();
   ByteReader r(file);
   const std::uint32_t streamAt = r.u32le();
   r.seek(kJefColourCountAt);
   const std::size_t colours = r.u32le() & 0xFFFF;
-  if (colours > kJanomeMaxColours) return kReadFailed;
+  if (colours > kJanomeMaxColours) return ReadResult::Failed;
   readJanomeCodes(design, file, kJefHeaderSize, colours, 4);
 
   const std::size_t changes = decodeJanomeStream(file, streamAt, design.stitches);
@@ -216,27 +216,27 @@ int readJef(DesignCodec&, EmbDesign& design, ByteSpan file) {
 
   normaliseWithColours(design);
   design.centreDesign(EmbDesign::kNone);
-  return kReadOk;
+  return ReadResult::Ok;
 }
 
-int readSew(DesignCodec&, EmbDesign& design, ByteSpan file) {
+ReadResult readSew(DesignCodec&, EmbDesign& design, ByteSpan file) {
   design.stitches.clear();
   design.threads.clear();
   ByteReader r(file);
   const std::size_t colours = r.u16le();
-  if (colours > kJanomeMaxColours) return kReadFailed;
+  if (colours > kJanomeMaxColours) return ReadResult::Failed;
   readJanomeCodes(design, file, kSewCodesAt, colours, 2);
   decodeJanomeStream(file, kSewStreamAt, design.stitches);
   design.mergeJumps(false);
   design.dropLeadingJumps();
-  return kReadOk;
+  return ReadResult::Ok;
 }
 
 std::optional<ByteBuffer> writeJef(DesignCodec&, EmbDesign& design) {
-  return writeJefDated(design, currentJefDate());
+  return writeJef(design, currentJefDate());
 }
 
-std::optional<ByteBuffer> writeJefDated(EmbDesign& d, const JefDate& date) {
+std::optional<ByteBuffer> writeJef(EmbDesign& d, const JefDate& date) {
   if (d.stitches.empty() || d.threads.empty()) return std::nullopt;
   d.centreDesign(EmbDesign::kNone);
   for (ThreadColor& t : d.threads) nearestJanomeCode(t);

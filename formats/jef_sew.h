@@ -36,16 +36,16 @@ JefDate currentJefDate();
 // beyond 140 mm in every direction, 2 anything else.
 int jefHoopCode(const EmbDesign& design);
 
-// Readers (the reader contract of the load dispatcher): kReadOk, or kReadFailed when the file
+// Readers (the reader contract of the load dispatcher): ReadResult::Ok, or ReadResult::Failed when the file
 // names more than 100 colours.
-int readJef(DesignCodec& codec, EmbDesign& design, ByteSpan file);
-int readSew(DesignCodec& codec, EmbDesign& design, ByteSpan file);
+ReadResult readJef(DesignCodec& codec, EmbDesign& design, ByteSpan file);
+ReadResult readSew(DesignCodec& codec, EmbDesign& design, ByteSpan file);
 
 // Writers: the file image, or nothing for a design without stitches or colours (SEW also
 // above 12 colours). Both centre and re-cut the design they are given.
 std::optional<ByteBuffer> writeJef(DesignCodec& codec, EmbDesign& design);
+// writeJef with a given creation date instead of the clock's (tests and benchmarks fix it).
+std::optional<ByteBuffer> writeJef(EmbDesign& design, const JefDate& date);
 std::optional<ByteBuffer> writeSew(DesignCodec& codec, EmbDesign& design);
-// writeJef with a given creation date.
-std::optional<ByteBuffer> writeJefDated(EmbDesign& design, const JefDate& date);
 
 }  // namespace lh

@@ -73,13 +73,13 @@ ThreadColor tableColor(const std::vector<ThreadColor>& table, int index) {
 
 }  // namespace
 
-int readPcs(DesignCodec& /*codec*/, EmbDesign& design, ByteSpan file) {
+ReadResult readPcs(DesignCodec& /*codec*/, EmbDesign& design, ByteSpan file) {
   design.stitches.clear();
   design.threads.clear();
   ByteReader in(file);
-  if (!in.seek(2)) return kReadFailed;
+  if (!in.seek(2)) return ReadResult::Failed;
   const int n = in.u8();
-  if (n > kPcsMaxColors) return kReadFailed;
+  if (n > kPcsMaxColors) return ReadResult::Failed;
 
   std::vector<ThreadColor> table;
   table.reserve(static_cast<std::size_t>(n));
@@ -93,7 +93,7 @@ int readPcs(DesignCodec& /*codec*/, EmbDesign& design, ByteSpan file) {
     table.push_back(std::move(t));
   }
   const int recordCount = in.u16le();
-  if (!in.good()) return kReadFailed;
+  if (!in.good()) return ReadResult::Failed;
 
   // The record count states the stitch records; colour records come on top of it. A colour
   // record has no position of its own: it opens a block at the stitch that follows it, and
@@ -129,7 +129,7 @@ int readPcs(DesignCodec& /*codec*/, EmbDesign& design, ByteSpan file) {
   }
   // A colour record after the last stitch opens no block.
   if (pendingColor && !design.threads.empty()) design.threads.pop_back();
-  if (design.stitches.empty()) return kReadOk;
+  if (design.stitches.empty()) return ReadResult::Ok;
 
   design.computeBlockStats();
   nameColors(design);
@@ -140,7 +140,7 @@ int readPcs(DesignCodec& /*codec*/, EmbDesign& design, ByteSpan file) {
   design.stitches.front().setJump(true);
   design.stitches.front().setColorChange(false);
   design.centreDesign(EmbDesign::kNone);
-  return kReadOk;
+  return ReadResult::Ok;
 }
 
 std::optional<ByteBuffer> writePcs(DesignCodec& /*codec*/, EmbDesign& design) {

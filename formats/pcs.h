@@ -24,7 +24,7 @@ inline constexpr int kPcsSmallHoopExtent = 800;  // both sides at most this: the
 // Fills `design` from a PCS image. 0 when the colour table is larger than 100 entries or the
 // header does not fit the file; otherwise non-zero with the design centred (possibly without
 // stitches).
-int readPcs(DesignCodec& codec, EmbDesign& design, ByteSpan file);
+ReadResult readPcs(DesignCodec& codec, EmbDesign& design, ByteSpan file);
 
 // The PCS image of a (centred) design, or nothing when it has no records or more records
 // than the 16-bit record count can state.

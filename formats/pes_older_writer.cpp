@@ -160,9 +160,9 @@ void clampMoves(EmbDesign& d) {
 
 }  // namespace
 
-int writeOlder(EmbDesign& d, const PesWriteOptions& o, ByteBuffer& out) {
+PesResult writeOlder(EmbDesign& d, const PesWriteOptions& o, ByteBuffer& out) {
   if (o.ensureTrims) ensureTrims(d, o.trimLength);
-  if (d.stitches.empty()) return kPesRefused;
+  if (d.stitches.empty()) return PesResult::Refused;
   if (d.fitRotation != 0) {
     d.rotateQuarter(-d.fitRotation);
     d.centreDesign();
@@ -189,8 +189,8 @@ int writeOlder(EmbDesign& d, const PesWriteOptions& o, ByteBuffer& out) {
     d.centreDesign();
   }
   clampMoves(d);
-  if (d.stitches.empty() || d.threads.empty()) return kPesWritten;
-  if (d.threads.size() > kPecMaxBlocks) return kPesRefused;
+  if (d.stitches.empty() || d.threads.empty()) return PesResult::Written;
+  if (d.threads.size() > kPecMaxBlocks) return PesResult::Refused;
 
   Stitch& first = d.stitches.front();
   first.setJump(false);
@@ -233,7 +233,7 @@ int writeOlder(EmbDesign& d, const PesWriteOptions& o, ByteBuffer& out) {
   const ByteBuffer header = olderHeader(d, version, turn, seg.count);
   const std::size_t logSize = 4 * d.threads.size() + 2 + kOldColorLogTail;
   const std::size_t pecOffset = header.size() + seg.bytes.size() + logSize + (version == 4 ? kVersion4Gap : 0);
-  if (pecOffset > kPec24BitLimit || pec.size() - kPecHeaderSize > kPec24BitLimit) return kPesRefused;
+  if (pecOffset > kPec24BitLimit || pec.size() - kPecHeaderSize > kPec24BitLimit) return PesResult::Refused;
 
   d.showJumps = false;
   d.centreDesign();
@@ -263,7 +263,7 @@ int writeOlder(EmbDesign& d, const PesWriteOptions& o, ByteBuffer& out) {
     for (std::size_t i = 0; i < t; ++i) b[at + 1 + i] = static_cast<std::uint8_t>(d.threads[i].chartCode & 0xFF);
   }
   out = w.take();
-  return kPesWritten;
+  return PesResult::Written;
 }
 
 }  // namespace lh::pes

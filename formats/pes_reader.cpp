@@ -319,8 +319,8 @@ PesBrand translatePesBrand(std::string_view brand) {
   return {};
 }
 
-int readPes(DesignCodec& /*codec*/, EmbDesign& design, ByteSpan file) {
-  if (file.size() < kPesMinimumSize) return kReadFailed;
+ReadResult readPes(DesignCodec& /*codec*/, EmbDesign& design, ByteSpan file) {
+  if (file.size() < kPesMinimumSize) return ReadResult::Failed;
   design.stitches.clear();
   design.threads.clear();
   design.fileThreads.clear();
@@ -334,7 +334,7 @@ int readPes(DesignCodec& /*codec*/, EmbDesign& design, ByteSpan file) {
   } else if (std::memcmp(file.data(), "#PEC", 4) == 0) {
     p = 8;
   } else {
-    return kReadFailed;
+    return ReadResult::Failed;
   }
   const int version = decimalAt(file, 4, 4);
   const std::size_t designs = isPes && version >= 25 ? file[12] : 1;
@@ -344,11 +344,11 @@ int readPes(DesignCodec& /*codec*/, EmbDesign& design, ByteSpan file) {
   PecBlockInfo last;
   std::size_t lastP = p;
   for (std::size_t i = 0; i < designs; ++i) {
-    if (p >= file.size()) return kReadFailed;
+    if (p >= file.size()) return ReadResult::Failed;
     const std::size_t first = design.stitches.size() + (designs > 1 && i > 0 ? 1 : 0);
     if (designs > 1 && i > 0) design.stitches.push_back(Stitch(0, 0, false, true));
     last = readPecBlock(design, file, p);
-    if (last.records == 0 || design.stitches.empty()) return kReadFailed;
+    if (last.records == 0 || design.stitches.empty()) return ReadResult::Failed;
     Stitch end = design.stitches.back();
     design.stitches.pop_back();
     end.setColorChange(false);
@@ -372,7 +372,7 @@ int readPes(DesignCodec& /*codec*/, EmbDesign& design, ByteSpan file) {
   design.centreDesign(EmbDesign::kNone);
   design.hoopRotation = 0;
   design.pesVersion = version;
-  if (!isPes) return kReadOk;
+  if (!isPes) return ReadResult::Ok;
 
   if (version == 20 || (version >= 25 && version <= 39)) {
     ByteReader in(file, version == 20 ? 12 : 16);
@@ -395,7 +395,7 @@ int readPes(DesignCodec& /*codec*/, EmbDesign& design, ByteSpan file) {
       readThreads(design, file, t, colourList);
     }
   }
-  return kReadOk;
+  return ReadResult::Ok;
 }
 
 }  // namespace lh

@@ -14,10 +14,10 @@ inline constexpr std::size_t kPesMinimumSize = 512;
 // Vertical offset of a design placed above or below the centre in a multi-design file.
 inline constexpr int kPesPlacementOffset = 600;
 
-// Reader contract: kReadOk with a centred design whose blocks carry PEC palette colours
-// (replaced by the file's threads from version 50 on), or kReadFailed for a file under 512
+// Reader contract: ReadResult::Ok with a centred design whose blocks carry PEC palette colours
+// (replaced by the file's threads from version 50 on), or ReadResult::Failed for a file under 512
 // bytes, another magic, or a PEC block that starts past the end or yields no stitches.
-int readPes(DesignCodec& codec, EmbDesign& design, ByteSpan file);
+ReadResult readPes(DesignCodec& codec, EmbDesign& design, ByteSpan file);
 
 // The brand of a PES thread record as the system keeps it, and the chart id it implies
 // ("MA RAYON" -> "Madeira Rayon", 0x400); kind is 0 for a brand not in the table.

@@ -56,6 +56,6 @@ ByteBuffer pecBlockStart(const EmbDesign& d, std::span<const std::uint8_t> index
 void shiftToCorner(Stitch& first, const Extents& e);
 
 // The older writer (versions 1, 2 and 4); writePes chooses it when version5 is off.
-int writeOlder(EmbDesign& d, const PesWriteOptions& o, ByteBuffer& out);
+PesResult writeOlder(EmbDesign& d, const PesWriteOptions& o, ByteBuffer& out);
 
 }  // namespace lh::pes

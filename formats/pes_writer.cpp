@@ -136,10 +136,10 @@ ByteBuffer version5Header(const EmbDesign& d, int version, int segments) {
   return w.take();
 }
 
-int writeVersion5(EmbDesign& d, const PesWriteOptions& o, ByteBuffer& out) {
-  if (d.stitches.empty()) return kPesRefused;
-  if (d.threads.empty()) return kPesWritten;
-  if (d.threads.size() > kPesMaxBlocksV5) return kPesRefused;
+PesResult writeVersion5(EmbDesign& d, const PesWriteOptions& o, ByteBuffer& out) {
+  if (d.stitches.empty()) return PesResult::Refused;
+  if (d.threads.empty()) return PesResult::Written;
+  if (d.threads.size() > kPesMaxBlocksV5) return PesResult::Refused;
 
   foldJumps(d.stitches);
   for (Stitch& r : d.stitches)
@@ -189,7 +189,7 @@ int writeVersion5(EmbDesign& d, const PesWriteOptions& o, ByteBuffer& out) {
   ByteBuffer header = version5Header(d, hoop.version, seg.count);
   const std::size_t logSize = 12 * t + 10;
   const std::size_t pecOffset = header.size() + seg.bytes.size() + logSize;
-  if (pecOffset > kPec24BitLimit || pec.size() - kPecHeaderSize > kPec24BitLimit) return kPesRefused;
+  if (pecOffset > kPec24BitLimit || pec.size() - kPecHeaderSize > kPec24BitLimit) return PesResult::Refused;
 
   d.showJumps = false;
   d.centreDesign();
@@ -229,7 +229,7 @@ int writeVersion5(EmbDesign& d, const PesWriteOptions& o, ByteBuffer& out) {
   }
   if (o.version6) w.fill(0, 2);
   out = w.take();
-  return kPesWritten;
+  return PesResult::Written;
 }
 
 }  // namespace
@@ -243,14 +243,14 @@ PesWriteOptions pesWriteOptions(const SettingsStore& settings) {
   return o;
 }
 
-int writePes(EmbDesign& design, const PesWriteOptions& options, ByteBuffer& out) {
+PesResult writePes(EmbDesign& design, const PesWriteOptions& options, ByteBuffer& out) {
   out.clear();
   return options.version5 ? writeVersion5(design, options, out) : pes::writeOlder(design, options, out);
 }
 
-std::optional<ByteBuffer> writePesFile(DesignCodec& codec, EmbDesign& design) {
+std::optional<ByteBuffer> writePes(DesignCodec& codec, EmbDesign& design) {
   ByteBuffer out;
-  if (writePes(design, pesWriteOptions(codec.settings()), out) != kPesWritten || out.empty()) return std::nullopt;
+  if (writePes(design, pesWriteOptions(codec.settings()), out) != PesResult::Written || out.empty()) return std::nullopt;
   return out;
 }
 

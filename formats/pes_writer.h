@@ -35,17 +35,20 @@ struct PesWriteOptions {
 };
 PesWriteOptions pesWriteOptions(const SettingsStore& settings);
 
-// Results of writePes.
-inline constexpr int kPesWritten = 0;   // with output; also without output for a design without colours
-inline constexpr int kPesRefused = -1;  // no records, or beyond what the format can hold
+// Results of writePes with options (the writer's integers: 0 written, -1 refused).
+enum class PesResult {
+  Written = 0,   // with output; also without output for a design without colours
+  Refused = -1,  // no records, or beyond what the format can hold
+};
 
 // Writes `design` (a working copy: it is folded, split, turned, re-centred and its blocks get
-// chartCode, fileThreadIndex, needle and thread texts). On kPesWritten `out` holds the file
+// chartCode, fileThreadIndex, needle and thread texts). On Written `out` holds the file
 // unless the design has no colour blocks (then it stays empty).
-int writePes(EmbDesign& design, const PesWriteOptions& options, ByteBuffer& out);
+PesResult writePes(EmbDesign& design, const PesWriteOptions& options, ByteBuffer& out);
 
-// The writer of the format table: the file image, or nothing.
-std::optional<ByteBuffer> writePesFile(DesignCodec& codec, EmbDesign& design);
+// The same as the writer of the format table, with the options from the codec's settings:
+// the file image, or nothing.
+std::optional<ByteBuffer> writePes(DesignCodec& codec, EmbDesign& design);
 
 // Ensures at least three stitches of length 5 or less before every jump longer than
 // 10 x trimLengthMm that follows sewing, inserting zero-move stitches where the run is shorter.

@@ -115,8 +115,8 @@ void trimSegment(std::vector<Stitch>& seg) {
 
 }  // namespace
 
-int readPhc(DesignCodec& /*codec*/, EmbDesign& design, ByteSpan file) {
-  if (file.empty()) return kReadFailed;
+ReadResult readPhc(DesignCodec& /*codec*/, EmbDesign& design, ByteSpan file) {
+  if (file.empty()) return ReadResult::Failed;
   const bool phb = file.size() > 3 && file[3] == 'B';
   int version = 0;
   for (std::size_t i = 4; i < file.size() && i < 12 && file[i] >= '0' && file[i] <= '9'; ++i)
@@ -126,7 +126,7 @@ int readPhc(DesignCodec& /*codec*/, EmbDesign& design, ByteSpan file) {
 
   const PhcLayout& layout = phb ? kPhbLayout : kPhcLayout;
   const std::int64_t colours = i16At(file, static_cast<std::int64_t>(layout.coloursAt));
-  if (colours < 0 || colours > kPhcMaxColours) return kReadFailed;
+  if (colours < 0 || colours > kPhcMaxColours) return ReadResult::Failed;
   {
     ByteReader in(file, layout.coloursAt + 2);
     const ByteSpan indexes = in.bytes(static_cast<std::size_t>(colours));
@@ -197,7 +197,7 @@ int readPhc(DesignCodec& /*codec*/, EmbDesign& design, ByteSpan file) {
   design.mergeJumps(true);
   if (!design.stitches.empty()) design.stitches.front().setJump(true);
   design.centreDesign(EmbDesign::kNone);
-  return kReadOk;
+  return ReadResult::Ok;
 }
 
 }  // namespace lh

@@ -8,9 +8,9 @@ namespace lh {
 // More colours than this and the file is refused.
 inline constexpr int kPhcMaxColours = 250;
 
-// Reader contract: kReadOk with a centred design (pesVersion 1), or kReadFailed for an empty
+// Reader contract: ReadResult::Ok with a centred design (pesVersion 1), or ReadResult::Failed for an empty
 // buffer or a colour count outside 0..250. A section that runs into the last 90 bytes or lacks
 // its marker ends the reading with what was decoded so far.
-int readPhc(DesignCodec& codec, EmbDesign& design, ByteSpan file);
+ReadResult readPhc(DesignCodec& codec, EmbDesign& design, ByteSpan file);
 
 }  // namespace lh

@@ -70,17 +70,17 @@ void applyThreadCode(ThreadColor& thread, int type, ByteSpan code) {
 
 }  // namespace
 
-int readShv(DesignCodec&, EmbDesign& design, ByteSpan file) {
+ReadResult readShv(DesignCodec&, EmbDesign& design, ByteSpan file) {
   design.stitches.clear();
   design.threads.clear();
-  if (file.size() < kNameAt) return kReadFailed;
+  if (file.size() < kNameAt) return ReadResult::Failed;
   const std::size_t c = kNameAt + file[kNameLengthAt];
-  if (file.size() < c + kMinAfterName) return kReadFailed;
+  if (file.size() < c + kMinAfterName) return ReadResult::Failed;
   const std::size_t a = colourCountAt(file, c);
-  if (file.size() < a) return kReadFailed;
+  if (file.size() < a) return ReadResult::Failed;
   ByteReader r(file);
   const int colours = r.peek(a);
-  if (colours > kMaxColors) return kReadFailed;
+  if (colours > kMaxColors) return ReadResult::Failed;
 
   std::vector<Block> blocks;
   for (int k = 0; k < colours; ++k) {
@@ -129,7 +129,7 @@ int readShv(DesignCodec&, EmbDesign& design, ByteSpan file) {
 
   design.classifyJumps();
   design.centreDesign(EmbDesign::kNone);
-  return kReadOk;
+  return ReadResult::Ok;
 }
 
 }  // namespace lh

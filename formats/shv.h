@@ -6,6 +6,6 @@
 
 namespace lh {
 
-int readShv(DesignCodec& codec, EmbDesign& design, ByteSpan file);
+ReadResult readShv(DesignCodec& codec, EmbDesign& design, ByteSpan file);
 
 }  // namespace lh

@@ -387,16 +387,16 @@ class StitchEncoder {
 
 }  // namespace
 
-int readVp3(DesignCodec& /*codec*/, EmbDesign& design, ByteSpan file) {
+ReadResult readVp3(DesignCodec& /*codec*/, EmbDesign& design, ByteSpan file) {
   design.stitches.clear();
   design.threads.clear();
   ByteReader in(file);
-  if (!in.seek(6)) return kReadFailed;
+  if (!in.seek(6)) return ReadResult::Failed;
   const std::size_t producerLength = in.u16be();
-  if (!in.seek(15 + producerLength)) return kReadFailed;
+  if (!in.seek(15 + producerLength)) return ReadResult::Failed;
   const std::size_t keywordLength = std::min<std::size_t>(in.u16be(), kVp3MaxKeywordBytes);
   const ByteSpan keywords = in.bytes(keywordLength);
-  if (!in.good()) return kReadFailed;
+  if (!in.good()) return ReadResult::Failed;
   design.attributes.set("vp3keywords", std::vector<std::uint8_t>(keywords.begin(), keywords.end()));
 
   // Step over the header block's variable parts to the colour count.
@@ -407,17 +407,17 @@ int readVp3(DesignCodec& /*codec*/, EmbDesign& design, ByteSpan file) {
   p += in.u16be() + 2;
   in.seek(p);
   std::size_t colors = in.u16be();
-  if (!in.good()) return kReadFailed;
+  if (!in.good()) return ReadResult::Failed;
   std::size_t q = p + 2;
 
   design.stitches.reserve(file.size() / 2);
   readSections(file, q, colors, design);
-  if (design.threads.empty()) return kReadFailed;
+  if (design.threads.empty()) return ReadResult::Failed;
   design.stitches.shrink_to_fit();
   design.computeBlockStats();
   design.computeBounds(EmbDesign::kNone);
   design.centreDesign(EmbDesign::kNone);
-  return kReadOk;
+  return ReadResult::Ok;
 }
 
 std::optional<ByteBuffer> writeVp3(DesignCodec& /*codec*/, EmbDesign& design) {

@@ -28,7 +28,7 @@ inline constexpr int kVp3LaterSectionX = -1600;
 
 // Fills `design` from a VP3 image. Parsing stops quietly where a position runs past the end of
 // the file, keeping what was read; 0 when not even one colour block could be read.
-int readVp3(DesignCodec& codec, EmbDesign& design, ByteSpan file);
+ReadResult readVp3(DesignCodec& codec, EmbDesign& design, ByteSpan file);
 
 // The VP3 image of a design, or nothing for a design without records or with more colour
 // blocks than the colour count can state. Colours that carry no VP3 thread description are

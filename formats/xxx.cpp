@@ -106,7 +106,7 @@ std::int16_t peek16(const ByteReader& r, std::size_t at) {
 
 }  // namespace
 
-int readXxx(DesignCodec&, EmbDesign& design, ByteSpan file) {
+ReadResult readXxx(DesignCodec&, EmbDesign& design, ByteSpan file) {
   design.stitches.clear();
   design.threads.clear();
   ByteReader r(file);
@@ -159,7 +159,7 @@ int readXxx(DesignCodec&, EmbDesign& design, ByteSpan file) {
   design.threads.resize(std::min(design.threads.size(), design.colorChangeCount() + 1));
   design.classifyJumps();
   design.centreDesign(EmbDesign::kNone);
-  return kReadOk;
+  return ReadResult::Ok;
 }
 
 namespace {

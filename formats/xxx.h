@@ -8,8 +8,8 @@
 namespace lh {
 
 // Reads an XXX file; the colours become rows of the Sulky Rayon chart XXX machines use.
-// Always kReadOk: whatever the file holds is read as far as it goes.
-int readXxx(DesignCodec& codec, EmbDesign& design, ByteSpan file);
+// Always ReadResult::Ok: whatever the file holds is read as far as it goes.
+ReadResult readXxx(DesignCodec& codec, EmbDesign& design, ByteSpan file);
 
 // Writes a centred design as XXX. The design's first 15 colours go into the colour block;
 // long moves that are not jumps are written as long stitches and marked as jumps.

@@ -19,6 +19,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   lh::DesignCodec codec;
   lh::EmbDesign design;
   design.path = "design.emb";
-  if (lh::readCompound(codec, design, file) != lh::kReadUnsupported) __builtin_trap();
+  if (lh::readCompound(codec, design, file) != lh::ReadResult::Unsupported) __builtin_trap();
   return 0;
 }

@@ -8,7 +8,7 @@
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   lh::DesignCodec codec;
   lh::EmbDesign design;
-  if (lh::readExp(codec, design, lh::ByteSpan(data, size)) == lh::kReadFailed) return 0;
+  if (lh::readExp(codec, design, lh::ByteSpan(data, size)) == lh::ReadResult::Failed) return 0;
   design.computeBlockStats();
   lh::EmbDesign copy(design);
   const auto file = lh::writeExp(codec, copy);
@@ -19,6 +19,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if ((*file)[at + 1] != 0x01 && (*file)[at + 1] != 0x04) __builtin_trap();
   }
   lh::EmbDesign back;
-  if (lh::readExp(codec, back, *file) == lh::kReadFailed) __builtin_trap();
+  if (lh::readExp(codec, back, *file) == lh::ReadResult::Failed) __builtin_trap();
   return 0;
 }

@@ -8,13 +8,13 @@
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   lh::DesignCodec codec;
   lh::EmbDesign design;
-  if (lh::readJef(codec, design, lh::ByteSpan(data, size)) == lh::kReadFailed) return 0;
+  if (lh::readJef(codec, design, lh::ByteSpan(data, size)) == lh::ReadResult::Failed) return 0;
   design.computeBlockStats();
   if (design.threads.size() > 100) return 0;  // more than a JEF reader accepts
   lh::EmbDesign copy(design);
-  if (auto file = lh::writeJefDated(copy, lh::JefDate{2024, 1, 2, 3, 4, 5})) {
+  if (auto file = lh::writeJef(copy, lh::JefDate{2024, 1, 2, 3, 4, 5})) {
     lh::EmbDesign back;
-    if (lh::readJef(codec, back, *file) != lh::kReadOk) __builtin_trap();
+    if (lh::readJef(codec, back, *file) != lh::ReadResult::Ok) __builtin_trap();
     if (back.threads.size() != back.colorChangeCount() + 1) __builtin_trap();
   }
   return 0;

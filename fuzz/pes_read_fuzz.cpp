@@ -13,10 +13,10 @@ void writeAndReadBack(const lh::EmbDesign& design, bool version5) {
   lh::PesWriteOptions options;
   options.version5 = version5;
   lh::ByteBuffer file;
-  if (lh::writePes(copy, options, file) != lh::kPesWritten || file.empty()) return;
+  if (lh::writePes(copy, options, file) != lh::PesResult::Written || file.empty()) return;
   lh::DesignCodec codec;
   lh::EmbDesign back;
-  if (lh::readPes(codec, back, file) != lh::kReadOk) __builtin_trap();
+  if (lh::readPes(codec, back, file) != lh::ReadResult::Ok) __builtin_trap();
   if (back.threads.size() != copy.threads.size()) __builtin_trap();
 }
 
@@ -25,7 +25,7 @@ void writeAndReadBack(const lh::EmbDesign& design, bool version5) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   lh::DesignCodec codec;
   lh::EmbDesign design;
-  if (lh::readPes(codec, design, lh::ByteSpan(data, size)) == lh::kReadFailed) return 0;
+  if (lh::readPes(codec, design, lh::ByteSpan(data, size)) == lh::ReadResult::Failed) return 0;
   design.computeBlockStats();
   if (design.stitches.size() > 20000) return 0;  // keep each run short
   writeAndReadBack(design, false);

@@ -10,14 +10,14 @@
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   lh::DesignCodec codec;
   lh::EmbDesign design;
-  if (lh::readPhc(codec, design, lh::ByteSpan(data, size)) == lh::kReadFailed) return 0;
+  if (lh::readPhc(codec, design, lh::ByteSpan(data, size)) == lh::ReadResult::Failed) return 0;
   design.computeBlockStats();
   if (design.stitches.size() > 20000) return 0;
   lh::EmbDesign copy(design);
   lh::ByteBuffer file;
-  if (lh::writePes(copy, lh::PesWriteOptions{}, file) != lh::kPesWritten || file.empty()) return 0;
+  if (lh::writePes(copy, lh::PesWriteOptions{}, file) != lh::PesResult::Written || file.empty()) return 0;
   lh::EmbDesign back;
-  if (lh::readPes(codec, back, file) != lh::kReadOk) __builtin_trap();
+  if (lh::readPes(codec, back, file) != lh::ReadResult::Ok) __builtin_trap();
   if (back.threads.size() != copy.threads.size()) __builtin_trap();
   return 0;
 }

@@ -8,13 +8,13 @@
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   lh::DesignCodec codec;
   lh::EmbDesign design;
-  if (lh::readVp3(codec, design, lh::ByteSpan(data, size)) == lh::kReadFailed) return 0;
+  if (lh::readVp3(codec, design, lh::ByteSpan(data, size)) == lh::ReadResult::Failed) return 0;
   if (design.threads.size() != design.colorChangeCount() + 1) __builtin_trap();
   if (design.stitches.empty() || design.threads.size() > 0xFFFF) return 0;
   lh::EmbDesign copy(design);
   if (auto file = lh::writeVp3(codec, copy)) {
     lh::EmbDesign back;
-    if (lh::readVp3(codec, back, *file) == lh::kReadFailed) __builtin_trap();
+    if (lh::readVp3(codec, back, *file) == lh::ReadResult::Failed) __builtin_trap();
     if (back.colorChangeCount() != design.colorChangeCount()) __builtin_trap();
   }
   return 0;

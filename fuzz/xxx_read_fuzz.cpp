@@ -8,12 +8,12 @@
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   lh::DesignCodec codec;
   lh::EmbDesign design;
-  if (lh::readXxx(codec, design, lh::ByteSpan(data, size)) == lh::kReadFailed) return 0;
+  if (lh::readXxx(codec, design, lh::ByteSpan(data, size)) == lh::ReadResult::Failed) return 0;
   design.computeBlockStats();
   lh::EmbDesign copy(design);
   if (auto file = lh::writeXxx(codec, copy)) {
     lh::EmbDesign back;
-    if (lh::readXxx(codec, back, *file) != lh::kReadOk) __builtin_trap();
+    if (lh::readXxx(codec, back, *file) != lh::ReadResult::Ok) __builtin_trap();
   }
   return 0;
 }

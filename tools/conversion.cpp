@@ -226,7 +226,7 @@ OnTheFly convertForOpening(const std::string& path, const std::string& tempDir, 
   if (code < 0 || code > FormatPhd || code == ctx.tools.selected) return r;
   EmbDesign design;
   ctx.codec->busyCount.fetch_add(1);
-  if (ctx.codec->loadDesign(&design, r.openPath) != kLoadOk) return r;
+  if (ctx.codec->loadDesign(&design, r.openPath) != LoadResult::Ok) return r;
   design.path = pathInFolder(tempDir, r.openPath);
   std::vector<std::string> created;
   convertDesign(design, &created, ctx.tools.selected, false, ctx, report);

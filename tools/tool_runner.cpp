@@ -95,7 +95,7 @@ struct ItemOutcome {
   bool skipped = false;
   std::string existing;  // skipExisting: the output found
   bool failed = false;  // before its conversion: not loaded, refused by the tool, or it threw
-  std::int32_t loadResult = kLoadOk;
+  LoadResult loadResult = LoadResult::Ok;
   bool endRun = false;  // needle reduction declined: the run ends at once
   bool last = false;    // needle reduction done: no further design is handled
   ToolReport report;
@@ -212,7 +212,7 @@ ItemOutcome Runner::prepareDesign(std::size_t i, SettingsStore& store) const {
     codec.busyCount.fetch_add(1);
     out.loadResult = codec.loadDesign(&design, item);
   }
-  if (out.loadResult != kLoadOk) out.failed = true;
+  if (out.loadResult != LoadResult::Ok) out.failed = true;
   if (const auto readAs = design.attributes.getText(kReadAsAttribute))
     out.notes.push_back("read as " + *readAs + ": the file starts with that format's signature");
 
@@ -302,7 +302,7 @@ bool Runner::commit(std::size_t i, ItemOutcome& item, DesignCodec& codec) {
   ++result.processed;
   lastHandled_ = source;
   if (callbacks_.status) callbacks_.status(source);
-  if (item.loadResult != kLoadOk && callbacks_.loadFailed) callbacks_.loadFailed(source, item.loadResult);
+  if (item.loadResult != LoadResult::Ok && callbacks_.loadFailed) callbacks_.loadFailed(source, item.loadResult);
   Handled done;
   done.source = source;
   DesignOutcome& outcome = done.outcome;
@@ -317,7 +317,7 @@ bool Runner::commit(std::size_t i, ItemOutcome& item, DesignCodec& codec) {
   done.messages = std::move(item.messages);
   done.notes = std::move(item.notes);
   // A design that did not load has had its own callback.
-  if (isFailure(outcome.conversion) && item.loadResult == kLoadOk)
+  if (isFailure(outcome.conversion) && item.loadResult == LoadResult::Ok)
     done.failure.emplace(outcome.conversion, item.prepared.failure);
   waiting_.push_back(std::move(done));
   if (archives_.empty() || archives_.pendingBytes() > kMaxGatheredBytes) writeArchives();

@@ -84,7 +84,7 @@ enum class DesignResult {
 struct DesignOutcome {
   std::string source;  // the item as given
   DesignResult result = DesignResult::Unchanged;
-  std::int32_t loadResult = kLoadOk;     // why it did not load, when it did not
+  LoadResult loadResult = LoadResult::Ok;  // why it did not load, when it did not
   ConversionStatus conversion = ConversionStatus::Unchanged;  // how its conversion ended
   ConversionFailure failure;             // why, when its conversion failed
   std::vector<std::string> files;        // created, in order (more than one: it was split)
@@ -106,12 +106,12 @@ struct RunCallbacks {
   // Loads `item` into `design` in place of DesignCodec::loadDesign, returning its result (a
   // caller that holds the design already). Runs on the thread preparing the design: with
   // several jobs, on several threads at once.
-  std::function<std::int32_t(DesignCodec& codec, EmbDesign& design, const std::string& item)> load;
+  std::function<LoadResult(DesignCodec& codec, EmbDesign& design, const std::string& item)> load;
   // Needle reduction: asked with the first design; true when it was reduced (the design is
   // then written), false to end the run at once (Cancel, or OK without a change).
   std::function<bool(EmbDesign&)> reduce;
   // A design could not be loaded (the loadDesign result), in input order.
-  std::function<void(const std::string& item, std::int32_t result)> loadFailed;
+  std::function<void(const std::string& item, LoadResult result)> loadFailed;
   // Per-design codec messages (writers' message boxes), in input order.
   std::function<void(std::string_view text, std::string_view caption)> message;
   // A loaded design whose conversion failed: the status of its report line and why, in

@@ -280,9 +280,9 @@ TEST(ReadCompound, ReportsNotReadable) {
     EmbDesign d;
     d.path = path;
     d.stitches.push_back(Stitch(1, 1));
-    EXPECT_EQ(readCompound(codec, d, built.bytes), kReadUnsupported) << path;
+    EXPECT_EQ(readCompound(codec, d, built.bytes), ReadResult::Unsupported) << path;
     EXPECT_TRUE(d.stitches.empty());
-    EXPECT_EQ(readCompound(codec, d, ByteBuffer(600, 0x41)), kReadUnsupported) << path;
+    EXPECT_EQ(readCompound(codec, d, ByteBuffer(600, 0x41)), ReadResult::Unsupported) << path;
   }
 }
 
@@ -304,7 +304,7 @@ TEST(ReadCompound, CorpusContainersParseAndReportNotReadable) {
       }
       EmbDesign d;
       d.path = file.string();
-      EXPECT_EQ(readCompound(codec, d, bytes), kReadUnsupported);
+      EXPECT_EQ(readCompound(codec, d, bytes), ReadResult::Unsupported);
     }
   }
   if (seen == 0) GTEST_SKIP() << "no ART, EMB or JAN files under " << test::corpusDir();

@@ -37,7 +37,7 @@ ByteBuffer dstFile(std::size_t count, std::initializer_list<Stitch> moves) {
 
 class DesignLimitsTest : public ::testing::Test {
  protected:
-  std::int32_t load(EmbDesign& d, const std::string& name, const ByteBuffer& bytes) {
+  LoadResult load(EmbDesign& d, const std::string& name, const ByteBuffer& bytes) {
     dir.write(name, bytes);
     ++codec.busyCount;
     return codec.loadDesign(&d, dir.file(name));
@@ -64,7 +64,7 @@ TEST_F(DesignLimitsTest, DstOfMaximalMoves) {
   };
   for (const auto& c : cases) {
     EmbDesign d;
-    EXPECT_EQ(load(d, "max.dst", c.file), c.loads ? kLoadOk : kLoadFailed) << c.name;
+    EXPECT_EQ(load(d, "max.dst", c.file), c.loads ? LoadResult::Ok : LoadResult::Failed) << c.name;
     std::filesystem::remove(dir.file("max.dst"));
     if (!c.loads) {
       EXPECT_TRUE(d.stitches.empty()) << c.name;
@@ -102,7 +102,7 @@ TEST_F(DesignLimitsTest, ExtentLimitAppliesToEveryReader) {
       const std::string name = "wide" + std::to_string(steps) + "." + ext;
       EmbDesign d;
       const bool loads = steps == 2;
-      EXPECT_EQ(load(d, name, *bytes), loads ? kLoadOk : kLoadFailed) << name;
+      EXPECT_EQ(load(d, name, *bytes), loads ? LoadResult::Ok : LoadResult::Failed) << name;
       if (loads) {
         EXPECT_GT(d.width(), 60000) << name;
       }
@@ -115,7 +115,7 @@ TEST_F(DesignLimitsTest, ExtentLimitAppliesToEveryReader) {
 TEST_F(DesignLimitsTest, CentringJumpOfTheWidestDesignFits) {
   const Stitch out(kDstMaxMove, 0);
   EmbDesign d;
-  ASSERT_EQ(load(d, "wide.dst", dstFile(kMaxDesignExtent / kDstMaxMove, {out})), kLoadOk);
+  ASSERT_EQ(load(d, "wide.dst", dstFile(kMaxDesignExtent / kDstMaxMove, {out})), LoadResult::Ok);
   ASSERT_FALSE(d.stitches.empty());
   EXPECT_GT(d.width(), kMaxDesignExtent - 2 * kDstMaxMove);
   EXPECT_LE(d.stitches.front().dx, -(kMaxDesignExtent / 2 - 2 * kDstMaxMove));

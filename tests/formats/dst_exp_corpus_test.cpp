@@ -71,7 +71,7 @@ Reading ourReading(const std::string& path) {
   DesignCodec codec;
   EmbDesign design;
   ++codec.busyCount;
-  EXPECT_EQ(codec.loadDesign(&design, path), kLoadOk) << path;
+  EXPECT_EQ(codec.loadDesign(&design, path), LoadResult::Ok) << path;
   std::vector<std::array<int, 3>> records;
   for (const Stitch& s : design.stitches) records.push_back({s.flags, s.dx, s.dy});
   return reading(records);

@@ -65,7 +65,7 @@ TEST(ReadDst, ColourChangesShortFilesAndTruncation) {
   DesignCodec codec;
   EmbDesign d;
   // 00 00 C3: a colour block, a colour-change marker and a zero-move jump.
-  ASSERT_EQ(readDst(codec, d, dstFile({encode(st(10, 0)), {0, 0, 0xC3}, encode(st(0, 10))})), kReadOk);
+  ASSERT_EQ(readDst(codec, d, dstFile({encode(st(10, 0)), {0, 0, 0xC3}, encode(st(0, 10))})), ReadResult::Ok);
   ASSERT_EQ(d.threads.size(), 2u);
   EXPECT_EQ(d.threads[0].displayName, "Black");
   EXPECT_EQ(d.threads[1].displayName, "Blue");
@@ -80,7 +80,7 @@ TEST(ReadDst, ColourChangesShortFilesAndTruncation) {
     ByteBuffer f(n, 0x55);
     f.reserve(n + 1);  // a buffer even for no bytes
     EmbDesign e;
-    EXPECT_EQ(readDst(codec, e, ByteSpan(f.data(), f.size())), kReadOk) << n;
+    EXPECT_EQ(readDst(codec, e, ByteSpan(f.data(), f.size())), ReadResult::Ok) << n;
     EXPECT_TRUE(e.stitches.empty()) << n;
     EXPECT_EQ(e.threads.size(), 1u) << n;
   }
@@ -201,7 +201,7 @@ TEST(WriteDst, RoundTripsAndCutsLongMoves) {
     ASSERT_LE(std::abs(s.dy), kDstMaxMove);
   }
   EmbDesign back;
-  ASSERT_EQ(readDst(codec, back, *f), kReadOk);
+  ASSERT_EQ(readDst(codec, back, *f), ReadResult::Ok);
   EXPECT_EQ(back.threads.size(), 2u);
   // The file starts with a penetration at the centre; after it the needle goes down at every
   // stitch end and nowhere else: not where a jump lands, and a long stitch cut into jumps

@@ -64,7 +64,7 @@ TEST(ReadEmd, DecodesPairsAndCommands) {
   };
   for (const Case& c : cases) {
     EmbDesign d;
-    ASSERT_EQ(readEmd(codec, d, emdFile(c.pairs)), kReadOk) << c.what;
+    ASSERT_EQ(readEmd(codec, d, emdFile(c.pairs)), ReadResult::Ok) << c.what;
     EXPECT_EQ(sewnPoints(d), c.points) << c.what;
     EXPECT_EQ(d.colorChangeCount(), c.colourChanges) << c.what;
     EXPECT_EQ(d.threads.size(), c.colourChanges + 1) << c.what;
@@ -77,7 +77,7 @@ TEST(ReadEmd, PaletteColoursWithoutWrapping) {
   pairs.insert(pairs.end(), {0x80, 0xFD});
   DesignCodec codec;
   EmbDesign d;
-  ASSERT_EQ(readEmd(codec, d, emdFile(pairs)), kReadOk);
+  ASSERT_EQ(readEmd(codec, d, emdFile(pairs)), ReadResult::Ok);
   ASSERT_EQ(d.threads.size(), 31u);
   EXPECT_EQ(d.threads[0].displayName, "Black");
   EXPECT_EQ(d.threads[1].displayName, "Blue");
@@ -134,14 +134,14 @@ TEST(ReadEmd, CompanionFileBesideTheDesign) {
   EmbDesign plain;
   plain.path = dir.file("design.emd");
   dir.file("design.col", text);
-  ASSERT_EQ(readEmd(codec, plain, emd), kReadOk);
+  ASSERT_EQ(readEmd(codec, plain, emd), ReadResult::Ok);
   EXPECT_EQ(plain.threads[0].rgb, rgbOf(0, 0, 255));
   EXPECT_EQ(plain.threads[1].rgb, rgbOf(255, 0, 0));
 
   EmbDesign upper;
   upper.path = dir.file("OTHER.EMD");
   dir.file("OTHER.COL", "1\n1,0,255,0\n");
-  ASSERT_EQ(readEmd(codec, upper, emd), kReadOk);
+  ASSERT_EQ(readEmd(codec, upper, emd), ReadResult::Ok);
   EXPECT_EQ(upper.threads[0].rgb, rgbOf(0, 255, 0));
 
   const std::string archive = dir.file("designs.zip");
@@ -149,12 +149,12 @@ TEST(ReadEmd, CompanionFileBesideTheDesign) {
   ASSERT_TRUE(ZipArchive::writeMember(archive, "sub/z.col", ByteSpan(reinterpret_cast<const std::uint8_t*>(text.data()), text.size())));
   EmbDesign zipped;
   zipped.path = makeZipPath(archive, "sub/z.emd");
-  ASSERT_EQ(readEmd(codec, zipped, emd), kReadOk);
+  ASSERT_EQ(readEmd(codec, zipped, emd), ReadResult::Ok);
   EXPECT_EQ(zipped.threads[1].rgb, rgbOf(255, 0, 0));
 
   EmbDesign alone;
   alone.path = dir.file("alone.emd");
-  ASSERT_EQ(readEmd(codec, alone, emd), kReadOk);
+  ASSERT_EQ(readEmd(codec, alone, emd), ReadResult::Ok);
   EXPECT_EQ(alone.threads[0].displayName, "Black");
   EXPECT_EQ(alone.threads[1].displayName, "Blue");
 }

@@ -17,7 +17,7 @@ EmbDesign readBytes(std::initializer_list<std::uint8_t> bytes) {
   DesignCodec codec;
   EmbDesign d;
   const ByteBuffer f(bytes);
-  EXPECT_EQ(readExp(codec, d, f), kReadOk);
+  EXPECT_EQ(readExp(codec, d, f), ReadResult::Ok);
   return d;
 }
 
@@ -64,7 +64,7 @@ TEST(ReadExp, TrailingRecordsAndTruncation) {
     EmbDesign e;
     ByteBuffer f(bytes);
     f.reserve(f.size() + 1);  // a buffer even for no bytes
-    EXPECT_EQ(readExp(codec, e, ByteSpan(f.data(), f.size())), kReadOk);
+    EXPECT_EQ(readExp(codec, e, ByteSpan(f.data(), f.size())), ReadResult::Ok);
     EXPECT_LE(sewnPoints(e).size(), 1u);
     EXPECT_EQ(e.threads.size(), 1u);
   }
@@ -93,7 +93,7 @@ TEST(WriteExp, EncodesPrefixesAndCutsLongMoves) {
     EXPECT_NE((*g)[at + 1], 0x80) << at;
   }
   EmbDesign back;
-  ASSERT_EQ(readExp(codec, back, *g), kReadOk);
+  ASSERT_EQ(readExp(codec, back, *g), ReadResult::Ok);
   EXPECT_EQ(back.width(), 3000 + 128 + 5);
   EXPECT_EQ(back.height(), 4000 + 128);
 

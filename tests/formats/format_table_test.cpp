@@ -264,7 +264,7 @@ TEST_P(WritableFormat, RoundTrips) {
   ASSERT_TRUE(image) << f.type;
   EmbDesign back;
   back.path = d.path;
-  ASSERT_NE(f.reader(codec, back, *image), kReadFailed) << f.type;
+  ASSERT_NE(f.reader(codec, back, *image), ReadResult::Failed) << f.type;
   EXPECT_EQ(back.colorChangeCount(), 1u) << f.type;
   // Writers may add needle penetrations (at the start, at jump ends), and a format that
   // starts with a move to the first needle position may take the first stitch for it: every

@@ -61,7 +61,7 @@ class Bits {
 };
 
 struct Expanded {
-  int status;
+  HusCodec::Status status;
   ByteBuffer bytes;
 };
 
@@ -75,7 +75,7 @@ Expanded expand(int level, const ByteBuffer& stream, std::size_t limit = kNoLimi
 ByteBuffer compress(int level, const ByteBuffer& input) {
   HusCodec codec;
   ByteBuffer out;
-  EXPECT_EQ(codec.compress(level, input, out), HusCodec::kOk);
+  EXPECT_EQ(codec.compress(level, input, out), HusCodec::Status::Ok);
   return out;
 }
 
@@ -116,11 +116,11 @@ TEST(HusCodec, RoundTripsEveryInputAtEveryLevelAndDecodesAtLevel4) {
       SCOPED_TRACE(std::string(c.name) + " at level " + std::to_string(level));
       const ByteBuffer stream = compress(level, c.input);
       const Expanded same = expand(level, stream);
-      EXPECT_EQ(same.status, HusCodec::kOk);
+      EXPECT_EQ(same.status, HusCodec::Status::Ok);
       EXPECT_EQ(same.bytes, c.input);
       if (level != HusCodec::kReadLevel) {
         const Expanded wide = expand(HusCodec::kReadLevel, stream);
-        EXPECT_EQ(wide.status, HusCodec::kOk);
+        EXPECT_EQ(wide.status, HusCodec::Status::Ok);
         EXPECT_EQ(wide.bytes, c.input);
       }
     }
@@ -136,7 +136,7 @@ TEST(HusCodec, EmptyInputIsTheSevenByteStream) {
   const ByteBuffer stream = compress(0, {});
   EXPECT_EQ(stream, (ByteBuffer{0x00, 0x01, 0x00, 0x00, 0x1F, 0xE0, 0x00}));
   const Expanded e = expand(4, stream);
-  EXPECT_EQ(e.status, HusCodec::kOk);
+  EXPECT_EQ(e.status, HusCodec::Status::Ok);
   EXPECT_TRUE(e.bytes.empty());
 }
 
@@ -161,7 +161,7 @@ TEST(HusCodec, DecodesHandBuiltLiteralStream) {
   b.put("00000 00000");                             // no distance classes
   b.put("00 01 10 11").put(7, 0);                   // A B C, end
   const Expanded e = expand(4, b.bytes());
-  EXPECT_EQ(e.status, HusCodec::kOk);
+  EXPECT_EQ(e.status, HusCodec::Status::Ok);
   EXPECT_EQ(e.bytes, bytesOf("ABC"));
 }
 
@@ -188,7 +188,7 @@ ByteBuffer literalsThenMatch(const ByteBuffer& literals, int distanceClass, std:
 TEST(HusCodec, DecodesHandBuiltMatches) {
   // "ABCD" then a match of 3 at distance 4 (value 3: class 2, one extra bit 1).
   const Expanded near = expand(4, literalsThenMatch(bytesOf("ABCD"), 2, 1));
-  EXPECT_EQ(near.status, HusCodec::kOk);
+  EXPECT_EQ(near.status, HusCodec::Status::Ok);
   EXPECT_EQ(near.bytes, bytesOf("ABCDABC"));
 
   // 1024 bytes then a match at distance 1024 (value 1023: class 10 with 9 extra bits), read
@@ -199,7 +199,7 @@ TEST(HusCodec, DecodesHandBuiltMatches) {
   want.insert(want.end(), lead.begin(), lead.begin() + 3);
   for (int level : {0, 1, 4}) {
     const Expanded far = expand(level, literalsThenMatch(lead, 10, 1023 - 512));
-    EXPECT_EQ(far.status, HusCodec::kOk) << level;
+    EXPECT_EQ(far.status, HusCodec::Status::Ok) << level;
     EXPECT_EQ(far.bytes, want) << level;
   }
 }
@@ -224,7 +224,7 @@ TEST(HusCodec, RejectsBadCodeLengthSets) {
     SCOPED_TRACE(c.name);
     Bits padded = c.bits;
     padded.put(32, 0);
-    EXPECT_EQ(expand(4, padded.bytes()).status, HusCodec::kBadTable);
+    EXPECT_EQ(expand(4, padded.bytes()).status, HusCodec::Status::BadTable);
   }
 }
 
@@ -232,10 +232,10 @@ TEST(HusCodec, BadLevelIsRefusedWithItsMessage) {
   for (int level : {-1, 5, 14}) {
     HusCodec codec;
     ByteBuffer out;
-    EXPECT_EQ(codec.expand(level, ByteBuffer{1, 2, 3}, out, kNoLimit), HusCodec::kBadLevel);
+    EXPECT_EQ(codec.expand(level, ByteBuffer{1, 2, 3}, out, kNoLimit), HusCodec::Status::BadLevel);
     EXPECT_EQ(codec.message(), "Incorrect compression level parameter passed to compressor.  Compression level = " +
                                    std::to_string(level - 10));
-    EXPECT_EQ(codec.compress(level, ByteBuffer{1, 2, 3}, out), HusCodec::kBadLevel);
+    EXPECT_EQ(codec.compress(level, ByteBuffer{1, 2, 3}, out), HusCodec::Status::BadLevel);
     EXPECT_EQ(codec.message(), "Incorrect compression level parameter passed to compressor.  Compression level = " +
                                    std::to_string(level - 10));
     EXPECT_TRUE(out.empty());
@@ -248,7 +248,7 @@ TEST(HusCodec, TruncatedStreamYieldsAPrefixAndStops) {
   for (std::size_t cut : {stream.size() / 3, stream.size() / 2, stream.size() - 3}) {
     SCOPED_TRACE(cut);
     const Expanded e = expand(4, ByteBuffer(stream.begin(), stream.begin() + static_cast<std::ptrdiff_t>(cut)));
-    EXPECT_EQ(e.status, HusCodec::kOk);
+    EXPECT_EQ(e.status, HusCodec::Status::Ok);
     // Bytes decoded from real bits agree; what the zero padding decodes to follows.
     std::size_t same = 0;
     while (same < e.bytes.size() && e.bytes[same] == input[same]) ++same;
@@ -258,7 +258,7 @@ TEST(HusCodec, TruncatedStreamYieldsAPrefixAndStops) {
   // Cut inside the first block header: the tables may come out bad, but decoding stops.
   for (std::size_t cut : {0, 1, 2, 9}) {
     const Expanded e = expand(4, ByteBuffer(stream.begin(), stream.begin() + static_cast<std::ptrdiff_t>(cut)));
-    EXPECT_TRUE(e.status == HusCodec::kOk || e.status == HusCodec::kBadTable) << cut;
+    EXPECT_TRUE(e.status == HusCodec::Status::Ok || e.status == HusCodec::Status::BadTable) << cut;
     EXPECT_LE(e.bytes.size(), 0x10000u * 256) << cut;
   }
   EXPECT_TRUE(expand(4, {}).bytes.empty());
@@ -269,10 +269,10 @@ TEST(HusCodec, OutputNeverExceedsTheLimit) {
   const ByteBuffer stream = compress(0, input);
   for (std::size_t limit : {std::size_t{0}, std::size_t{1}, std::size_t{16383}, std::size_t{16384}, std::size_t{49999}}) {
     const Expanded e = expand(4, stream, limit);
-    EXPECT_EQ(e.status, HusCodec::kOutputFull) << limit;
+    EXPECT_EQ(e.status, HusCodec::Status::OutputFull) << limit;
     EXPECT_EQ(e.bytes, ByteBuffer(input.begin(), input.begin() + static_cast<std::ptrdiff_t>(limit)));
   }
-  EXPECT_EQ(expand(4, stream, input.size()).status, HusCodec::kOk);
+  EXPECT_EQ(expand(4, stream, input.size()).status, HusCodec::Status::Ok);
 }
 
 // A block of one literal symbol with a zero-length code claims 65535 symbols: the limit, not
@@ -280,7 +280,7 @@ TEST(HusCodec, OutputNeverExceedsTheLimit) {
 TEST(HusCodec, ClaimedSymbolCountIsBoundedByTheLimit) {
   const ByteBuffer stream = Bits().put(16, 0xFFFF).put("00000 00000").put(9, 0).put(9, 'x').put("00000 00000").bytes();
   const Expanded e = expand(4, stream, 1000);
-  EXPECT_EQ(e.status, HusCodec::kOutputFull);
+  EXPECT_EQ(e.status, HusCodec::Status::OutputFull);
   EXPECT_EQ(e.bytes, ByteBuffer(1000, 'x'));
 }
 

@@ -36,7 +36,7 @@ std::vector<fs::path> corpusFiles(const std::string& type) {
   return files;
 }
 
-int readByType(const std::string& type, EmbDesign& d, const ByteBuffer& bytes) {
+ReadResult readByType(const std::string& type, EmbDesign& d, const ByteBuffer& bytes) {
   DesignCodec codec;
   if (type == "hus") return readHus(codec, d, bytes);
   if (type == "vip") return readVip(codec, d, bytes);
@@ -124,7 +124,7 @@ std::size_t bestAgreement(const std::vector<Point>& ours, const std::vector<Poin
 
 EmbDesign load(const std::string& type, const fs::path& f) {
   EmbDesign d;
-  EXPECT_NE(readByType(type, d, readAll(f)), kReadFailed) << f;
+  EXPECT_NE(readByType(type, d, readAll(f)), ReadResult::Failed) << f;
   return d;
 }
 
@@ -152,7 +152,7 @@ TEST_P(HusCorpus, EveryFileLoadsAndAgreesWithThePeer) {
       DesignCodec codec;
       EmbDesign loaded;
       ++codec.busyCount;
-      EXPECT_EQ(codec.loadDesign(&loaded, f.string()), kLoadOk);
+      EXPECT_EQ(codec.loadDesign(&loaded, f.string()), LoadResult::Ok);
     }
     EXPECT_FALSE(d.stitches.empty());
     EXPECT_FALSE(d.threads.empty());

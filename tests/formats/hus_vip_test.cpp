@@ -80,9 +80,9 @@ Streams decodeStreams(const ByteBuffer& file) {
   const std::size_t c = r.u32le(), x = r.u32le(), y = r.u32le();
   Streams s;
   HusCodec codec;
-  EXPECT_EQ(codec.expand(4, ByteSpan(file).subspan(c, x - c), s.commands, 1 << 20), 0);
-  EXPECT_EQ(codec.expand(4, ByteSpan(file).subspan(x, y - x), s.xs, 1 << 20), 0);
-  EXPECT_EQ(codec.expand(4, ByteSpan(file).subspan(y), s.ys, 1 << 20), 0);
+  EXPECT_EQ(codec.expand(4, ByteSpan(file).subspan(c, x - c), s.commands, 1 << 20), HusCodec::Status::Ok);
+  EXPECT_EQ(codec.expand(4, ByteSpan(file).subspan(x, y - x), s.xs, 1 << 20), HusCodec::Status::Ok);
+  EXPECT_EQ(codec.expand(4, ByteSpan(file).subspan(y), s.ys, 1 << 20), HusCodec::Status::Ok);
   return s;
 }
 
@@ -93,10 +93,10 @@ ByteBuffer cut(ByteBuffer b, std::size_t n) {
 
 std::uint32_t u32At(const ByteBuffer& b, std::size_t at) { return ByteReader(b, at).u32le(); }
 
-EmbDesign readHusBytes(const ByteBuffer& bytes, int* result = nullptr) {
+EmbDesign readHusBytes(const ByteBuffer& bytes, ReadResult* result = nullptr) {
   DesignCodec codec;
   EmbDesign d;
-  const int r = readHus(codec, d, bytes);
+  const ReadResult r = readHus(codec, d, bytes);
   if (result) *result = r;
   return d;
 }
@@ -104,7 +104,7 @@ EmbDesign readHusBytes(const ByteBuffer& bytes, int* result = nullptr) {
 EmbDesign readVipBytes(const ByteBuffer& bytes) {
   DesignCodec codec;
   EmbDesign d;
-  EXPECT_NE(readVip(codec, d, bytes), kReadFailed);
+  EXPECT_NE(readVip(codec, d, bytes), ReadResult::Failed);
   return d;
 }
 
@@ -185,9 +185,9 @@ TEST(ReadHus, CountsAtTheLimitsLoadAndBeyondThemAreRejected) {
       {"header cut short", cut(husFile({1}, one), 30), false},
   };
   for (const Case& c : cases) {
-    int result = -7;
+    ReadResult result = ReadResult::Failed;
     const EmbDesign d = readHusBytes(c.file, &result);
-    EXPECT_EQ(result != kReadFailed, c.loads) << c.name;
+    EXPECT_EQ(result != ReadResult::Failed, c.loads) << c.name;
   }
 }
 
@@ -221,7 +221,7 @@ TEST(ReadHus, FailingStreamClearsTheDesignAndSaysWhich) {
     DesignCodec codec(nullptr, &messages);
     EmbDesign d;
     d.path = "/designs/rose.hus";
-    EXPECT_EQ(readHus(codec, d, w.buffer()), kReadFailed);
+    EXPECT_EQ(readHus(codec, d, w.buffer()), ReadResult::Failed);
     EXPECT_TRUE(d.stitches.empty());
     EXPECT_TRUE(d.threads.empty());
     ASSERT_EQ(messages.texts.size(), 1u);
@@ -237,7 +237,7 @@ TEST(ReadHus, StreamOffsetsOutOfOrderAreAFailingStream) {
   RecordingMessages messages;
   DesignCodec codec(nullptr, &messages);
   EmbDesign d;
-  EXPECT_EQ(readHus(codec, d, patch.buffer()), kReadFailed);
+  EXPECT_EQ(readHus(codec, d, patch.buffer()), ReadResult::Failed);
   ASSERT_EQ(messages.texts.size(), 1u);
   EXPECT_EQ(messages.texts[0], ": Failure processing command data.");
 }

@@ -41,7 +41,7 @@ TEST_P(JanomeCorpus, LoadsAndAgreesWithPeer) {
     SCOPED_TRACE(file.filename().string());
     DesignCodec codec;
     EmbDesign d;
-    ASSERT_EQ(codec.loadDesign(&d, file.string()), kLoadOk);
+    ASSERT_EQ(codec.loadDesign(&d, file.string()), LoadResult::Ok);
     ASSERT_FALSE(d.stitches.empty());
     EXPECT_EQ(d.threads.size(), test::blockCount(d));
 
@@ -88,7 +88,7 @@ TEST(JanomeCorpus, CompoundDesignsShowTheVersionPicture) {
       ++seen;
       DesignCodec codec;
       EmbDesign d;
-      EXPECT_EQ(codec.loadDesign(&d, file.string()), kLoadUnsupported) << file;
+      EXPECT_EQ(codec.loadDesign(&d, file.string()), LoadResult::Unsupported) << file;
     }
   }
   if (seen == 0) GTEST_SKIP() << "no ART, EMB or JAN files under " << test::corpusDir();

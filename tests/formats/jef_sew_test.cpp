@@ -98,7 +98,7 @@ TEST(ReadJef, ColourListFollowsTheColourChanges) {
   DesignCodec codec;
   {  // 3 colours, 4 colour changes: two "Unknown" colours are added
     EmbDesign d;
-    ASSERT_EQ(readJef(codec, d, jefFile({10, 2, 3}, stream(4))), kReadOk);
+    ASSERT_EQ(readJef(codec, d, jefFile({10, 2, 3}, stream(4))), ReadResult::Ok);
     ASSERT_EQ(d.threads.size(), 5u);
     EXPECT_EQ(d.threads[0].displayName, "Red");
     EXPECT_EQ(d.threads[0].chartCode, 10);
@@ -110,21 +110,21 @@ TEST(ReadJef, ColourListFollowsTheColourChanges) {
   }
   {  // 3 colours, 1 colour change: the surplus colour goes
     EmbDesign d;
-    ASSERT_EQ(readJef(codec, d, jefFile({10, 2, 3}, stream(1))), kReadOk);
+    ASSERT_EQ(readJef(codec, d, jefFile({10, 2, 3}, stream(1))), ReadResult::Ok);
     ASSERT_EQ(d.threads.size(), 2u);
     EXPECT_EQ(d.threads[1].displayName, "White");
   }
   {  // a stop just before the end mark opens no block and adds no colour
     EmbDesign d;
     std::vector<std::uint8_t> s = {0x0A, 0x00, 0x0A, 0x00, 0x80, 0x01, 0x00, 0x00, 0x80, 0x10};
-    ASSERT_EQ(readJef(codec, d, jefFile({10}, s)), kReadOk);
+    ASSERT_EQ(readJef(codec, d, jefFile({10}, s)), ReadResult::Ok);
     EXPECT_EQ(d.threads.size(), 1u);
     EXPECT_EQ(d.colorChangeCount(), 0u);
   }
   {  // a colour change before the first stitch takes the first colour with it
     EmbDesign d;
     std::vector<std::uint8_t> s = {0x80, 0x01, 0x00, 0x00, 0x0A, 0x00, 0x0A, 0x00, 0x80, 0x10};
-    ASSERT_EQ(readJef(codec, d, jefFile({10, 2}, s)), kReadOk);
+    ASSERT_EQ(readJef(codec, d, jefFile({10, 2}, s)), ReadResult::Ok);
     ASSERT_EQ(d.threads.size(), 1u);
     EXPECT_EQ(d.threads[0].displayName, "White");
   }
@@ -134,15 +134,15 @@ TEST(ReadJefSew, RejectOnlyMoreThan100Colours) {
   DesignCodec codec;
   EmbDesign d;
   const std::vector<std::uint8_t> s = {0x0A, 0x00, 0x80, 0x10};
-  EXPECT_EQ(readJef(codec, d, jefFile(std::vector<int>(101, 1), s)), kReadFailed);
-  EXPECT_EQ(readJef(codec, d, jefFile(std::vector<int>(100, 1), s)), kReadOk);
+  EXPECT_EQ(readJef(codec, d, jefFile(std::vector<int>(101, 1), s)), ReadResult::Failed);
+  EXPECT_EQ(readJef(codec, d, jefFile(std::vector<int>(100, 1), s)), ReadResult::Ok);
   ByteBuffer sew(7544, 0);
   sew[0] = 101;
-  EXPECT_EQ(readSew(codec, d, sew), kReadFailed);
+  EXPECT_EQ(readSew(codec, d, sew), ReadResult::Failed);
   sew[0] = 100;
-  EXPECT_EQ(readSew(codec, d, sew), kReadOk);
+  EXPECT_EQ(readSew(codec, d, sew), ReadResult::Ok);
   // A truncated file reads as far as it goes.
-  EXPECT_EQ(readJef(codec, d, ByteBuffer{0x74, 0, 0, 0, 0, 0}), kReadOk);
+  EXPECT_EQ(readJef(codec, d, ByteBuffer{0x74, 0, 0, 0, 0, 0}), ReadResult::Ok);
   EXPECT_TRUE(d.stitches.empty());
 }
 
@@ -163,7 +163,7 @@ TEST(WriteJef, HoopCodeExtentsAndDistances) {
   for (const Case& c : cases) {
     SCOPED_TRACE(std::to_string(c.w) + " x " + std::to_string(c.h));
     EmbDesign d = box(c.w, c.h);
-    auto f = writeJefDated(d, kDate);
+    auto f = writeJef(d, kDate);
     ASSERT_TRUE(f);
     EXPECT_EQ(i32At(*f, 32), c.hoop);
     EXPECT_EQ(jefHoopCode(d), c.hoop);
@@ -193,7 +193,7 @@ TEST(WriteJef, HoopCodeExtentsAndDistances) {
 TEST(WriteJef, HeaderColoursDateAndStreamWords) {
   EmbDesign d = makeDesign({st(10, 0), st(10, 0), colourChange(), st(0, 10), colourChange(), st(5, 5)},
                            {rgbOf(255, 0, 0), rgbOf(255, 255, 255), rgbOf(0, 0, 0)});
-  auto f = writeJefDated(d, kDate);
+  auto f = writeJef(d, kDate);
   ASSERT_TRUE(f);
   EXPECT_EQ(i32At(*f, 0), 116 + 8 * 3);
   EXPECT_EQ(i32At(*f, 24), 3);
@@ -219,7 +219,7 @@ TEST(WriteJef, HeaderColoursDateAndStreamWords) {
   };
   for (const DateCase& c : dates) {
     EmbDesign copy = makeDesign({st(1, 1)});
-    auto g = writeJefDated(copy, c.date);
+    auto g = writeJef(copy, c.date);
     ASSERT_TRUE(g);
     EXPECT_EQ(std::string(g->begin() + 8, g->begin() + 22), c.text);
     EXPECT_EQ((*g)[22], 0);
@@ -252,7 +252,7 @@ TEST(WriteJef, RecordsWithinTheStreamLimits) {
   };
   for (const Case& c : cases) {
     EmbDesign d = makeDesign(c.records);
-    auto f = writeJefDated(d, kDate);
+    auto f = writeJef(d, kDate);
     ASSERT_TRUE(f);
     EXPECT_TRUE(contains(jefStream(*f), c.bytes)) << c.what << ": " << testing::PrintToString(jefStream(*f));
   }
@@ -289,10 +289,10 @@ TEST(JefSewRoundTrip, KeepsNeedlePositionsAndBlocks) {
   for (const bool sew : {false, true}) {
     SCOPED_TRACE(sew ? "SEW" : "JEF");
     EmbDesign work(original);
-    auto f = sew ? writeSew(codec, work) : writeJefDated(work, kDate);
+    auto f = sew ? writeSew(codec, work) : writeJef(work, kDate);
     ASSERT_TRUE(f);
     EmbDesign back;
-    ASSERT_EQ(sew ? readSew(codec, back, *f) : readJef(codec, back, *f), kReadOk);
+    ASSERT_EQ(sew ? readSew(codec, back, *f) : readJef(codec, back, *f), ReadResult::Ok);
     EXPECT_EQ(sewnPoints(back), sewnPoints(original));
     EXPECT_EQ(back.colorChangeCount(), 2u);
     ASSERT_EQ(back.threads.size(), 3u);

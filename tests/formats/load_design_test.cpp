@@ -21,18 +21,18 @@ using test::TempDir;
 
 // Readers planted in a table of their own, to see what the dispatcher does with each result.
 int gCalls = 0;
-int readFails(DesignCodec&, EmbDesign&, ByteSpan) { return ++gCalls, kReadFailed; }
-int readUnsupported(DesignCodec&, EmbDesign&, ByteSpan) { return ++gCalls, kReadUnsupported; }
-int readThrows(DesignCodec&, EmbDesign& d, ByteSpan) {
+ReadResult readFails(DesignCodec&, EmbDesign&, ByteSpan) { return ++gCalls, ReadResult::Failed; }
+ReadResult readUnsupported(DesignCodec&, EmbDesign&, ByteSpan) { return ++gCalls, ReadResult::Unsupported; }
+ReadResult readThrows(DesignCodec&, EmbDesign& d, ByteSpan) {
   ++gCalls;
   d.stitches.assign(3, Stitch(1, 1));
   throw std::runtime_error("corrupt");
 }
-int readOne(DesignCodec&, EmbDesign& d, ByteSpan f) {
+ReadResult readOne(DesignCodec&, EmbDesign& d, ByteSpan f) {
   ++gCalls;
   d.stitches.assign(1, Stitch(static_cast<int>(f.size()), 0));
   d.threads.assign(1, ThreadColor());
-  return kReadOk;
+  return ReadResult::Ok;
 }
 
 constexpr FormatInfo kPlanted[] = {
@@ -53,10 +53,10 @@ class LoadDesignTest : public ::testing::Test {
   void SetUp() override { gCalls = 0; }
 
   // Loads as a caller does: count up first, the load counts down.
-  std::int32_t load(EmbDesign& d, const std::string& path,
+  LoadResult load(EmbDesign& d, const std::string& path,
                     std::span<const FormatInfo> table = formatTable()) {
     ++codec.busyCount;
-    const std::int32_t r = codec.loadDesign(&d, path, table);
+    const LoadResult r = codec.loadDesign(&d, path, table);
     EXPECT_EQ(codec.busyCount.load(), 0) << path;
     return r;
   }
@@ -74,13 +74,13 @@ TEST_F(LoadDesignTest, ResultsOfTheReaders) {
   for (const char* name : {"a.bad", "a.old", "a.boom", "a.one"}) dir.write(name, elevenBytes());
   const struct {
     const char* name;
-    std::int32_t result;
+    LoadResult result;
     bool missingPicture, versionPicture;
   } cases[] = {
-      {"a.bad", kLoadFailed, true, false},
-      {"a.old", kLoadUnsupported, false, true},
-      {"a.boom", kLoadFailed, true, false},  // a reader that throws has failed
-      {"a.one", kLoadOk, false, false},
+      {"a.bad", LoadResult::Failed, true, false},
+      {"a.old", LoadResult::Unsupported, false, true},
+      {"a.boom", LoadResult::Failed, true, false},  // a reader that throws has failed
+      {"a.one", LoadResult::Ok, false, false},
   };
   for (const auto& c : cases) {
     EmbDesign d;
@@ -98,18 +98,18 @@ TEST_F(LoadDesignTest, ResultsOfTheReaders) {
 TEST_F(LoadDesignTest, SamePathShortcutAndCrashGuard) {
   dir.write("Rose.One", elevenBytes());
   EmbDesign d;
-  EXPECT_EQ(load(d, dir.file("Rose.One"), kPlanted), kLoadOk);
+  EXPECT_EQ(load(d, dir.file("Rose.One"), kPlanted), LoadResult::Ok);
   EXPECT_EQ(settings.getString("Settings", "Last File", ""), dir.file("Rose.One"));
   ASSERT_EQ(d.threads.size(), 1u);
   EXPECT_EQ(d.threads[0].stitchCount, 1);  // block statistics ran
   settings.setString("Settings", "Last File", "");
   // The same path again: nothing happens, not even the crash guard.
-  EXPECT_EQ(load(d, dir.file("Rose.One"), kPlanted), kLoadOk);
+  EXPECT_EQ(load(d, dir.file("Rose.One"), kPlanted), LoadResult::Ok);
   EXPECT_EQ(settings.getString("Settings", "Last File", ""), "");
   EXPECT_EQ(gCalls, 1);
   // No design at all.
   ++codec.busyCount;
-  EXPECT_EQ(codec.loadDesign(nullptr, "x.dst"), kLoadNoDesign);
+  EXPECT_EQ(codec.loadDesign(nullptr, "x.dst"), LoadResult::NoDesign);
   EXPECT_EQ(codec.busyCount.load(), 0);
 }
 
@@ -118,8 +118,8 @@ TEST_F(LoadDesignTest, PathsDifferingInCaseAreOtherFiles) {
   dir.write("Rose.One", elevenBytes());
   dir.write("rose.one", std::vector<std::uint8_t>(12, 0x20));
   EmbDesign d;
-  EXPECT_EQ(load(d, dir.file("Rose.One"), kPlanted), kLoadOk);
-  EXPECT_EQ(load(d, dir.file("rose.one"), kPlanted), kLoadOk);
+  EXPECT_EQ(load(d, dir.file("Rose.One"), kPlanted), LoadResult::Ok);
+  EXPECT_EQ(load(d, dir.file("rose.one"), kPlanted), LoadResult::Ok);
   EXPECT_EQ(gCalls, 2);
   ASSERT_EQ(d.stitches.size(), 1u);
   EXPECT_EQ(d.stitches[0].dx, 12);
@@ -131,11 +131,11 @@ TEST_F(LoadDesignTest, PathsDifferingInCaseAreOtherFiles) {
   ASSERT_TRUE(ZipArchive::writeMember(upper, "in/Rose.One", elevenBytes()));
   ASSERT_TRUE(ZipArchive::writeMember(lower, "in/Rose.One", std::vector<std::uint8_t>(13, 0x20)));
   EmbDesign z;
-  EXPECT_EQ(load(z, makeZipPath(upper, "in/Rose.One"), kPlanted), kLoadOk);
-  EXPECT_EQ(load(z, makeZipPath(upper, "IN/rose.ONE"), kPlanted), kLoadOk);
+  EXPECT_EQ(load(z, makeZipPath(upper, "in/Rose.One"), kPlanted), LoadResult::Ok);
+  EXPECT_EQ(load(z, makeZipPath(upper, "IN/rose.ONE"), kPlanted), LoadResult::Ok);
   EXPECT_EQ(gCalls, 3);  // the same member
   EXPECT_EQ(z.path, makeZipPath(upper, "in/Rose.One"));
-  EXPECT_EQ(load(z, makeZipPath(lower, "in/Rose.One"), kPlanted), kLoadOk);
+  EXPECT_EQ(load(z, makeZipPath(lower, "in/Rose.One"), kPlanted), LoadResult::Ok);
   EXPECT_EQ(gCalls, 4);  // another archive
   ASSERT_EQ(z.stitches.size(), 1u);
   EXPECT_EQ(z.stitches[0].dx, 13);
@@ -147,7 +147,7 @@ TEST_F(LoadDesignTest, ShortUnknownAndCaseInsensitiveTypes) {
   dir.write("empty.one", {});
   for (const char* name : {"tiny.one", "empty.one"}) {
     EmbDesign d = makeDesign({st(5, 5)});
-    EXPECT_EQ(load(d, dir.file(name), kPlanted), kLoadFailed) << name;
+    EXPECT_EQ(load(d, dir.file(name), kPlanted), LoadResult::Failed) << name;
     EXPECT_TRUE(shows(d, missingFilePicture())) << name;
     EXPECT_FALSE(d.isText);
   }
@@ -155,33 +155,33 @@ TEST_F(LoadDesignTest, ShortUnknownAndCaseInsensitiveTypes) {
   // An unknown extension is read but reaches no reader either: no design.
   dir.write("notes.xyz", elevenBytes());
   EmbDesign u;
-  EXPECT_EQ(load(u, dir.file("notes.xyz"), kPlanted), kLoadFailed);
+  EXPECT_EQ(load(u, dir.file("notes.xyz"), kPlanted), LoadResult::Failed);
   EXPECT_EQ(gCalls, 0);
   // Upper case and "jef+" select their rows.
   dir.write("DESIGN.ONE", elevenBytes());
   dir.write("design.jef+", elevenBytes());
   EmbDesign a, b;
-  EXPECT_EQ(load(a, dir.file("DESIGN.ONE"), kPlanted), kLoadOk);
-  EXPECT_EQ(load(b, dir.file("design.jef+"), kPlanted), kLoadOk);
+  EXPECT_EQ(load(a, dir.file("DESIGN.ONE"), kPlanted), LoadResult::Ok);
+  EXPECT_EQ(load(b, dir.file("design.jef+"), kPlanted), LoadResult::Ok);
   EXPECT_EQ(gCalls, 2);
 }
 
 TEST_F(LoadDesignTest, MissingFilesAndEmptyDrives) {
   EmbDesign d;
-  EXPECT_EQ(load(d, dir.file("gone.dst")), kLoadFailed);
+  EXPECT_EQ(load(d, dir.file("gone.dst")), LoadResult::Failed);
   EXPECT_TRUE(d.loadFailed);
   EXPECT_TRUE(shows(d, missingFilePicture()));
   // Emptied and loaded again from a file that is there: nothing of the failure remains.
   dir.write("back.one", elevenBytes());
   d.clear();
-  EXPECT_EQ(load(d, dir.file("back.one"), kPlanted), kLoadOk);
+  EXPECT_EQ(load(d, dir.file("back.one"), kPlanted), LoadResult::Ok);
   EXPECT_FALSE(d.loadFailed);
   EXPECT_FALSE(d.holdsPicture);
 
   // A folder named like a design is not a file.
   std::filesystem::create_directory(dir.file("folder.dst"));
   EmbDesign f;
-  EXPECT_EQ(load(f, dir.file("folder.dst")), kLoadFailed);
+  EXPECT_EQ(load(f, dir.file("folder.dst")), LoadResult::Failed);
 
   // An empty drive answers before any attempt to open the file.
   NoMedium noMedium;
@@ -190,7 +190,7 @@ TEST_F(LoadDesignTest, MissingFilesAndEmptyDrives) {
   EmbDesign e;
   const int calls = gCalls;
   ++offline.busyCount;
-  EXPECT_EQ(offline.loadDesign(&e, dir.file("here.one"), kPlanted), kLoadNoMedium);
+  EXPECT_EQ(offline.loadDesign(&e, dir.file("here.one"), kPlanted), LoadResult::NoMedium);
   EXPECT_EQ(offline.busyCount.load(), 0);
   EXPECT_TRUE(e.loadFailed);
   EXPECT_TRUE(shows(e, missingFilePicture()));
@@ -204,7 +204,7 @@ TEST_F(LoadDesignTest, TextFiles) {
   for (std::size_t i = 0; i < big.size(); ++i) big[i] = static_cast<std::uint8_t>('a' + i % 26);
   dir.write("big.txt", big);
   EmbDesign d = makeDesign({st(1, 2)});
-  EXPECT_EQ(load(d, dir.file("big.txt")), kLoadOk);
+  EXPECT_EQ(load(d, dir.file("big.txt")), LoadResult::Ok);
   EXPECT_TRUE(d.isText);
   EXPECT_EQ(d.text, std::string(big.begin(), big.begin() + kTextLimit));
   EXPECT_EQ(d.stitches.size(), 1u);  // text never clears the stitches
@@ -228,7 +228,7 @@ TEST_F(LoadDesignTest, TextFiles) {
     const std::string name = "t" + std::to_string(n++) + ".TXT";
     dir.write(name, c.bytes);
     EmbDesign t;
-    EXPECT_EQ(load(t, dir.file(name)), kLoadOk) << c.what;
+    EXPECT_EQ(load(t, dir.file(name)), LoadResult::Ok) << c.what;
     EXPECT_TRUE(t.isText) << c.what;
     EXPECT_EQ(t.text, c.text) << c.what;
   }
@@ -237,7 +237,7 @@ TEST_F(LoadDesignTest, TextFiles) {
   for (int i = 0; i < 3000; ++i) wide.insert(wide.end(), {static_cast<std::uint8_t>('a' + i % 26), 0});
   dir.write("wide.txt", wide);
   EmbDesign w;
-  EXPECT_EQ(load(w, dir.file("wide.txt")), kLoadOk);
+  EXPECT_EQ(load(w, dir.file("wide.txt")), LoadResult::Ok);
   EXPECT_EQ(w.text.size(), 2047u);
 }
 
@@ -245,12 +245,12 @@ TEST_F(LoadDesignTest, BitmapFilesShowAsPictures) {
   const auto bmp = versionPicture();
   dir.write("photo.bmp", std::vector<std::uint8_t>(bmp.begin(), bmp.end()));
   EmbDesign d;
-  EXPECT_EQ(load(d, dir.file("photo.bmp")), kLoadOk);
+  EXPECT_EQ(load(d, dir.file("photo.bmp")), LoadResult::Ok);
   EXPECT_TRUE(shows(d, bmp));
 
   dir.write("fake.bmp", std::vector<std::uint8_t>(100, 'B'));
   EmbDesign f;
-  EXPECT_EQ(load(f, dir.file("fake.bmp")), kLoadFailed);
+  EXPECT_EQ(load(f, dir.file("fake.bmp")), LoadResult::Failed);
   EXPECT_TRUE(shows(f, missingFilePicture()));
   EXPECT_FALSE(f.loadFailed);
 }
@@ -265,8 +265,8 @@ TEST_F(LoadDesignTest, ZipMembersLoadLikeFiles) {
   ASSERT_TRUE(ZipArchive::writeMember(archive, "flowers/Rose.DST", *image));
 
   EmbDesign fromFile, fromZip;
-  EXPECT_EQ(load(fromFile, dir.file("rose.dst")), kLoadOk);
-  EXPECT_EQ(load(fromZip, makeZipPath(archive, "flowers/rose.dst")), kLoadOk);
+  EXPECT_EQ(load(fromFile, dir.file("rose.dst")), LoadResult::Ok);
+  EXPECT_EQ(load(fromZip, makeZipPath(archive, "flowers/rose.dst")), LoadResult::Ok);
   EXPECT_EQ(fromZip.stitches, fromFile.stitches);
   EXPECT_EQ(fromZip.threads.size(), 1u);
   EXPECT_EQ(fromZip.path, makeZipPath(archive, "flowers/rose.dst"));
@@ -280,7 +280,7 @@ TEST_F(LoadDesignTest, ZipMembersLoadLikeFiles) {
   for (const std::string& bad :
        {makeZipPath(archive, "lily.dst"), makeZipPath(dir.file("none.zip"), "rose.dst"), "Zip:" + archive}) {
     EmbDesign d;
-    EXPECT_EQ(load(d, bad), kLoadFailed) << bad;
+    EXPECT_EQ(load(d, bad), LoadResult::Failed) << bad;
     EXPECT_TRUE(d.loadFailed) << bad;
     EXPECT_FALSE(codec.readFileBlock(bad)) << bad;
   }
@@ -332,8 +332,8 @@ TEST_F(LoadDesignTest, SignaturesOfOtherFormatsWinOverTheExtension) {
     dir.write(std::string("own.") + lowerExtension(*findFormat(c.writtenAs)), *image);
 
     EmbDesign misnamed, own;
-    ASSERT_EQ(load(misnamed, dir.file(c.name)), kLoadOk) << c.name;
-    ASSERT_EQ(load(own, dir.file(std::string("own.") + lowerExtension(*findFormat(c.writtenAs)))), kLoadOk);
+    ASSERT_EQ(load(misnamed, dir.file(c.name)), LoadResult::Ok) << c.name;
+    ASSERT_EQ(load(own, dir.file(std::string("own.") + lowerExtension(*findFormat(c.writtenAs)))), LoadResult::Ok);
     EXPECT_EQ(misnamed.attributes.getText(kReadAsAttribute).value_or(""), c.readAs) << c.name;
     EXPECT_FALSE(own.attributes.getText(kReadAsAttribute)) << c.name;
     EXPECT_EQ(test::sewnPoints(misnamed), test::sewnPoints(own)) << c.name;
@@ -341,8 +341,8 @@ TEST_F(LoadDesignTest, SignaturesOfOtherFormatsWinOverTheExtension) {
   }
   // The note belongs to one load: the next file read under its own name has none.
   EmbDesign d;
-  ASSERT_EQ(load(d, dir.file("pes-as.dst")), kLoadOk);
-  ASSERT_EQ(load(d, dir.file("plain.dst")), kLoadOk);
+  ASSERT_EQ(load(d, dir.file("pes-as.dst")), LoadResult::Ok);
+  ASSERT_EQ(load(d, dir.file("plain.dst")), LoadResult::Ok);
   EXPECT_FALSE(d.attributes.getText(kReadAsAttribute));
 }
 

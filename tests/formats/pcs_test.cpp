@@ -78,7 +78,7 @@ struct PcsBuilder {
   ByteBuffer bytes() { return w.buffer(); }
 };
 
-int readImage(const ByteBuffer& b, EmbDesign& d) {
+ReadResult readImage(const ByteBuffer& b, EmbDesign& d) {
   DesignCodec codec;
   return readPcs(codec, d, b);
 }
@@ -213,8 +213,8 @@ class PcsColourName : public testing::TestWithParam<NameCase> {};
 TEST_P(PcsColourName, ExactStandardColoursKeepTheirNameOthersTakeThePecName) {
   const NameCase c = GetParam();
   EmbDesign d;
-  ASSERT_NE(readImage(PcsBuilder({0, c.rgb}, 2).colour(1).stitch(1535, 1535).stitch(3070, 1535).bytes(), d),
-            0);
+  ASSERT_EQ(readImage(PcsBuilder({0, c.rgb}, 2).colour(1).stitch(1535, 1535).stitch(3070, 1535).bytes(), d),
+            ReadResult::Ok);
   ASSERT_EQ(d.threads.size(), 1u);
   EXPECT_EQ(d.threads[0].rgb, c.rgb);
   EXPECT_EQ(d.threads[0].colorName, c.name);
@@ -247,7 +247,7 @@ TEST(PcsReader, ColourRecordsOpenBlocksAtTheFollowingStitch) {
                            .stitch(0, 0)
                            .bytes();
   EmbDesign d;
-  ASSERT_NE(readImage(b, d), 0);
+  ASSERT_EQ(readImage(b, d), ReadResult::Ok);
   ASSERT_EQ(d.stitches.size(), 5u);
   EXPECT_TRUE(d.stitches[0].isJump());
   EXPECT_FALSE(d.stitches[0].isColorChange());
@@ -270,7 +270,8 @@ TEST(PcsReader, ColourRecordsOpenBlocksAtTheFollowingStitch) {
 
 TEST(PcsReader, StitchesBeforeAnyColourRecordUseTheFirstTableColour) {
   EmbDesign d;
-  ASSERT_NE(readImage(PcsBuilder({rgbOf(9, 9, 9)}, 2).stitch(0, 0).stitch(1535, 0).colour(0).bytes(), d), 0);
+  ASSERT_EQ(readImage(PcsBuilder({rgbOf(9, 9, 9)}, 2).stitch(0, 0).stitch(1535, 0).colour(0).bytes(), d),
+            ReadResult::Ok);
   ASSERT_EQ(d.threads.size(), 1u);  // the trailing colour record opens no block
   EXPECT_EQ(d.threads[0].rgb, rgbOf(9, 9, 9));
   EXPECT_EQ(d.stitches.size(), 2u);
@@ -294,7 +295,7 @@ TEST(PcsReader, RejectsOversizedTablesAndCutHeaders) {
   for (const Case& c : cases) {
     EmbDesign d;
     d.stitches.push_back(st(5, 5));
-    EXPECT_EQ(readImage(c.bytes, d) != 0, c.accepted) << c.bytes.size();
+    EXPECT_EQ(readImage(c.bytes, d) != ReadResult::Failed, c.accepted) << c.bytes.size();
     if (!c.accepted) {
       EXPECT_TRUE(d.stitches.empty());
     }
@@ -306,8 +307,8 @@ TEST(PcsReader, ReadsEveryCutOfAFileWithoutFault) {
   const ByteBuffer b = writeOk(EmbDesign(source));
   for (std::size_t len = 0; len <= b.size(); ++len) {
     EmbDesign d;
-    const int r = readImage(ByteBuffer(b.begin(), b.begin() + static_cast<std::ptrdiff_t>(len)), d);
-    if (r == 0) continue;
+    const ReadResult r = readImage(ByteBuffer(b.begin(), b.begin() + static_cast<std::ptrdiff_t>(len)), d);
+    if (r == ReadResult::Failed) continue;
     EXPECT_EQ(d.threads.size(), d.stitches.empty() ? d.threads.size() : d.colorChangeCount() + 1) << len;
   }
 }
@@ -321,7 +322,7 @@ TEST(PcsRoundTrip, PositionsColoursAndBlocksComeBack) {
   EXPECT_EQ(b[1], 2);
   EmbDesign d;
   d.path = "design.pcs";
-  ASSERT_NE(readImage(b, d), 0);
+  ASSERT_EQ(readImage(b, d), ReadResult::Ok);
   ASSERT_EQ(d.stitches.size(), source.stitches.size());
   EXPECT_EQ(relativePositions(d), relativePositions(source));
   for (std::size_t i = 0; i < d.stitches.size(); ++i)
@@ -340,7 +341,7 @@ TEST(PcsRoundTrip, ADesignBeginningWithAStitchKeepsIt) {
   const ByteBuffer b = writeOk(makeDesign({st(30, 0), st(0, 30), st(-30, 0)}));
   EXPECT_EQ(b[68], 4);
   EmbDesign d;
-  ASSERT_NE(readImage(b, d), 0);
+  ASSERT_EQ(readImage(b, d), ReadResult::Ok);
   EXPECT_EQ(test::sewnPoints(d), (std::vector<Point>{{0, 0}, {0, 30}, {-30, 30}}));
 }
 
@@ -354,7 +355,7 @@ TEST(PcsRoundTrip, LongRunsOfOddMovesDoNotDrift) {
   const ByteBuffer b = writeOk(EmbDesign(source));
   EXPECT_EQ(b[1], 3);
   EmbDesign d;
-  ASSERT_NE(readImage(b, d), 0);
+  ASSERT_EQ(readImage(b, d), ReadResult::Ok);
   EXPECT_EQ(relativePositions(d), relativePositions(source));
 }
 
@@ -367,7 +368,7 @@ TEST(PcsCorpus, EveryFileLoadsAndFollowsTheIndependentReading) {
     SCOPED_TRACE(file.filename().string());
     EmbDesign d;
     d.path = file.string();
-    ASSERT_NE(readImage(test::pfaff::bytesOf(file), d), 0);
+    ASSERT_EQ(readImage(test::pfaff::bytesOf(file), d), ReadResult::Ok);
     ASSERT_FALSE(d.stitches.empty());
     EXPECT_EQ(d.threads.size(), d.colorChangeCount() + 1);
     const auto peer = test::pfaff::peerOf(file);
@@ -384,7 +385,7 @@ TEST(PcsCorpus, ColourRecordsIndexTheColourTable) {
   const auto file = test::pfaff::corpus() / "pcs" / "Star.PCS";
   if (!std::filesystem::exists(file)) GTEST_SKIP() << "no corpus file " << file;
   EmbDesign d;
-  ASSERT_NE(readImage(test::pfaff::bytesOf(file), d), 0);
+  ASSERT_EQ(readImage(test::pfaff::bytesOf(file), d), ReadResult::Ok);
   ASSERT_EQ(d.threads.size(), 2u);
   EXPECT_EQ(d.threads[0].displayName, "Red");
   EXPECT_EQ(d.threads[1].displayName, "White");

@@ -67,7 +67,7 @@ int blocksOf(const Records& records) {
 }
 
 struct Ours {
-  int result = -1;
+  LoadResult result = LoadResult::NoDesign;
   Records records;
 };
 
@@ -140,7 +140,7 @@ TEST(PesCorpus, LoadsAndAgreesWithTheIndependentReader) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.path);
     const Ours ours = ourReading(c.path);
-    ASSERT_EQ(ours.result, kLoadOk);
+    ASSERT_EQ(ours.result, LoadResult::Ok);
     EXPECT_FALSE(ours.records.empty());
     const auto peer = peerReading(c.dump);
     if (!peer) {
@@ -168,8 +168,8 @@ TEST(PesCorpus, CardTwinsReadAlike) {
   const fs::path phc = kCorpus / "phc" / "Star.phc", phb = kCorpus / "phb" / "Star.phb";
   if (!fs::exists(phc) || !fs::exists(phb)) GTEST_SKIP() << "Star.phc / Star.phb not in the corpus";
   const Ours a = ourReading(phc.string()), b = ourReading(phb.string());
-  ASSERT_EQ(a.result, kLoadOk);
-  ASSERT_EQ(b.result, kLoadOk);
+  ASSERT_EQ(a.result, LoadResult::Ok);
+  ASSERT_EQ(b.result, LoadResult::Ok);
   EXPECT_EQ(penetrations(a.records, false), penetrations(b.records, false));
   EXPECT_EQ(blocksOf(a.records), blocksOf(b.records));
 }
@@ -210,7 +210,7 @@ TEST(PesCorpus, WrittenByBothGenerationsReadsBackAlike) {
     DesignCodec codec;
     EmbDesign original;
     ++codec.busyCount;
-    ASSERT_EQ(codec.loadDesign(&original, c.path), kLoadOk);
+    ASSERT_EQ(codec.loadDesign(&original, c.path), LoadResult::Ok);
     for (const bool version5 : {false, true}) {
       SCOPED_TRACE(version5 ? "version 5 / 6 writer" : "older writer");
       EmbDesign work(original);
@@ -218,9 +218,9 @@ TEST(PesCorpus, WrittenByBothGenerationsReadsBackAlike) {
       o.version5 = version5;
       o.ensureTrims = false;
       ByteBuffer file;
-      ASSERT_EQ(writePes(work, o, file), kPesWritten);
+      ASSERT_EQ(writePes(work, o, file), PesResult::Written);
       EmbDesign back;
-      ASSERT_EQ(readPes(codec, back, file), kReadOk);
+      ASSERT_EQ(readPes(codec, back, file), ReadResult::Ok);
       EXPECT_EQ(back.threads.size(), original.threads.size());
       EXPECT_EQ(sewingBlocks(recordsOf(back)), sewingBlocks(recordsOf(original)));
       EXPECT_EQ(distinct(recordsOf(back)), distinct(recordsOf(original)));

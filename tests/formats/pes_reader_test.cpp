@@ -20,7 +20,7 @@ using test::ThreadRecord;
 // One stitch of (10, -20) in file coordinates: X = 10, Y = -20 + 128.
 const std::vector<std::uint8_t> kOneStitch = {0x0A, 0x6C};
 
-int read(const ByteBuffer& file, EmbDesign& d) {
+ReadResult read(const ByteBuffer& file, EmbDesign& d) {
   DesignCodec codec;
   return readPes(codec, d, file);
 }
@@ -28,7 +28,7 @@ int read(const ByteBuffer& file, EmbDesign& d) {
 TEST(PesReader, BarePecFile) {
   EmbDesign d;
   d.hoopWidth = 130;  // left from an earlier file
-  ASSERT_EQ(read(test::pecFile({{20}, kOneStitch}), d), kReadOk);
+  ASSERT_EQ(read(test::pecFile({{20}, kOneStitch}), d), ReadResult::Ok);
   EXPECT_EQ(d.hoopWidth, 0);
   ASSERT_EQ(d.stitches.size(), 2u);
   EXPECT_EQ(d.stitches[0], Stitch(-10, -20, true));
@@ -44,7 +44,7 @@ TEST(PesReader, StitchesColourChangesAndTheClosingJump) {
   const std::vector<std::uint8_t> bytes = {0x90, 0x00, 0x90, 0x00, 0x0A, 0x00, 0xA0, 0x32, 0xA0, 0x00,
                                            0x05, 0x00, 0xFE, 0xB0, 0x02, 0x00, 0x0A};
   EmbDesign d;
-  ASSERT_EQ(read(test::pecFile({{20, 5}, bytes}), d), kReadOk);
+  ASSERT_EQ(read(test::pecFile({{20, 5}, bytes}), d), ReadResult::Ok);
   ASSERT_EQ(d.threads.size(), 2u);
   EXPECT_EQ(d.colorChangeCount(), 1u);
   EXPECT_EQ(test::sewnPoints(d), (std::vector<Point>{{0, 0}, {55, 0}, {55, -10}}));
@@ -54,30 +54,30 @@ TEST(PesReader, Failures) {
   EmbDesign d;
   ByteBuffer small(511, 0);
   std::memcpy(small.data(), "#PEC0001", 8);
-  EXPECT_EQ(read(small, d), kReadFailed);
+  EXPECT_EQ(read(small, d), ReadResult::Failed);
 
   ByteBuffer other = test::pecFile({{20}, kOneStitch});
   other[1] = 'X';
-  EXPECT_EQ(read(other, d), kReadFailed);
+  EXPECT_EQ(read(other, d), ReadResult::Failed);
 
   ByteBuffer beyond = test::oldPesFile("0001", {{{20}, kOneStitch}});
   beyond[8] = 0xFF;
   beyond[9] = 0xFF;
-  EXPECT_EQ(read(beyond, d), kReadFailed);
+  EXPECT_EQ(read(beyond, d), ReadResult::Failed);
 
-  EXPECT_EQ(read(test::pecFile({{20}, {}}), d), kReadFailed);  // no stitches
+  EXPECT_EQ(read(test::pecFile({{20}, {}}), d), ReadResult::Failed);  // no stitches
 
   ByteBuffer runsPast = test::pecFile({{20}, kOneStitch});
   runsPast[8 + 514] = 0xFF;  // stitch section longer than the file
   runsPast[8 + 515] = 0xFF;
-  EXPECT_EQ(read(runsPast, d), kReadFailed);
+  EXPECT_EQ(read(runsPast, d), ReadResult::Failed);
 }
 
 TEST(PesReader, DesignCountZeroIsAnEmptySuccess) {
   ByteBuffer f = test::oldPesFile("0030", {{{20}, kOneStitch}});
   f[12] = 0;
   EmbDesign d;
-  EXPECT_EQ(read(f, d), kReadOk);
+  EXPECT_EQ(read(f, d), ReadResult::Ok);
   EXPECT_TRUE(d.stitches.empty());
 }
 
@@ -115,7 +115,7 @@ TEST(PesReader, HoopTurns) {
       f = test::oldPesFile(c.version, {{{20}, stitch}}, c.w, c.h);
     }
     EmbDesign d;
-    ASSERT_EQ(read(f, d), kReadOk) << c.version;
+    ASSERT_EQ(read(f, d), ReadResult::Ok) << c.version;
     EXPECT_EQ(d.hoopRotation, c.rotation) << c.version << " " << c.w << "x" << c.h;
     EXPECT_EQ(d.hoopWidth, c.w);
     EXPECT_EQ(d.hoopHeight, c.h);
@@ -141,7 +141,7 @@ TEST(PesReader, TextsAndVersion60Offsets) {
     s.pec.stitches = kOneStitch;
     s.colourList = {0};
     EmbDesign d;
-    ASSERT_EQ(read(test::newPesFile(s), d), kReadOk);
+    ASSERT_EQ(read(test::newPesFile(s), d), ReadResult::Ok);
     EXPECT_EQ(d.name, "Rose");
     EXPECT_EQ(d.category, "Flowers");
     EXPECT_EQ(d.author, "Ann");
@@ -188,7 +188,7 @@ TEST(PesReader, ThreadTableRecordsAndDisplayNames) {
                     0xFE, 0xB0, 0x02, 0x0A, 0x00, 0xFE, 0xB0, 0x01, 0x0A, 0x00};
   s.colourList = {rgbOf(200, 0, 0), rgbOf(0, 0, 0), rgbOf(1, 2, 3), rgbOf(255, 200, 200), rgbOf(4, 4, 4)};
   EmbDesign d;
-  ASSERT_EQ(read(test::newPesFile(s), d), kReadOk);
+  ASSERT_EQ(read(test::newPesFile(s), d), ReadResult::Ok);
   ASSERT_EQ(d.fileThreads.size(), 5u);
   const ThreadColor& ma = d.fileThreads[0];
   EXPECT_EQ(ma.brand, "Madeira Rayon");
@@ -223,7 +223,7 @@ TEST(PesReader, FirstColourMissingFromTheTableKeepsPaletteColours) {
   s.pec.stitches = kOneStitch;
   s.colourList = {rgbOf(1, 1, 1)};
   EmbDesign d;
-  ASSERT_EQ(read(test::newPesFile(s), d), kReadOk);
+  ASSERT_EQ(read(test::newPesFile(s), d), ReadResult::Ok);
   EXPECT_EQ(d.threads[0].rgb, pecColor(5));
   EXPECT_EQ(d.threads[0].displayName, "Red");
 }
@@ -236,7 +236,7 @@ TEST(PesReader, ThreadTableFoundBehindStrayBytes) {
   s.pec.stitches = {0x0A, 0x00, 0xFE, 0xB0, 0x02, 0x0A, 0x00};
   s.colourList = {rgbOf(200, 10, 0), rgbOf(0, 10, 0)};
   EmbDesign d;
-  ASSERT_EQ(read(test::newPesFile(s), d), kReadOk);
+  ASSERT_EQ(read(test::newPesFile(s), d), ReadResult::Ok);
   ASSERT_EQ(d.fileThreads.size(), 2u);
   EXPECT_EQ(d.fileThreads[1].displayName, "Someone 8 Blue");
   EXPECT_EQ(d.threads[1].rgb, rgbOf(0, 10, 0));
@@ -247,7 +247,7 @@ TEST(PesReader, MultiDesignPlacement) {
   const std::vector<std::uint8_t> stitch = {0x90, 0x00, 0x90, 0x00, 0x0A, 0x00};
   ByteBuffer f = test::oldPesFile("0030", {{{20}, stitch, 0}, {{5}, stitch, 2}});
   EmbDesign d;
-  ASSERT_EQ(read(f, d), kReadOk);
+  ASSERT_EQ(read(f, d), ReadResult::Ok);
   ASSERT_EQ(d.threads.size(), 2u);
   EXPECT_EQ(d.colorChangeCount(), 1u);
   // Both designs start at their block origin; the second sits 1200 below the first.

@@ -57,14 +57,14 @@ EmbDesign box(int w, int h, bool blocks = false) {
 
 ByteBuffer write(EmbDesign& d, const PesWriteOptions& o) {
   ByteBuffer out;
-  EXPECT_EQ(writePes(d, o, out), kPesWritten);
+  EXPECT_EQ(writePes(d, o, out), PesResult::Written);
   return out;
 }
 
 EmbDesign readBack(const ByteBuffer& file) {
   EmbDesign d;
   DesignCodec codec;
-  EXPECT_EQ(readPes(codec, d, file), kReadOk);
+  EXPECT_EQ(readPes(codec, d, file), ReadResult::Ok);
   return d;
 }
 
@@ -329,12 +329,12 @@ TEST(PesWriter, TheDesignIsLeftChanged) {
 TEST(PesWriter, ResultsWithoutOutput) {
   EmbDesign empty;
   ByteBuffer out;
-  EXPECT_EQ(writePes(empty, kOlder, out), kPesRefused);
-  EXPECT_EQ(writePes(empty, kNewer, out), kPesRefused);
+  EXPECT_EQ(writePes(empty, kOlder, out), PesResult::Refused);
+  EXPECT_EQ(writePes(empty, kNewer, out), PesResult::Refused);
   for (const PesWriteOptions& o : {kOlder, kNewer}) {
     EmbDesign noColours = test::makeDesign({st(10, 0), st(10, 0)});
     noColours.threads.clear();
-    EXPECT_EQ(writePes(noColours, o, out), kPesWritten);
+    EXPECT_EQ(writePes(noColours, o, out), PesResult::Written);
     EXPECT_TRUE(out.empty());
   }
 }
@@ -356,15 +356,15 @@ TEST(PesWriter, BlockCapacities) {
   };
   ByteBuffer out;
   EmbDesign v5ok = blocks(127), v5over = blocks(128), oldOk = blocks(256), oldOver = blocks(257);
-  EXPECT_EQ(writePes(v5ok, kNewer, out), kPesWritten);
+  EXPECT_EQ(writePes(v5ok, kNewer, out), PesResult::Written);
   EXPECT_EQ(readBack(out).threads.size(), 127u);
-  EXPECT_EQ(writePes(v5over, kNewer, out), kPesRefused);
+  EXPECT_EQ(writePes(v5over, kNewer, out), PesResult::Refused);
   EXPECT_TRUE(out.empty());
-  EXPECT_EQ(writePes(oldOk, kOlder, out), kPesWritten);
+  EXPECT_EQ(writePes(oldOk, kOlder, out), PesResult::Written);
   const EmbDesign back = readBack(out);
   EXPECT_EQ(back.threads.size(), 256u);
   EXPECT_EQ(back.colorChangeCount(), 255u);
-  EXPECT_EQ(writePes(oldOver, kOlder, out), kPesRefused);
+  EXPECT_EQ(writePes(oldOver, kOlder, out), PesResult::Refused);
 }
 
 TEST(PesWriter, LongRunsOfStitchesStayWithinInt16Counts) {

@@ -87,7 +87,7 @@ std::vector<Point> needlePositions(const EmbDesign& d) {
   return out;
 }
 
-int read(const ByteBuffer& f, EmbDesign& d) {
+ReadResult read(const ByteBuffer& f, EmbDesign& d) {
   DesignCodec codec;
   return readPhc(codec, d, f);
 }
@@ -97,7 +97,7 @@ const std::vector<std::uint8_t> kEll = {0x90, 0x00, 0x90, 0x00, 0x0A, 0x00, 0x00
 
 TEST(PhcReader, OneSegment) {
   EmbDesign d;
-  ASSERT_EQ(read(card('C', "0001", {20}, {{.stitches = kEll}}), d), kReadOk);
+  ASSERT_EQ(read(card('C', "0001", {20}, {{.stitches = kEll}}), d), ReadResult::Ok);
   EXPECT_EQ(d.pesVersion, 1);
   ASSERT_EQ(d.threads.size(), 1u);
   EXPECT_EQ(d.threads[0].displayName, "Black");
@@ -109,7 +109,7 @@ TEST(PhcReader, SegmentsArePlacedByTheirOriginsAndChangeColour) {
   Segment a{.stitches = kEll};
   Segment b{.originX = 100, .originY = -50, .stitches = kEll};
   EmbDesign d;
-  ASSERT_EQ(read(card('C', "0001", {20, 5}, {a, b}), d), kReadOk);
+  ASSERT_EQ(read(card('C', "0001", {20, 5}, {a, b}), d), ReadResult::Ok);
   EXPECT_EQ(d.colorChangeCount(), 1u);
   const std::vector<Point> p = needlePositions(d);
   ASSERT_EQ(p.size(), 4u);
@@ -138,7 +138,7 @@ TEST(PhcReader, MirrorScaleAndTurn) {
   };
   for (const TransformCase& c : cases) {
     EmbDesign d;
-    ASSERT_EQ(read(card('C', c.version, {20}, {c.segment}), d), kReadOk) << c.name;
+    ASSERT_EQ(read(card('C', c.version, {20}, {c.segment}), d), ReadResult::Ok) << c.name;
     ASSERT_GE(d.stitches.size(), 2u) << c.name;
     const Stitch& last = d.stitches[d.stitches.size() - 2];  // before the closing jump
     EXPECT_EQ(last.dx, c.last.x) << c.name;
@@ -151,35 +151,35 @@ TEST(PhcReader, RemaindersAreCarried) {
   std::vector<std::uint8_t> ones;
   for (int i = 0; i < 10; ++i) ones.insert(ones.end(), {0x01, 0x00});
   EmbDesign d;
-  ASSERT_EQ(read(card('C', "0001", {20}, {{.xStep = 25, .stitches = ones}}), d), kReadOk);
+  ASSERT_EQ(read(card('C', "0001", {20}, {{.xStep = 25, .stitches = ones}}), d), ReadResult::Ok);
   const std::vector<Point> p = needlePositions(d);
   EXPECT_EQ(p.back().x - p.front().x, 15 - 1);  // the first stitch's own move is not counted
 }
 
 TEST(PhcReader, PhbAndVersion4Layouts) {
   EmbDesign phb, phd;
-  ASSERT_EQ(read(card('B', "0004", {20, 5}, {{.stitches = kEll}}), phb), kReadOk);
+  ASSERT_EQ(read(card('B', "0004", {20, 5}, {{.stitches = kEll}}), phb), ReadResult::Ok);
   EXPECT_EQ(phb.threads.size(), 2u);
   EXPECT_EQ(needlePositions(phb), (std::vector<Point>{{0, 0}, {0, -10}}));
-  ASSERT_EQ(read(card('D', "0004", {20}, {{.stitches = kEll}}), phd), kReadOk);
+  ASSERT_EQ(read(card('D', "0004", {20}, {{.stitches = kEll}}), phd), ReadResult::Ok);
   EXPECT_EQ(needlePositions(phd), (std::vector<Point>{{0, 0}, {0, -10}}));
 }
 
 TEST(PhcReader, FailuresAndEarlyEnds) {
   EmbDesign d;
   DesignCodec codec;
-  EXPECT_EQ(readPhc(codec, d, ByteSpan{}), kReadFailed);
-  EXPECT_EQ(read(card('C', "0001", std::vector<std::uint8_t>(251, 20), {{.stitches = kEll}}), d), kReadFailed);
-  ASSERT_EQ(read(card('C', "0001", std::vector<std::uint8_t>(250, 20), {{.stitches = kEll}}), d), kReadOk);
+  EXPECT_EQ(readPhc(codec, d, ByteSpan{}), ReadResult::Failed);
+  EXPECT_EQ(read(card('C', "0001", std::vector<std::uint8_t>(251, 20), {{.stitches = kEll}}), d), ReadResult::Failed);
+  ASSERT_EQ(read(card('C', "0001", std::vector<std::uint8_t>(250, 20), {{.stitches = kEll}}), d), ReadResult::Ok);
 
   Segment missing{.stitches = kEll, .marker = false};
-  ASSERT_EQ(read(card('C', "0001", {20, 5}, {{.stitches = kEll}, missing}), d), kReadOk);
+  ASSERT_EQ(read(card('C', "0001", {20, 5}, {{.stitches = kEll}, missing}), d), ReadResult::Ok);
   EXPECT_EQ(d.colorChangeCount(), 0u);  // the second section lacks its marker
   EXPECT_EQ(needlePositions(d).size(), 2u);
 
   ByteBuffer cut = card('C', "0001", {20}, {{.stitches = kEll}});
   cut.resize(cut.size() - 100);  // the section now runs into the last 90 bytes
-  ASSERT_EQ(read(cut, d), kReadOk);
+  ASSERT_EQ(read(cut, d), ReadResult::Ok);
   EXPECT_TRUE(d.stitches.empty());
 }
 
@@ -192,7 +192,7 @@ TEST(PhcReader, SectionsThatPointBackwardsEndTheReading) {
   f[k + 2] = 0xFF;
   f[k + 3] = 0xFF;
   EmbDesign d;
-  EXPECT_EQ(read(f, d), kReadOk);
+  EXPECT_EQ(read(f, d), ReadResult::Ok);
 }
 
 }  // namespace

@@ -39,14 +39,14 @@ TEST(RegressionFiles, LoadWithAClearResult) {
     DesignCodec codec;
     EmbDesign design;
     ++codec.busyCount;
-    const std::int32_t result = codec.loadDesign(&design, path);
+    const LoadResult result = codec.loadDesign(&design, path);
     EXPECT_EQ(codec.busyCount.load(), 0);
-    EXPECT_TRUE(result == kLoadOk || result == kLoadUnsupported || result == kLoadFailed) << result;
-    if (result != kLoadOk) {
+    EXPECT_TRUE(result == LoadResult::Ok || result == LoadResult::Unsupported || result == LoadResult::Failed) << loadCode(result);
+    if (result != LoadResult::Ok) {
       EXPECT_TRUE(design.holdsPicture);
     }
     // Whatever was read is a well-formed design: every colour block has its thread.
-    if (result == kLoadOk && !design.stitches.empty() && !design.isText && !design.holdsPicture) {
+    if (result == LoadResult::Ok && !design.stitches.empty() && !design.isText && !design.holdsPicture) {
       EXPECT_EQ(design.threads.size(), design.colorChangeCount() + 1);
     }
   }
@@ -57,14 +57,14 @@ TEST(RegressionFiles, SpecificOutcomes) {
   if (!fs::is_directory(folder)) GTEST_SKIP();
   const struct {
     std::string path;
-    std::int32_t result;
+    LoadResult result;
   } cases[] = {
-      {makeZipPath(folder + "bomb-64mib.zip", "bomb.dst"), kLoadFailed},  // over the member size limit
-      {makeZipPath(folder + "bomb-64mib.zip", "small.exp"), kLoadOk},
-      {makeZipPath(folder + "hostile-names.zip", "../../outside.dst"), kLoadOk},
-      {folder + "truncated-record.dst", kLoadOk},
-      {folder + "prefix-at-end.exp", kLoadOk},
-      {folder + "not-a-bitmap.bmp", kLoadFailed},
+      {makeZipPath(folder + "bomb-64mib.zip", "bomb.dst"), LoadResult::Failed},  // over the member size limit
+      {makeZipPath(folder + "bomb-64mib.zip", "small.exp"), LoadResult::Ok},
+      {makeZipPath(folder + "hostile-names.zip", "../../outside.dst"), LoadResult::Ok},
+      {folder + "truncated-record.dst", LoadResult::Ok},
+      {folder + "prefix-at-end.exp", LoadResult::Ok},
+      {folder + "not-a-bitmap.bmp", LoadResult::Failed},
   };
   for (const auto& c : cases) {
     DesignCodec codec;

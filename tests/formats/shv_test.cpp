@@ -59,7 +59,7 @@ ByteBuffer shvFile(const std::vector<ColourRecord>& colours, const ByteBuffer& d
   return f;
 }
 
-int readBytes(const ByteBuffer& bytes, EmbDesign& d) {
+ReadResult readBytes(const ByteBuffer& bytes, EmbDesign& d) {
   DesignCodec codec;
   return readShv(codec, d, bytes);
 }
@@ -71,7 +71,7 @@ TEST(ReadShv, JumpRecordsAreBigEndianAndYPointsDown) {
   // A stitch, 80 01 and the jump (16, -16) in file terms, a stitch of (5, -5).
   const ByteBuffer data = {0x10, 0x00, 0x80, 0x01, 0x00, 0x10, 0xFF, 0xF0, 0x05, 0x05};
   EmbDesign d;
-  ASSERT_NE(readBytes(shvFile({{5, 3, 0}}, data), d), kReadFailed);
+  ASSERT_NE(readBytes(shvFile({{5, 3, 0}}, data), d), ReadResult::Failed);
   const std::vector<Stitch> want = {Stitch(16, 0), Stitch(16, 16, true), Stitch(5, -5)};
   EXPECT_EQ(body(d), want);
 }
@@ -80,7 +80,7 @@ TEST(ReadShv, EscapesOtherThanJumpAreSkippedAndBlocksAreSeparated) {
   // Block 1: 80 02 (skipped, one unit), two stitches. Block 2: one stitch, 80 07, one stitch.
   const ByteBuffer data = {0x80, 0x02, 0x01, 0x02, 0x03, 0x04, 0x05, 0x06, 0x80, 0x07, 0x07, 0x08};
   EmbDesign d;
-  ASSERT_NE(readBytes(shvFile({{3, 1, 0}, {3, 2, 0}}, data), d), kReadFailed);
+  ASSERT_NE(readBytes(shvFile({{3, 1, 0}, {3, 2, 0}}, data), d), ReadResult::Failed);
   const std::vector<Stitch> want = {Stitch(1, -2), Stitch(3, -4), Stitch::withFlags(ColorChange), Stitch(5, -6), Stitch(7, -8)};
   EXPECT_EQ(body(d), want);
   ASSERT_EQ(d.threads.size(), 2u);
@@ -91,7 +91,7 @@ TEST(ReadShv, EscapesOtherThanJumpAreSkippedAndBlocksAreSeparated) {
 TEST(ReadShv, StopsWhereTheDataRunsOut) {
   const ByteBuffer data = {0x01, 0x01, 0x02, 0x02, 0x80, 0x01, 0x00};  // a jump cut short
   EmbDesign d;
-  ASSERT_NE(readBytes(shvFile({{2, 1, 0}, {40, 2, 0}}, data), d), kReadFailed);
+  ASSERT_NE(readBytes(shvFile({{2, 1, 0}, {40, 2, 0}}, data), d), ReadResult::Failed);
   const std::vector<Stitch> want = {Stitch(1, -1), Stitch(2, -2), Stitch::withFlags(ColorChange)};
   EXPECT_EQ(body(d), want);
 }
@@ -107,7 +107,7 @@ TEST(ReadShv, PictureSizes) {
                         {"small 3 x 5", smallPicture(3, 5)}, {"small 0 x 0", smallPicture(0, 0)}};
   for (const Case& c : cases) {
     EmbDesign d;
-    ASSERT_NE(readBytes(shvFile({{1, 7, 0}}, {0x04, 0x04}, "name", c.picture), d), kReadFailed) << c.name;
+    ASSERT_NE(readBytes(shvFile({{1, 7, 0}}, {0x04, 0x04}, "name", c.picture), d), ReadResult::Failed) << c.name;
     ASSERT_EQ(d.threads.size(), 1u) << c.name;
     EXPECT_EQ(d.threads[0].rgb, husqvarnaColor(7).rgb) << c.name;
     EXPECT_EQ(body(d), std::vector<Stitch>{Stitch(4, -4)}) << c.name;
@@ -130,7 +130,7 @@ TEST(ReadShv, ThreadCodesFindTheirChartRow) {
   };
   for (const Case& c : cases) {
     EmbDesign d;
-    ASSERT_NE(readBytes(shvFile({{1, 4, c.type, c.code}}, {0x01, 0x01}), d), kReadFailed);
+    ASSERT_NE(readBytes(shvFile({{1, 4, c.type, c.code}}, {0x01, 0x01}), d), ReadResult::Failed);
     ASSERT_EQ(d.threads.size(), 1u);
     EXPECT_EQ(d.threads[0].chartCode, c.type);
     if (c.name) {
@@ -165,7 +165,7 @@ TEST(ReadShv, ShortFilesAndTooManyColoursAreRejected) {
   };
   for (const Case& k : cases) {
     EmbDesign d;
-    EXPECT_EQ(readBytes(k.file, d) != kReadFailed, k.loads) << k.name;
+    EXPECT_EQ(readBytes(k.file, d) != ReadResult::Failed, k.loads) << k.name;
   }
 }
 

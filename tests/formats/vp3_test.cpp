@@ -42,7 +42,7 @@ ByteBuffer writeOk(EmbDesign d) {
   return out.value_or(ByteBuffer{});
 }
 
-int readImage(const ByteBuffer& b, EmbDesign& d) {
+ReadResult readImage(const ByteBuffer& b, EmbDesign& d) {
   DesignCodec codec;
   return readVp3(codec, d, b);
 }
@@ -347,7 +347,7 @@ TEST(Vp3RoundTrip, RecordsColoursAndDescriptionsComeBack) {
   source.centreDesign();
 
   EmbDesign d;
-  ASSERT_NE(readImage(writeOk(EmbDesign(source)), d), 0);
+  ASSERT_EQ(readImage(writeOk(EmbDesign(source)), d), ReadResult::Ok);
   EXPECT_EQ(visited(d), visited(source));
   // Each colour change ends its block with a stitch on the spot; the long jump gains none.
   EXPECT_EQ(test::sewnPoints(d).size(), test::sewnPoints(source).size() + 2);
@@ -377,14 +377,14 @@ TEST(Vp3RoundTrip, RecordsColoursAndDescriptionsComeBack) {
 TEST(Vp3Reader, KeepsTheDesignKeywords) {
   ByteBuffer b = writeOk(makeDesign({jump(-20, 0), st(10, 0), colourChange(), st(10, 0), st(10, 0)}));
   EmbDesign plain;
-  ASSERT_NE(readImage(b, plain), 0);
+  ASSERT_EQ(readImage(b, plain), ReadResult::Ok);
   // Keywords follow the keyword length of the design block; the fields after them are found
   // relative to their end.
   const ByteBuffer keywords = hex("00 41 00 42 00 43");
   b[72] = static_cast<std::uint8_t>(keywords.size());
   b.insert(b.begin() + 73, keywords.begin(), keywords.end());
   EmbDesign d;
-  ASSERT_NE(readImage(b, d), 0);
+  ASSERT_EQ(readImage(b, d), ReadResult::Ok);
   const AttributeList::Entry* kw = d.attributes.find("vp3keywords");
   ASSERT_NE(kw, nullptr);
   EXPECT_EQ(kw->value, keywords);
@@ -398,7 +398,7 @@ TEST(Vp3Reader, AnEntryCountAboveTenReadsAsOneEntry) {
   ASSERT_EQ(b[241], 1);  // the first block's entry count
   b[241] = 11;
   EmbDesign d;
-  ASSERT_NE(readImage(b, d), 0);
+  ASSERT_EQ(readImage(b, d), ReadResult::Ok);
   ASSERT_EQ(d.threads.size(), 1u);
   EXPECT_EQ(d.threads[0].attributes.getInt("RGB Count"), 1);
   EXPECT_EQ(d.threads[0].rgb, rgbOf(1, 2, 3));
@@ -409,7 +409,7 @@ TEST(Vp3Reader, PlacesEachBlockWhereItsHeaderSays) {
   const EmbDesign source = makeDesign({jump(-20, 0), st(10, 0), colourChange(), st(10, 0), st(10, 5)});
   ByteBuffer b = writeOk(EmbDesign(source));
   EmbDesign plain;
-  ASSERT_NE(readImage(b, plain), 0);
+  ASSERT_EQ(readImage(b, plain), ReadResult::Ok);
   EXPECT_EQ(
       std::count_if(plain.stitches.begin(), plain.stitches.end(), [](const Stitch& s) { return s.isJump(); }),
       2);  // the one from the origin and the one at the head of the data: no placing jump
@@ -425,7 +425,7 @@ TEST(Vp3Reader, PlacesEachBlockWhereItsHeaderSays) {
   patch(secondStart, 3000);
   patch(secondStart + 4, -1000);
   EmbDesign moved;
-  ASSERT_NE(readImage(b, moved), 0);
+  ASSERT_EQ(readImage(b, moved), ReadResult::Ok);
   ASSERT_EQ(moved.stitches.size(), plain.stitches.size() + 1);
   const std::vector<Point> was = test::sewnPoints(plain), now = test::sewnPoints(moved);
   ASSERT_EQ(was.size(), now.size());
@@ -449,7 +449,7 @@ TEST(Vp3Reader, StartsALaterDesignSectionAtItsOwnOrigin) {
   b.insert(b.end(), one.begin() + 226, one.end() - 1);
   b.resize(b.size() + 20, 0);
   EmbDesign d;
-  ASSERT_NE(readImage(b, d), 0);
+  ASSERT_EQ(readImage(b, d), ReadResult::Ok);
   ASSERT_EQ(d.threads.size(), 2u);
   ASSERT_EQ(d.colorChangeCount(), 1u);
   // The second section is the first one again, 160 mm to the left.
@@ -472,17 +472,17 @@ TEST(Vp3Reader, EveryCutOfAFileReadsWithoutFault) {
   bool accepted = false;
   for (std::size_t len = 0; len <= b.size(); ++len) {
     EmbDesign d;
-    const int r = readImage(ByteBuffer(b.begin(), b.begin() + static_cast<std::ptrdiff_t>(len)), d);
+    const ReadResult r = readImage(ByteBuffer(b.begin(), b.begin() + static_cast<std::ptrdiff_t>(len)), d);
     // Nothing to show until the first block's description is complete; from then on every
     // longer cut shows what it holds.
     if (len < 233) {
-      EXPECT_EQ(r, 0) << len;
+      EXPECT_EQ(r, ReadResult::Failed) << len;
     }
     if (accepted) {
-      EXPECT_NE(r, 0) << len;
+      EXPECT_NE(r, ReadResult::Failed) << len;
     }
-    accepted = accepted || r != 0;
-    if (r != 0) {
+    accepted = accepted || r != ReadResult::Failed;
+    if (r != ReadResult::Failed) {
       EXPECT_EQ(d.threads.size(), d.colorChangeCount() + 1) << len;
     }
   }
@@ -515,7 +515,7 @@ TEST(Vp3Corpus, EveryFileLoadsAndFollowsTheIndependentReading) {
     const std::string name = file.filename().string();
     SCOPED_TRACE(name);
     EmbDesign d;
-    ASSERT_NE(readImage(test::pfaff::bytesOf(file), d), 0);
+    ASSERT_EQ(readImage(test::pfaff::bytesOf(file), d), ReadResult::Ok);
     ASSERT_FALSE(d.stitches.empty());
     EXPECT_EQ(d.threads.size(), d.colorChangeCount() + 1);
     const auto peer = test::pfaff::peerOf(file);
@@ -541,9 +541,9 @@ TEST(Vp3Corpus, RealFilesSurviveOurWriter) {
   for (const auto& file : all) {
     SCOPED_TRACE(file.filename().string());
     EmbDesign d;
-    ASSERT_NE(readImage(test::pfaff::bytesOf(file), d), 0);
+    ASSERT_EQ(readImage(test::pfaff::bytesOf(file), d), ReadResult::Ok);
     EmbDesign back;
-    ASSERT_NE(readImage(writeOk(EmbDesign(d)), back), 0);
+    ASSERT_EQ(readImage(writeOk(EmbDesign(d)), back), ReadResult::Ok);
     EXPECT_EQ(visited(back), visited(d));
     ASSERT_EQ(back.threads.size(), d.threads.size());
     for (std::size_t k = 0; k < d.threads.size(); ++k) {

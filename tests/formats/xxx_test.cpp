@@ -130,7 +130,7 @@ TEST(XxxRoundTrip, ColourChangesComeBackWithAZeroStitch) {
   auto f = writeXxx(codec, work);
   ASSERT_TRUE(f);
   EmbDesign back;
-  ASSERT_EQ(readXxx(codec, back, *f), kReadOk);
+  ASSERT_EQ(readXxx(codec, back, *f), ReadResult::Ok);
   // The zero stitch read after the colour change repeats the point before it.
   auto distinct = [](std::vector<Point> p) {
     p.erase(std::unique(p.begin(), p.end()), p.end());
@@ -159,7 +159,7 @@ TEST(ReadXxx, ColoursOfTwentyBlocks) {
   data.insert(data.end(), {0x7F, 0x0B, 0x02, 0x00, 0x01, 0x01, 0x7F, 0x1A, 0x00, 0x02, 0x01, 0x01, 0x7F, 0x18, 0x00, 0x00});
   DesignCodec codec;
   EmbDesign d;
-  ASSERT_EQ(readXxx(codec, d, xxxFile(data, colours)), kReadOk);
+  ASSERT_EQ(readXxx(codec, d, xxxFile(data, colours)), ReadResult::Ok);
   ASSERT_EQ(d.threads.size(), 20u);
   std::vector<std::size_t> expected;
   for (std::size_t k = 0; k <= 14; ++k) expected.push_back(k);  // first colour and changes 1..14
@@ -181,7 +181,7 @@ TEST(ReadXxx, ColourBlockPositionAndFileEnd) {
     ByteBuffer f = xxxFile({0x05, 0x05, 0x05, 0x05}, {}, false);
     putRgb(f, f.size() - 62, second);
     EmbDesign d;
-    ASSERT_EQ(readXxx(codec, d, f), kReadOk);
+    ASSERT_EQ(readXxx(codec, d, f), ReadResult::Ok);
     EXPECT_EQ(d.threads[0].displayName, chartRow(second).displayName);
   }
   {  // colours past the end of the file repeat the last one inside it
@@ -193,7 +193,7 @@ TEST(ReadXxx, ColourBlockPositionAndFileEnd) {
     f[252] = 0x10;  // block offset 272: the colours start 7 bytes after it
     f[253] = 0x01;
     EmbDesign d;
-    ASSERT_EQ(readXxx(codec, d, f), kReadOk);
+    ASSERT_EQ(readXxx(codec, d, f), ReadResult::Ok);
     ASSERT_EQ(d.threads.size(), 3u);
     EXPECT_EQ(d.threads[0].displayName, chartRow(first).displayName);
     EXPECT_EQ(d.threads[1].displayName, chartRow(second).displayName);
@@ -204,7 +204,7 @@ TEST(ReadXxx, ColourBlockPositionAndFileEnd) {
     f.insert(f.end(), {0x0A, 0x00, 0x7D, 0x10, 0x00});
     f[252] = 0xFF, f[253] = 0xFF, f[254] = 0xFF, f[255] = 0x7F;
     EmbDesign d;
-    ASSERT_EQ(readXxx(codec, d, f), kReadOk);
+    ASSERT_EQ(readXxx(codec, d, f), ReadResult::Ok);
     ASSERT_EQ(d.stitches.size(), 3u);  // the centring jump, the stitch, the zero move
     EXPECT_EQ(d.stitches[1], st(10, 0));
     EXPECT_EQ(d.stitches[2], st(0, 0));
@@ -220,11 +220,11 @@ TEST(ReadXxx, NeverReadsOutsideTheFile) {
     std::copy(w.buffer().begin(), w.buffer().end(), f.begin() + 252);
     f.insert(f.end(), {0x05, 0x05, 0x7E, 0x40, 0x00, 0x7F});
     EmbDesign d;
-    EXPECT_EQ(readXxx(codec, d, f), kReadOk) << offset;
+    EXPECT_EQ(readXxx(codec, d, f), ReadResult::Ok) << offset;
     EXPECT_EQ(d.threads.size(), 1u);
   }
   EmbDesign d;
-  EXPECT_EQ(readXxx(codec, d, ByteBuffer{}), kReadOk);
+  EXPECT_EQ(readXxx(codec, d, ByteBuffer{}), ReadResult::Ok);
   EXPECT_TRUE(d.stitches.empty());
 }
 

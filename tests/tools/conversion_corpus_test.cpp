@@ -45,7 +45,7 @@ TEST(ConversionCorpus, EveryOutputLoadsAgain) {
       DesignCodec codec;
       EmbDesign d;
       codec.busyCount.fetch_add(1);
-      EXPECT_EQ(codec.loadDesign(&d, file), kLoadOk) << file;
+      EXPECT_EQ(codec.loadDesign(&d, file), LoadResult::Ok) << file;
       EXPECT_FALSE(d.stitches.empty()) << file;
       EXPECT_EQ(d.colorChangeCount() + 1, d.threads.size()) << file;
     }

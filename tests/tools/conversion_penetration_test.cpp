@@ -141,7 +141,7 @@ TEST(ConversionPenetrations, DstRunOfShortJumpsGainsNoPenetration) {
   const auto file = writeDst(codec, work);
   ASSERT_TRUE(file);
   EmbDesign back;
-  ASSERT_EQ(readDst(codec, back, *file), kReadOk);
+  ASSERT_EQ(readDst(codec, back, *file), ReadResult::Ok);
   const Difference d = compare(penetrations(source), dstPenetrations(back), 0);
   EXPECT_EQ(d.extra, 0u) << "a jump's end came out sewn";
   EXPECT_EQ(d.missing, 0u);
@@ -223,7 +223,7 @@ TEST(ConversionPenetrations, DstSourceKeepsTheStitchAfterARunOfJumps) {
     ASSERT_TRUE(p.image);
     EmbDesign back;
     back.path = p.path;
-    ASSERT_NE(format->reader(codec, back, *p.image), kReadFailed);
+    ASSERT_NE(format->reader(codec, back, *p.image), ReadResult::Failed);
     const Difference d = compare(penetrations(source), penetrations(back), format->code == FormatPcs ? 1 : 0);
     EXPECT_EQ(d.missing, 0u) << "a stitch was lost";
     // PCS marks no jumps: there every jump lands as a penetration.
@@ -394,7 +394,7 @@ const std::vector<CorpusDesign>& corpus() {
     for (const fs::path& file : files) {
       CorpusDesign c{fs::relative(file, LH_CORPUS_DIR).generic_string(), EmbDesign()};
       codec.busyCount.fetch_add(1);
-      if (codec.loadDesign(&c.design, file.string()) == kLoadOk && !c.design.stitches.empty())
+      if (codec.loadDesign(&c.design, file.string()) == LoadResult::Ok && !c.design.stitches.empty())
         out.push_back(std::move(c));
     }
     return out;
@@ -443,7 +443,7 @@ TEST_P(CorpusPenetrations, OutputSewsWhereTheSourceSews) {
     }
     EmbDesign back;
     back.path = p.path;
-    ASSERT_NE(format->reader(codec, back, *p.image), kReadFailed) << c.name;
+    ASSERT_NE(format->reader(codec, back, *p.image), ReadResult::Failed) << c.name;
     ++compared;
 
     const PointSet want = penetrations(source);

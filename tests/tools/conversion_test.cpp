@@ -32,7 +32,7 @@ class Conversion : public ::testing::Test {
   EmbDesign load(const std::string& path) {
     EmbDesign d;
     codec.busyCount.fetch_add(1);
-    EXPECT_EQ(codec.loadDesign(&d, path), kLoadOk) << path;
+    EXPECT_EQ(codec.loadDesign(&d, path), LoadResult::Ok) << path;
     return d;
   }
 

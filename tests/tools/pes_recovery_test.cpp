@@ -171,7 +171,7 @@ TEST(PesRecovery, CorpusFiles) {
     DesignCodec codec;
     EmbDesign d;
     codec.busyCount.fetch_add(1);
-    ASSERT_EQ(codec.loadDesign(&d, path), kLoadOk) << c.name;
+    ASSERT_EQ(codec.loadDesign(&d, path), LoadResult::Ok) << c.name;
     const std::size_t blocks = d.threads.size();
     const int width = d.width();
     ToolReport report;
