@@ -305,12 +305,19 @@ TEST(PcsReader, RejectsOversizedTablesAndCutHeaders) {
 TEST(PcsReader, ReadsEveryCutOfAFileWithoutFault) {
   EmbDesign source = makeDesign({jump(-40, -40), st(30, 0), colourChange(0, 20), st(-30, 0), st(300, 300)});
   const ByteBuffer b = writeOk(EmbDesign(source));
+  std::size_t withoutStitches = 0, withStitches = 0;
   for (std::size_t len = 0; len <= b.size(); ++len) {
     EmbDesign d;
     const ReadResult r = readImage(ByteBuffer(b.begin(), b.begin() + static_cast<std::ptrdiff_t>(len)), d);
     if (r == ReadResult::Failed) continue;
-    EXPECT_EQ(d.threads.size(), d.stitches.empty() ? d.threads.size() : d.colorChangeCount() + 1) << len;
+    // One thread per block; a cut that ends before the first stitch (after the colour record
+    // that opens it, say) holds no block and so no thread.
+    const std::size_t blocks = d.stitches.empty() ? 0 : d.colorChangeCount() + 1;
+    EXPECT_EQ(d.threads.size(), blocks) << len;
+    ++(d.stitches.empty() ? withoutStitches : withStitches);
   }
+  EXPECT_GT(withoutStitches, 0u);
+  EXPECT_GT(withStitches, 0u);
 }
 
 TEST(PcsRoundTrip, PositionsColoursAndBlocksComeBack) {

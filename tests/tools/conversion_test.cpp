@@ -88,7 +88,6 @@ TEST_F(Conversion, TooBigIsReportedAndNothingWritten) {
 }
 
 TEST_F(Conversion, ShrunkToFitTheSewHoop) {
-  if (!test::canWrite(FormatSew)) GTEST_SKIP() << "no SEW writer yet";
   settings.setInt("Conversion", "sewshpct", 11);
   EmbDesign d = at(sampleDesign(1200, 1000), "wide.dst");
   EXPECT_EQ(convertDesign(d, &created, FormatSew, false, context(), report), 1);
@@ -99,7 +98,6 @@ TEST_F(Conversion, ShrunkToFitTheSewHoop) {
 }
 
 TEST_F(Conversion, TurnedToFitTheXxxHoop) {
-  if (!test::canWrite(FormatXxx)) GTEST_SKIP() << "no XXX writer yet";
   EmbDesign d = at(sampleDesign(2300, 1300), "wide.dst");
   EXPECT_EQ(convertDesign(d, &created, FormatXxx, false, context(), report), 1);
   EXPECT_EQ(d.fitRotation, 1);
@@ -111,7 +109,7 @@ TEST_F(Conversion, TurnedToFitTheXxxHoop) {
 
 TEST_F(Conversion, SplitPartsAreNamedInSewingOrder) {
   // 100 colour blocks, at most 78 per file: Name.dst (78) and Name(2).dst (22); the same
-  // with JEF's own limit when its writer is there.
+  // with JEF's own limit.
   settings.setInt("Conversion", "dstsc", 1);
   settings.setInt("Conversion", "dstnc", 78);
   EmbDesign d = at(sampleDesign(500, 500, 100), "Name.pes");
@@ -124,14 +122,12 @@ TEST_F(Conversion, SplitPartsAreNamedInSewingOrder) {
   EmbDesign again = at(sampleDesign(500, 500, 100), "Name.pes");
   EXPECT_EQ(convertDesign(again, &created, FormatDst, false, context(), report), 2);
   EXPECT_EQ(created, (std::vector<std::string>{dir / "Name(3).dst", dir / "Name(4).dst"}));
-  if (test::canWrite(FormatJef)) {
-    created.clear();
-    EmbDesign jef = at(sampleDesign(500, 500, 100), "Name.pes");
-    EXPECT_EQ(convertDesign(jef, &created, FormatJef, false, context(), report), 2);
-    EXPECT_EQ(created, (std::vector<std::string>{dir / "Name.jef", dir / "Name(2).jef"}));
-    EXPECT_EQ(load(dir / "Name.jef").threads.size(), 78u);
-    EXPECT_EQ(load(dir / "Name(2).jef").threads.size(), 22u);
-  }
+  created.clear();
+  EmbDesign jef = at(sampleDesign(500, 500, 100), "Name.pes");
+  EXPECT_EQ(convertDesign(jef, &created, FormatJef, false, context(), report), 2);
+  EXPECT_EQ(created, (std::vector<std::string>{dir / "Name.jef", dir / "Name(2).jef"}));
+  EXPECT_EQ(load(dir / "Name.jef").threads.size(), 78u);
+  EXPECT_EQ(load(dir / "Name(2).jef").threads.size(), 22u);
   EXPECT_TRUE(report.empty());
 }
 

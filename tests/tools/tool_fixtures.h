@@ -88,10 +88,4 @@ inline void writeDst(EmbDesign design, const std::string& path) {
                                               static_cast<std::streamsize>(image->size()));
 }
 
-// Whether the format table has a writer for `code` yet.
-inline bool canWrite(FormatCode code) {
-  const FormatInfo* f = findFormat(code);
-  return f != nullptr && f->writer != nullptr;
-}
-
 }  // namespace lh::test
