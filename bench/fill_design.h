@@ -35,11 +35,11 @@ inline EmbDesign fillDesign(const FillShape& shape = {}) {
     d.stitches.push_back(Stitch(35 * dir, (i % 3) - 1));
     x += 35 * dir;
   }
-  const std::uint32_t colours[] = {0x2020C0, 0x20A020, 0xC02020, 0x00D0FF, 0xFFFFFF,
+  const std::uint32_t colors[] = {0x2020C0, 0x20A020, 0xC02020, 0x00D0FF, 0xFFFFFF,
                                    0x000000, 0x8060A0, 0x406080, 0xA0A0A0, 0x303030};
   for (std::size_t b = 0; b <= d.colorChangeCount(); ++b) {
     ThreadColor t;
-    t.rgb = colours[b % 10];
+    t.rgb = colors[b % 10];
     t.displayName = shape.threadName;
     d.threads.push_back(t);
   }

@@ -34,11 +34,11 @@ lh::EmbDesign fillDesign() {
     d.stitches.push_back(lh::Stitch(35 * dir, (i % 3) - 1));
     x += 35 * dir;
   }
-  const int colours[] = {5, 20, 29, 2, 13, 37, 7, 26, 39, 48};
+  const int colors[] = {5, 20, 29, 2, 13, 37, 7, 26, 39, 48};
   for (std::size_t b = 0; b <= d.colorChangeCount(); ++b) {
     lh::ThreadColor t;
-    t.rgb = lh::pecColor(colours[b % 10]);
-    t.displayName = std::string(lh::pecColorName(colours[b % 10]));
+    t.rgb = lh::pecColor(colors[b % 10]);
+    t.displayName = std::string(lh::pecColorName(colors[b % 10]));
     d.threads.push_back(t);
   }
   d.centreDesign();

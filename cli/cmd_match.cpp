@@ -14,7 +14,7 @@ namespace lh::cli {
 namespace {
 
 // "#RRGGBB" or "RRGGBB" as a colour value.
-bool parseColour(std::string_view text, std::uint32_t& rgb) {
+bool parseColor(std::string_view text, std::uint32_t& rgb) {
   if (!text.empty() && text.front() == '#') text.remove_prefix(1);
   if (text.size() != 6) return false;
   std::uint32_t v = 0;
@@ -40,14 +40,14 @@ void printName(std::string_view s) { std::fwrite(s.data(), 1, s.size(), stdout);
 
 int runMatch(Args args) {
   bool applique = false, extended = false;
-  std::string colourText;
+  std::string colorText;
   CommandLine line("match", "Prints the PEC, Janome and Husqvarna colours and brand threads nearest to a colour.");
   line.app.add_flag("--applique", applique, "offer the PEC applique colours too");
   line.app.add_flag("--extended", extended, "offer the extended PEC colours too");
-  line.app.add_option("COLOUR", colourText, "the colour as #RRGGBB")->required();
+  line.app.add_option("COLOUR", colorText, "the colour as #RRGGBB")->required();
   if (const auto status = line.parse(args)) return *status;
   std::uint32_t rgb = 0;
-  if (!parseColour(colourText, rgb)) return usageError("match needs a colour written as #RRGGBB");
+  if (!parseColor(colorText, rgb)) return usageError("match needs a colour written as #RRGGBB");
 
   const int r = redOf(rgb), g = greenOf(rgb), b = blueOf(rgb);
   std::printf("Colour #%02X%02X%02X (%d, %d, %d)\n", r, g, b, r, g, b);

@@ -35,7 +35,7 @@ std::optional<IndexedImage> pictureImage(std::span<const std::uint8_t> file) {
   image.height = h;
   for (int i = 0; i < dib.colourCount() && i < 256; ++i) {
     const std::uint32_t c = dib.colourAt(i);
-    image.colours.push_back((static_cast<std::uint32_t>(redOf(c)) << 16) |
+    image.colors.push_back((static_cast<std::uint32_t>(redOf(c)) << 16) |
                             (static_cast<std::uint32_t>(greenOf(c)) << 8) |
                             static_cast<std::uint32_t>(blueOf(c)));
   }
@@ -60,7 +60,7 @@ std::optional<IndexedImage> renderedImage(EmbDesign& design) {
   IndexedImage image;
   image.width = hd.width;
   image.height = hd.height;
-  image.colours = design.dibInfo.colours;
+  image.colors = design.dibInfo.colors;
   const std::size_t w = static_cast<std::size_t>(hd.width);
   const std::size_t stride = (w + 3) / 4 * 4;
   for (int y = 0; y < hd.height; ++y) {

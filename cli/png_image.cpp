@@ -20,15 +20,15 @@ void noFlush(png_structp) {}
 std::optional<std::vector<std::uint8_t>> encodePng(const IndexedImage& image) {
   const auto w = static_cast<std::size_t>(image.width);
   const auto h = static_cast<std::size_t>(image.height);
-  if (image.width <= 0 || image.height <= 0 || image.pixels.size() != w * h || image.colours.empty() ||
-      image.colours.size() > 256)
+  if (image.width <= 0 || image.height <= 0 || image.pixels.size() != w * h || image.colors.empty() ||
+      image.colors.size() > 256)
     return std::nullopt;
-  if (*std::max_element(image.pixels.begin(), image.pixels.end()) >= image.colours.size())
+  if (*std::max_element(image.pixels.begin(), image.pixels.end()) >= image.colors.size())
     return std::nullopt;
 
   // Everything the library reads is ready before the error jump point.
   std::vector<png_color> palette;
-  for (std::uint32_t c : image.colours)
+  for (std::uint32_t c : image.colors)
     palette.push_back(
         {static_cast<png_byte>(c >> 16), static_cast<png_byte>(c >> 8), static_cast<png_byte>(c)});
   std::vector<png_bytep> rows(h);

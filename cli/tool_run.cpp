@@ -167,7 +167,7 @@ std::string failureReason(ConversionStatus status, const ConversionFailure& f) {
       return "could not be converted: not a design type";
     case FailureCause::NoRecords:
       return "could not be converted: the design has no stitches";
-    case FailureCause::NoColours:
+    case FailureCause::NoColors:
       return "could not be converted: " + type + " needs colour information the design does not have";
     case FailureCause::TooManyRecords:
       return "could not be converted: " + type + " files hold at most " + std::to_string(f.limit) + " stitches";

@@ -23,7 +23,7 @@ struct DibHeader {
 // Header plus colour table (RGB quads as 0x00RRGGBB, the byte order of a BMP file).
 struct DibInfo {
   DibHeader header;
-  std::vector<std::uint32_t> colours;
+  std::vector<std::uint32_t> colors;
 };
 
 // The rendered 8-bit thumbnail every design carries. Plain state only: drawing lives in

@@ -18,8 +18,8 @@ struct Stitch {
   std::int16_t dy = 0;
 
   constexpr Stitch() = default;
-  constexpr Stitch(int x, int y, bool jump = false, bool colourChange = false)
-      : flags(static_cast<std::uint8_t>((jump ? Jump : 0) | (colourChange ? ColorChange : 0))),
+  constexpr Stitch(int x, int y, bool jump = false, bool colorChange = false)
+      : flags(static_cast<std::uint8_t>((jump ? Jump : 0) | (colorChange ? ColorChange : 0))),
         dx(static_cast<std::int16_t>(x)),
         dy(static_cast<std::int16_t>(y)) {}
   static constexpr Stitch withFlags(std::uint8_t f, int x = 0, int y = 0) {

@@ -22,9 +22,9 @@ void shrinkDesign(EmbDesign& design, double factor) {
 EmbDesign splitDesign(EmbDesign& design, int maxStitches, int maxColors) {
   EmbDesign rest;
   if (maxStitches <= 0 && maxColors <= 0) return rest;
-  const bool tooManyColours = maxColors > 0 && design.threads.size() > static_cast<std::size_t>(maxColors);
+  const bool tooManyColors = maxColors > 0 && design.threads.size() > static_cast<std::size_t>(maxColors);
   const bool tooManyStitches = maxStitches > 0 && design.stitches.size() > static_cast<std::size_t>(maxStitches);
-  if (!tooManyColours && !tooManyStitches) return rest;
+  if (!tooManyColors && !tooManyStitches) return rest;
 
   rest.path = design.path;
   Bounds64 restBounds;  // absolute positions from the cut on

@@ -16,7 +16,7 @@ namespace {
 
 constexpr std::uint8_t kEndMark = 0xF3;
 constexpr std::uint8_t kJumpBit = 0x80;
-constexpr std::uint8_t kColourBit = 0x40;
+constexpr std::uint8_t kColorBit = 0x40;
 constexpr std::uint8_t kAlwaysSet = 0x03;
 constexpr std::size_t kLabelLength = 16;
 constexpr std::size_t kHeaderTextLength = 125;
@@ -204,7 +204,7 @@ void encodeDstRecord(const Stitch& s, std::uint8_t out[3]) {
   out[1] = static_cast<std::uint8_t>(x.x[1] | y.y[1]);
   std::uint8_t b2 = static_cast<std::uint8_t>(x.x[2] | y.y[2] | kAlwaysSet);
   if (s.isJump()) b2 |= kJumpBit;
-  if (s.isColorChange()) b2 |= kJumpBit | kColourBit;
+  if (s.isColorChange()) b2 |= kJumpBit | kColorBit;
   out[2] = b2;
 }
 
@@ -226,7 +226,7 @@ ReadResult readDst(DesignCodec& /*codec*/, EmbDesign& design, ByteSpan file) {
       if (b2 == kEndMark) break;
       const int dx = kByte0[r[0]].x + kByte1[r[1]].x + kByte2[b2].x;
       const int dy = kByte0[r[0]].y + kByte1[r[1]].y + kByte2[b2].y;
-      if (b2 & kColourBit) {
+      if (b2 & kColorBit) {
         design.threads.push_back(husqvarnaColor(static_cast<int>(design.threads.size() % kHusqvarnaColors)));
         design.stitches.push_back(Stitch::withFlags(ColorChange));
       }

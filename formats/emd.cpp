@@ -13,7 +13,7 @@ namespace {
 
 constexpr std::size_t kHeaderSize = 50;
 constexpr std::uint8_t kEscape = 0x80;
-constexpr std::uint8_t kColourChange = 0x2A;
+constexpr std::uint8_t kColorChange = 0x2A;
 constexpr std::uint8_t kJump = 0x80;            // the move follows
 constexpr std::uint8_t kZeroJumpFirst = 0x90;   // 90, 91 and 92 are zero-move jumps
 constexpr std::uint8_t kZeroJumpLast = 0x92;
@@ -61,7 +61,7 @@ void decodeStream(EmbDesign& design, ByteSpan file) {
       s.setMove(static_cast<std::int8_t>(x), static_cast<std::int8_t>(y));
     } else if (y == kEnd) {
       break;
-    } else if (y == kColourChange) {
+    } else if (y == kColorChange) {
       s.setColorChange(true);
     } else if (y == kJump) {
       s.setJump(true);
@@ -80,7 +80,7 @@ void decodeStream(EmbDesign& design, ByteSpan file) {
 
 }  // namespace
 
-std::string emdColourPath(std::string_view designPath, std::string_view extension) {
+std::string emdColorPath(std::string_view designPath, std::string_view extension) {
   const std::string_view ext = extensionOf(designPath);
   if (ext.empty()) return {};
   std::string path(designPath.substr(0, designPath.size() - ext.size()));
@@ -88,7 +88,7 @@ std::string emdColourPath(std::string_view designPath, std::string_view extensio
   return path;
 }
 
-void applyEmdColours(EmbDesign& design, std::string_view text) {
+void applyEmdColors(EmbDesign& design, std::string_view text) {
   const std::vector<std::string_view> lines = linesOf(text);
   if (lines.empty()) return;
   const long listed = numberOf(lines.front());
@@ -119,19 +119,19 @@ ReadResult readEmd(DesignCodec& codec, EmbDesign& design, ByteSpan file) {
   design.centreDesign(EmbDesign::kNone);
   // One colour per block; counted after the merge, which clears a colour change that ends
   // the data, since such a change opens no block.
-  const std::size_t colours = design.colorChangeCount() + 1;
-  design.threads.reserve(colours);
-  for (std::size_t n = 0; n < colours; ++n) design.threads.push_back(husqvarnaColor(static_cast<int>(n)));
+  const std::size_t colors = design.colorChangeCount() + 1;
+  design.threads.reserve(colors);
+  for (std::size_t n = 0; n < colors; ++n) design.threads.push_back(husqvarnaColor(static_cast<int>(n)));
 
   // The companion's extension is written in lower case; a case-sensitive file system may
   // hold it in upper case beside an upper-case design name.
   for (std::string_view ext : {"col", "COL"}) {
-    const std::string colourPath = emdColourPath(design.path, ext);
-    if (colourPath.empty()) break;
-    if (std::optional<ByteBuffer> block = codec.readFileBlock(colourPath)) {
+    const std::string colorPath = emdColorPath(design.path, ext);
+    if (colorPath.empty()) break;
+    if (std::optional<ByteBuffer> block = codec.readFileBlock(colorPath)) {
       std::string_view text(reinterpret_cast<const char*>(block->data()), block->size());
       if (!text.empty() && text.back() == '\0') text.remove_suffix(1);
-      applyEmdColours(design, text);
+      applyEmdColors(design, text);
       break;
     }
   }

@@ -15,11 +15,11 @@ ReadResult readEmd(DesignCodec& codec, EmbDesign& design, ByteSpan file);
 
 // Path of the companion colour file: the design's path with its extension replaced by
 // `extension`; empty when the path has no extension.
-std::string emdColourPath(std::string_view designPath, std::string_view extension = "col");
+std::string emdColorPath(std::string_view designPath, std::string_view extension = "col");
 
 // Applies the companion file's text: a first line with the number of colours, then one line
 // "n,R,G,B" per colour. At most as many colours as the design has are replaced; each takes
 // the name of the nearest PEC palette colour.
-void applyEmdColours(EmbDesign& design, std::string_view text);
+void applyEmdColors(EmbDesign& design, std::string_view text);
 
 }  // namespace lh

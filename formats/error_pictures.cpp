@@ -125,12 +125,12 @@ constexpr bool wellFormed(const Art& art) {
 static_assert(wellFormed(kMissingArt) && wellFormed(kVersionArt), "every row is 49 pixels");
 
 // The 16 colours of the bitmaps, 0x00RRGGBB as stored in a BMP colour table.
-constexpr std::array<std::uint32_t, 16> kColours = {
+constexpr std::array<std::uint32_t, 16> kColors = {
     0x000000, 0x800000, 0x008000, 0x808000, 0x000080, 0x800080, 0x008080, 0xC0C0C0,
     0x808080, 0xFF0000, 0x00FF00, 0xFFFF00, 0x0000FF, 0xFF00FF, 0x00FFFF, 0xFFFFFF,
 };
 
-int colourIndex(char c) {
+int colorIndex(char c) {
   switch (c) {
     case 'W':
     case ' ':
@@ -178,11 +178,11 @@ std::vector<std::uint8_t> toBmp(const Art& art) {
   put32(out, 0);
   put32(out, 16);
   put32(out, 0);
-  for (std::uint32_t c : kColours) put32(out, c);
+  for (std::uint32_t c : kColors) put32(out, c);
   for (int row = kHeight - 1; row >= 0; --row) {
     std::vector<std::uint8_t> line(rowBytes, 0);
     for (int x = 0; x < kWidth; ++x) {
-      const auto idx = static_cast<std::uint8_t>(colourIndex(art[static_cast<std::size_t>(row)][static_cast<std::size_t>(x)]));
+      const auto idx = static_cast<std::uint8_t>(colorIndex(art[static_cast<std::size_t>(row)][static_cast<std::size_t>(x)]));
       line[static_cast<std::size_t>(x / 2)] |= static_cast<std::uint8_t>((x % 2 == 0) ? idx << 4 : idx);
     }
     out.insert(out.end(), line.begin(), line.end());

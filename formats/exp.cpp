@@ -12,7 +12,7 @@ namespace lh {
 namespace {
 
 constexpr std::uint8_t kEscape = 0x80;
-constexpr std::uint8_t kColourChangeCode = 0x01;
+constexpr std::uint8_t kColorChangeCode = 0x01;
 constexpr std::uint8_t kJumpCode = 0x04;
 constexpr int kByteLimit = 127;
 
@@ -109,7 +109,7 @@ std::optional<ByteBuffer> writeExp(DesignCodec& /*codec*/, EmbDesign& design) {
   for (const Stitch& r : design.stitches) {
     if (r.isColorChange()) {
       out.u8(kEscape);
-      out.u8(kColourChangeCode);
+      out.u8(kColorChangeCode);
     }
     if (r.isJump()) {
       out.u8(kEscape);

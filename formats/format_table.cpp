@@ -24,15 +24,15 @@ namespace {
 
 using enum FormatKind;
 
-constexpr FormatColours kNoColours{};
-constexpr FormatColours kPec{MachinePalette::Pec, BrandCharts::None};
-constexpr FormatColours kPesCharts{MachinePalette::Pec, BrandCharts::Pes};
-constexpr FormatColours kHusqvarna{MachinePalette::Husqvarna, BrandCharts::None};
-constexpr FormatColours kWindows{MachinePalette::Windows, BrandCharts::None};
-constexpr FormatColours kJanome{MachinePalette::Janome, BrandCharts::None};
-constexpr FormatColours kSulkyXxx{MachinePalette::SulkyRayonXxx, BrandCharts::None};
-constexpr FormatColours kVipCharts{MachinePalette::RaPoly, BrandCharts::Vip};
-constexpr FormatColours kVp3Charts{MachinePalette::RaPoly, BrandCharts::Vp3};
+constexpr FormatColors kNoColors{};
+constexpr FormatColors kPec{MachinePalette::Pec, BrandCharts::None};
+constexpr FormatColors kPesCharts{MachinePalette::Pec, BrandCharts::Pes};
+constexpr FormatColors kHusqvarna{MachinePalette::Husqvarna, BrandCharts::None};
+constexpr FormatColors kWindows{MachinePalette::Windows, BrandCharts::None};
+constexpr FormatColors kJanome{MachinePalette::Janome, BrandCharts::None};
+constexpr FormatColors kSulkyXxx{MachinePalette::SulkyRayonXxx, BrandCharts::None};
+constexpr FormatColors kVipCharts{MachinePalette::RaPoly, BrandCharts::Vip};
+constexpr FormatColors kVp3Charts{MachinePalette::RaPoly, BrandCharts::Vp3};
 
 // One row per type name, in the order of the viewed-types list. A format arrives by filling
 // in its reader and writer here. A writable row goes on with its writer, title, menu text
@@ -54,15 +54,15 @@ constexpr FormatInfo kFormats[] = {
      {150, 240, 0, 36, 0, 0, 1, 1, 10, 1}, kMaxHusColors},
     {"Pcs", FormatPcs, Design, readPcs, "View Pcs", FormatPcs, FormatPcs, FormatPcs, kWindows,
      writePcs, ".PCS (Pfaff)", ".PCS (Pfaff)", {110, 112, 1, 16, 1, 28000, 1, 1, 10, 0}},
-    {"Txt", FormatTxt, Text, nullptr, "View Txt", FormatTxt, FormatTxt, FormatTxt, kNoColours},
-    {"Bmp", FormatBmp, Picture, nullptr, "View Bmp", FormatBmp, FormatBmp, FormatBmp, kNoColours},
+    {"Txt", FormatTxt, Text, nullptr, "View Txt", FormatTxt, FormatTxt, FormatTxt, kNoColors},
+    {"Bmp", FormatBmp, Picture, nullptr, "View Bmp", FormatBmp, FormatBmp, FormatBmp, kNoColors},
     {"Dst", FormatDst, Design, readDst, "View Dst", FormatDst, FormatDst, FormatDst, kHusqvarna,
      writeDst, ".DST (Tajima)", ".DST (Tajima)", {300, 300, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1, 4, 6}},
     {"Sew", FormatSew, Design, readSew, "View Sew", FormatSew, FormatSew, FormatSew, kJanome,
      writeSew, ".SEW (Elna/Janome-New Home/Kenmore)", ".SEW (Elna/Janome/Kenmore)",
-     {126, 90, 1, 12, 1, 60000, 1, 1, 10, 0}, kSewMaxColours},
+     {126, 90, 1, 12, 1, 60000, 1, 1, 10, 0}, kSewMaxColors},
     {"Jef", FormatJef, Design, readJef, "View Jef", FormatJef, FormatJef, FormatJef, kJanome,
-     writeJef, ".JEF (Janome-New Home)", ".JEF (Janome)", {200, 200, 1, 78, 1, 64000, 1, 1, 10, 0}, kJanomeMaxColours},
+     writeJef, ".JEF (Janome-New Home)", ".JEF (Janome)", {200, 200, 1, 78, 1, 64000, 1, 1, 10, 0}, kJanomeMaxColors},
     {"Jef+", FormatJef, Design, readJef, "View Jef", FormatJef, FormatJef, FormatJef, kJanome},
     {"Xxx", FormatXxx, Design, readXxx, "View Xxx", FormatXxx, FormatXxx, FormatXxx, kSulkyXxx,
      writeXxx, ".XXX (Singer)", ".XXX (Singer PSW/Compucon)", {140, 240, 1, 15, 1, 30000, 1, 1, 10, 0}},
@@ -218,12 +218,12 @@ std::string_view formatMenuText(int code) {
 
 void machinePalette(EmbDesign& design) {
   const FormatInfo* f = findFormat(extensionOf(design.path));
-  machinePalette(design, f != nullptr ? f->colours.palette : MachinePalette::None);
+  machinePalette(design, f != nullptr ? f->colors.palette : MachinePalette::None);
 }
 
 void offeredCharts(EmbDesign& design, const SettingsStore& settings) {
   const FormatInfo* f = findFormat(extensionOf(design.path));
-  offeredCharts(design, f != nullptr ? f->colours : FormatColours{}, settings);
+  offeredCharts(design, f != nullptr ? f->colors : FormatColors{}, settings);
 }
 
 }  // namespace lh

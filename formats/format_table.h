@@ -54,7 +54,7 @@ struct FormatInfo {
   FormatCode convertsAs;
   FormatCode hoopCode;    // the code whose hoop a design of this type is fitted to
   FormatCode openCode;    // the code the on-the-fly opening sees
-  FormatColours colours;  // machine palette and brand charts offered to colour editing
+  FormatColors colors;  // machine palette and brand charts offered to colour editing
   // Writable design formats only.
   WriterFn writer = nullptr;
   std::string_view title = {};     // the tool format list's text
@@ -62,7 +62,7 @@ struct FormatInfo {
   ConversionDefaults defaults = {};
   // Most colour blocks one file of the format holds; 0 for no limit. A design with more is
   // split into several files.
-  std::size_t maxColours = 0;
+  std::size_t maxColors = 0;
 };
 
 // Bytes of a text file that are read and shown.

@@ -173,11 +173,11 @@ bool compressStreams(const Streams& s, Compressed& c) {
 }
 
 // Magic, counts, bounds and the three stream offsets, then ten zero bytes.
-void writeHeader(ByteWriter& w, std::span<const std::uint8_t> magic, std::size_t records, std::size_t colours,
+void writeHeader(ByteWriter& w, std::span<const std::uint8_t> magic, std::size_t records, std::size_t colors,
                  const EmbDesign& design, std::size_t commandsAt, const Compressed& c) {
   w.bytes(magic);
   w.u32le(static_cast<std::uint32_t>(records));
-  w.u32le(static_cast<std::uint32_t>(colours));
+  w.u32le(static_cast<std::uint32_t>(colors));
   for (int v : {design.maxX, design.maxY, design.minX, design.minY}) w.u16le(static_cast<std::uint16_t>(v));
   w.u32le(static_cast<std::uint32_t>(commandsAt));
   w.u32le(static_cast<std::uint32_t>(commandsAt + c.commands.size()));
@@ -244,13 +244,13 @@ ReadResult readHus(DesignCodec& codec, EmbDesign& design, ByteSpan file) {
   ByteReader r(file);
   r.seek(4);
   const std::uint32_t records = r.u32le();
-  const std::uint32_t colours = r.u32le();
-  if (records > kMaxDesignRecords || colours > kMaxHusColors) return ReadResult::Failed;
+  const std::uint32_t colors = r.u32le();
+  if (records > kMaxDesignRecords || colors > kMaxHusColors) return ReadResult::Failed;
   // A file cut inside its header or colour table is not a design.
-  if (file.size() < kHeaderSize + 2 * std::size_t{colours}) return ReadResult::Failed;
+  if (file.size() < kHeaderSize + 2 * std::size_t{colors}) return ReadResult::Failed;
   const StreamOffsets at = readOffsets(r);
 
-  for (std::uint32_t k = 0; k < colours; ++k) {
+  for (std::uint32_t k = 0; k < colors; ++k) {
     const int index = file[kHeaderSize + 2 * k];
     design.threads.push_back(husqvarnaColor(index > kHusLargestIndex ? 0 : index));
   }
@@ -283,15 +283,15 @@ ReadResult readVip(DesignCodec& codec, EmbDesign& design, ByteSpan file) {
   ByteReader r(file);
   r.seek(4);
   const std::uint32_t records = r.u32le();
-  const std::uint32_t colours = r.u32le();
-  if (colours > kMaxVipColors || records > kMaxDesignRecords) return ReadResult::Failed;
-  const std::size_t typesAt = kVipColorArea + 4 * std::size_t{colours};
-  if (file.size() < typesAt + 4 * std::size_t{colours}) return ReadResult::Failed;
+  const std::uint32_t colors = r.u32le();
+  if (colors > kMaxVipColors || records > kMaxDesignRecords) return ReadResult::Failed;
+  const std::size_t typesAt = kVipColorArea + 4 * std::size_t{colors};
+  if (file.size() < typesAt + 4 * std::size_t{colors}) return ReadResult::Failed;
   const StreamOffsets at = readOffsets(r);
 
   ByteBuffer area(file.begin() + kVipColorArea, file.begin() + static_cast<std::ptrdiff_t>(typesAt));
   descrambleVipColors(area);
-  for (std::uint32_t k = 0; k < colours; ++k) {
+  for (std::uint32_t k = 0; k < colors; ++k) {
     const std::uint32_t rgb = rgbOf(area[4 * k], area[4 * k + 1], area[4 * k + 2]);
     const int type = file[typesAt + 4 * k] + 1;
     design.threads.emplace_back(nearestChartColor(rgb, type).name, rgb, type);
@@ -342,13 +342,13 @@ std::optional<ByteBuffer> writeHus(DesignCodec& codec, EmbDesign& design) {
 
 std::optional<ByteBuffer> writeVip(DesignCodec&, EmbDesign& design) {
   if (design.threads.empty() || design.stitches.empty()) return std::nullopt;
-  const std::size_t colours = design.threads.size();
+  const std::size_t colors = design.threads.size();
 
   // Every colour is snapped to its thread chart; a chart code that is no Husqvarna thread
   // type is written as the type of the chart the colour was snapped to (Sulky Rayon).
-  ByteBuffer area(4 * colours, 0);
-  ByteBuffer types(4 * colours, 0);
-  for (std::size_t k = 0; k < colours; ++k) {
+  ByteBuffer area(4 * colors, 0);
+  ByteBuffer types(4 * colors, 0);
+  for (std::size_t k = 0; k < colors; ++k) {
     ThreadColor& t = design.threads[k];
     const ChartColor snapped = nearestChartColor(t.rgb, t.chartCode);
     t.rgb = snapped.rgb;
@@ -377,15 +377,15 @@ std::optional<ByteBuffer> writeVip(DesignCodec&, EmbDesign& design) {
     records.push_back(r);
   }
   addJumpLandings(records);
-  if (colours > kMaxVipColors || records.size() > kMaxDesignRecords) return std::nullopt;
+  if (colors > kMaxVipColors || records.size() > kMaxDesignRecords) return std::nullopt;
 
   Compressed c;
   if (!compressStreams(buildStreams(records), c)) return std::nullopt;
-  const std::size_t trailerAt = kVipColorArea + 8 * colours;
+  const std::size_t trailerAt = kVipColorArea + 8 * colors;
   const std::size_t commandsAt = trailerAt + kVipTrailerSize;
   ByteWriter w;
   w.reserve(commandsAt + c.commands.size() + c.xs.size() + c.ys.size());
-  writeHeader(w, kVipMagic, records.size(), colours, design, commandsAt, c);
+  writeHeader(w, kVipMagic, records.size(), colors, design, commandsAt, c);
   w.u32le(static_cast<std::uint32_t>(trailerAt));
   w.bytes(area);
   w.bytes(types);

@@ -22,7 +22,7 @@ constexpr int kJefMaxMove = 126;
 constexpr int kSewMaxMove = 127;
 
 // JEF header: fixed 116 bytes, then the Janome codes and a constant per colour block.
-constexpr std::size_t kJefColourCountAt = 24;
+constexpr std::size_t kJefColorCountAt = 24;
 constexpr std::size_t kJefHeaderSize = 116;
 constexpr std::uint32_t kJefBlockConstant = 13;
 constexpr std::size_t kJefDateBytes = 14;
@@ -57,16 +57,16 @@ constexpr int kSewOriginDy = -100;
 // A JEF colour change is written with a zero jump of its own (80 01 00 00 80 02 00 00), so
 // there every colour change is followed by a zero stitch as well: readers fold the record
 // after a jump into it, which must not cost the first stitch of the new colour.
-void fitRecords(std::vector<Stitch>& records, int limit, bool jefColourChange) {
+void fitRecords(std::vector<Stitch>& records, int limit, bool jefColorChange) {
   std::vector<Stitch> out;
   out.reserve(records.size() + records.size() / 4 + 8);
   for (Stitch r : records) {
     for (;;) {
       // A jump escape before a colour change's would make the colour change escape its move.
       if (r.isColorChange() && r.isZeroMove()) r.setJump(false);
-      if (r.isColorChange() && (jefColourChange || !r.isZeroMove())) {
+      if (r.isColorChange() && (jefColorChange || !r.isZeroMove())) {
         out.push_back(Stitch::withFlags(ColorChange));
-        if (jefColourChange) out.push_back(Stitch());
+        if (jefColorChange) out.push_back(Stitch());
         if (r.isZeroMove()) break;
         r.setColorChange(false);
         r.setJump(true);
@@ -92,14 +92,14 @@ void fitRecords(std::vector<Stitch>& records, int limit, bool jefColourChange) {
 
 struct StreamCounts {
   std::size_t jumps = 0;
-  std::size_t colourChanges = 0;
+  std::size_t colorChanges = 0;
 };
 
 StreamCounts countFlags(const std::vector<Stitch>& records) {
   StreamCounts c;
   for (const Stitch& s : records) {
     c.jumps += s.isJump();
-    c.colourChanges += s.isColorChange();
+    c.colorChanges += s.isColorChange();
   }
   return c;
 }
@@ -129,7 +129,7 @@ void readJanomeCodes(EmbDesign& design, ByteSpan file, std::size_t at, std::size
 // mergeJumps and dropLeadingJumps, keeping one colour per remaining block: a colour change
 // that ends the stream (a stop before the end mark) and colour changes among the leading
 // jumps leave no block behind, so their colours go too.
-void normaliseWithColours(EmbDesign& design) {
+void normaliseWithColors(EmbDesign& design) {
   const bool trailingChange = !design.stitches.empty() && design.stitches.back().isColorChange();
   design.mergeJumps(false);
   std::size_t leadingChanges = 0;
@@ -157,7 +157,7 @@ std::size_t decodeJanomeStream(ByteSpan file, std::size_t start, std::vector<Sti
     Stitch s;
     if (x == kJanomeEscape) {
       if (y == kJanomeEnd) break;
-      if (y == kJanomeColourChange) {
+      if (y == kJanomeColorChange) {
         s.flags = ColorChange;
         ++changes;
       } else if (y == kJanomeJump) {
@@ -200,10 +200,10 @@ ReadResult readJef(DesignCodec&, EmbDesign& design, ByteSpan file) {
   design.threads.clear();
   ByteReader r(file);
   const std::uint32_t streamAt = r.u32le();
-  r.seek(kJefColourCountAt);
-  const std::size_t colours = r.u32le() & 0xFFFF;
-  if (colours > kJanomeMaxColours) return ReadResult::Failed;
-  readJanomeCodes(design, file, kJefHeaderSize, colours, 4);
+  r.seek(kJefColorCountAt);
+  const std::size_t colors = r.u32le() & 0xFFFF;
+  if (colors > kJanomeMaxColors) return ReadResult::Failed;
+  readJanomeCodes(design, file, kJefHeaderSize, colors, 4);
 
   const std::size_t changes = decodeJanomeStream(file, streamAt, design.stitches);
   // The colour list follows the stream: surplus colours go, missing ones are "Unknown".
@@ -214,7 +214,7 @@ ReadResult readJef(DesignCodec&, EmbDesign& design, ByteSpan file) {
     design.threads.push_back(std::move(unknown));
   }
 
-  normaliseWithColours(design);
+  normaliseWithColors(design);
   design.centreDesign(EmbDesign::kNone);
   return ReadResult::Ok;
 }
@@ -223,9 +223,9 @@ ReadResult readSew(DesignCodec&, EmbDesign& design, ByteSpan file) {
   design.stitches.clear();
   design.threads.clear();
   ByteReader r(file);
-  const std::size_t colours = r.u16le();
-  if (colours > kJanomeMaxColours) return ReadResult::Failed;
-  readJanomeCodes(design, file, kSewCodesAt, colours, 2);
+  const std::size_t colors = r.u16le();
+  if (colors > kJanomeMaxColors) return ReadResult::Failed;
+  readJanomeCodes(design, file, kSewCodesAt, colors, 2);
   decodeJanomeStream(file, kSewStreamAt, design.stitches);
   design.mergeJumps(false);
   design.dropLeadingJumps();
@@ -244,11 +244,11 @@ std::optional<ByteBuffer> writeJef(EmbDesign& d, const JefDate& date) {
 
   const StreamCounts counts = countFlags(d.stitches);
   const int hoop = jefHoopCode(d);
-  const std::size_t colours = d.threads.size();
+  const std::size_t colors = d.threads.size();
   // Leading zero jump (4 bytes), 2 per record, 2 more per jump prefix, 6 more per colour
   // change prefix, end mark (2).
-  const std::size_t streamBytes = 4 + 2 * d.stitches.size() + 2 * counts.jumps + 6 * counts.colourChanges + 2;
-  const std::size_t streamAt = kJefHeaderSize + 8 * colours;
+  const std::size_t streamBytes = 4 + 2 * d.stitches.size() + 2 * counts.jumps + 6 * counts.colorChanges + 2;
+  const std::size_t streamAt = kJefHeaderSize + 8 * colors;
   std::size_t length = streamAt + streamBytes;
   if (hoop == 4) length = length / 4 * 4 + 4;
 
@@ -263,7 +263,7 @@ std::optional<ByteBuffer> writeJef(EmbDesign& d, const JefDate& date) {
   std::memcpy(dateBytes.data(), stamp, std::min(std::strlen(stamp), kJefDateBytes));
   w.bytes(dateBytes);
   w.fill(0, 2);
-  putInt(w, static_cast<std::int64_t>(colours));
+  putInt(w, static_cast<std::int64_t>(colors));
   putInt(w, static_cast<std::int64_t>(streamBytes / 2));
   putInt(w, hoop);
 
@@ -284,14 +284,14 @@ std::optional<ByteBuffer> writeJef(EmbDesign& d, const JefDate& date) {
     }
   }
   for (const ThreadColor& t : d.threads) putInt(w, t.chartCode);
-  for (std::size_t k = 0; k < colours; ++k) putInt(w, kJefBlockConstant);
+  for (std::size_t k = 0; k < colors; ++k) putInt(w, kJefBlockConstant);
 
   putEscape(w, kJanomeJump);
   w.u16le(0);
   for (const Stitch& s : d.stitches) {
     if (s.isJump()) putEscape(w, kJanomeJump);
     if (s.isColorChange()) {
-      putEscape(w, kJanomeColourChange);
+      putEscape(w, kJanomeColorChange);
       w.u16le(0);
       putEscape(w, kJanomeJump);
     }
@@ -399,9 +399,9 @@ void placeIcon(ByteBuffer& out, std::size_t at, const std::vector<std::uint8_t>&
 }  // namespace
 
 std::optional<ByteBuffer> writeSew(DesignCodec&, EmbDesign& d) {
-  if (d.stitches.empty() || d.threads.empty() || d.threads.size() > kSewMaxColours) return std::nullopt;
+  if (d.stitches.empty() || d.threads.empty() || d.threads.size() > kSewMaxColors) return std::nullopt;
   d.centreDesign(EmbDesign::kNone);
-  const std::size_t blocks = std::min(d.colorChangeCount() + 1, kSewMaxColours);
+  const std::size_t blocks = std::min(d.colorChangeCount() + 1, kSewMaxColors);
   const SewIcons icons = renderSewIcons(d, blocks);
 
   // centreDesign left a jump at the head: move it to the SEW origin and start from a zero jump.
@@ -420,7 +420,7 @@ std::optional<ByteBuffer> writeSew(DesignCodec&, EmbDesign& d) {
   }
   ++perBlock.back();
 
-  const std::size_t streamBytes = 2 * (d.stitches.size() + counts.jumps + counts.colourChanges + 1);
+  const std::size_t streamBytes = 2 * (d.stitches.size() + counts.jumps + counts.colorChanges + 1);
   ByteWriter w;
   w.reserve(kSewStreamAt + streamBytes);
   w.fill(0, kSewStreamAt);
@@ -428,7 +428,7 @@ std::optional<ByteBuffer> writeSew(DesignCodec&, EmbDesign& d) {
   w.u16leAt(0, static_cast<unsigned>(d.threads.size()));
   for (std::size_t k = 0; k < d.threads.size(); ++k)
     w.u16leAt(kSewCodesAt + 2 * k, static_cast<unsigned>(d.threads[k].chartCode));
-  for (std::size_t k = 0; k < std::min(perBlock.size(), kSewMaxColours) && perBlock[k] != 0; ++k)
+  for (std::size_t k = 0; k < std::min(perBlock.size(), kSewMaxColors) && perBlock[k] != 0; ++k)
     w.u16leAt(kSewCountsAt + 2 * k, std::min<std::uint32_t>(perBlock[k], 0xFFFF));
 
   placeIcon(out, kSewSharedIconAt, icons.shared, kSewSmallIconsAt - kSewSharedIconAt);
@@ -440,7 +440,7 @@ std::optional<ByteBuffer> writeSew(DesignCodec&, EmbDesign& d) {
 
   for (const Stitch& s : d.stitches) {
     if (s.isJump()) putEscape(w, kJanomeJump);
-    if (s.isColorChange()) putEscape(w, kJanomeColourChange);
+    if (s.isColorChange()) putEscape(w, kJanomeColorChange);
     putMove(w, s);
   }
   putEscape(w, kJanomeEnd);

@@ -12,13 +12,13 @@ namespace lh {
 
 // Most colours a file holds: the JEF reader refuses more, SEW has room for 12 blocks. The
 // conversion splits a design with more into several files.
-inline constexpr std::size_t kJanomeMaxColours = 100;
-inline constexpr std::size_t kSewMaxColours = 12;
+inline constexpr std::size_t kJanomeMaxColors = 100;
+inline constexpr std::size_t kSewMaxColors = 12;
 
 // Stream records: a plain pair (x, y) of signed bytes is a move; 80 01 and 80 02 prefix the
 // colour-change and jump records whose move is the next pair; 80 10 ends the design.
 inline constexpr std::uint8_t kJanomeEscape = 0x80;
-inline constexpr std::uint8_t kJanomeColourChange = 0x01;
+inline constexpr std::uint8_t kJanomeColorChange = 0x01;
 inline constexpr std::uint8_t kJanomeJump = 0x02;
 inline constexpr std::uint8_t kJanomeEnd = 0x10;
 

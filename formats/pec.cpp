@@ -13,8 +13,8 @@ namespace lh {
 namespace {
 
 // Colour-change marker and the long-form flag bytes.
-constexpr std::uint8_t kColourChange0 = 0xFE;
-constexpr std::uint8_t kColourChange1 = 0xB0;
+constexpr std::uint8_t kColorChange0 = 0xFE;
+constexpr std::uint8_t kColorChange1 = 0xB0;
 constexpr std::uint8_t kLongFlag = 0x80;
 constexpr std::uint8_t kFirstFlag = 0x90;
 constexpr std::uint8_t kJumpFlag = 0xA0;
@@ -78,7 +78,7 @@ void framePicture(std::uint8_t* pic) {
 
 std::optional<Stitch> decodePecStitch(ByteSpan bytes, std::size_t& cursor) {
   if (cursor >= bytes.size()) return std::nullopt;
-  if (bytes[cursor] == kColourChange0 && cursor + 1 < bytes.size() && bytes[cursor + 1] == kColourChange1) {
+  if (bytes[cursor] == kColorChange0 && cursor + 1 < bytes.size() && bytes[cursor + 1] == kColorChange1) {
     cursor += 3;
     return Stitch(0, 0, false, true);
   }
@@ -105,8 +105,8 @@ int encodePecStitch(std::uint8_t* buffer, const Stitch& r, int colourNumber) {
   const int x = r.dx;
   const int y = -r.dy;
   if (r.isColorChange()) {
-    *p++ = kColourChange0;
-    *p++ = kColourChange1;
+    *p++ = kColorChange0;
+    *p++ = kColorChange1;
     *p++ = (colourNumber % 2 != 0) ? 1 : 2;
     if (r.isZeroMove() && !r.isJump()) return 3;
     if (!r.isZeroMove()) {
@@ -165,7 +165,7 @@ std::string pecLabel(std::string_view path) {
   return std::string(name.substr(0, std::min(dot, kPecLabelLength)));
 }
 
-void writePecHeader(ByteWriter& out, std::string_view label, std::span<const std::uint8_t> colourIndexes,
+void writePecHeader(ByteWriter& out, std::string_view label, std::span<const std::uint8_t> colorIndexes,
                     bool threadTableMark) {
   ByteBuffer& buf = out.buffer();
   const std::size_t h = buf.size();
@@ -180,9 +180,9 @@ void writePecHeader(ByteWriter& out, std::string_view label, std::span<const std
   p[33] = 0x00;
   p[34] = kPecPictureStride;
   p[35] = kPecPictureRows;
-  const std::size_t n = std::min(colourIndexes.size(), kPecColourListCapacity);
-  p[kPecColourCountOffset] = static_cast<std::uint8_t>(n == 0 ? 0 : n - 1);
-  std::memcpy(p + kPecColourListOffset, colourIndexes.data(), n);
+  const std::size_t n = std::min(colorIndexes.size(), kPecColorListCapacity);
+  p[kPecColorCountOffset] = static_cast<std::uint8_t>(n == 0 ? 0 : n - 1);
+  std::memcpy(p + kPecColorListOffset, colorIndexes.data(), n);
 }
 
 void writePecSectionHeader(ByteWriter& out, std::uint32_t sectionLength, int width, int height) {

@@ -16,10 +16,10 @@ namespace lh {
 
 inline constexpr std::size_t kPecHeaderSize = 512;
 inline constexpr std::size_t kPecSectionHeaderSize = 16;
-inline constexpr std::size_t kPecColourCountOffset = 48;   // number of colours minus one
-inline constexpr std::size_t kPecColourListOffset = 49;    // one palette index per block
+inline constexpr std::size_t kPecColorCountOffset = 48;   // number of colours minus one
+inline constexpr std::size_t kPecColorListOffset = 49;    // one palette index per block
 // The header has room for this many indexes, but the count byte limits a block to 256.
-inline constexpr std::size_t kPecColourListCapacity = kPecHeaderSize - kPecColourListOffset;
+inline constexpr std::size_t kPecColorListCapacity = kPecHeaderSize - kPecColorListOffset;
 inline constexpr std::size_t kPecMaxBlocks = 256;
 inline constexpr std::size_t kPecLabelLength = 8;
 inline constexpr std::uint8_t kPecEndByte = 0xFF;
@@ -62,9 +62,9 @@ std::uint32_t writePecStitches(const EmbDesign& design, ByteWriter& out);
 // cut to 8 characters.
 std::string pecLabel(std::string_view path);
 
-// The 512-byte PEC header. `colourIndexes` holds one palette index per block (at most
+// The 512-byte PEC header. `colorIndexes` holds one palette index per block (at most
 // kPecMaxBlocks); byte 31 is 0xFF when `threadTableMark`, else a space.
-void writePecHeader(ByteWriter& out, std::string_view label, std::span<const std::uint8_t> colourIndexes,
+void writePecHeader(ByteWriter& out, std::string_view label, std::span<const std::uint8_t> colorIndexes,
                     bool threadTableMark);
 // The 16-byte section header of a stitch section of `sectionLength` with the design's size.
 void writePecSectionHeader(ByteWriter& out, std::uint32_t sectionLength, int width, int height);

@@ -26,7 +26,7 @@ constexpr std::size_t kIndexBlockSize = 128;
 constexpr std::size_t kLabelSize = 144;
 
 struct PecBlockInfo {
-  std::size_t colours = 0;
+  std::size_t colors = 0;
   std::uint32_t length = 0;
   std::size_t records = 0;
 };
@@ -70,10 +70,10 @@ std::string counted(ByteReader& in) {
 PecBlockInfo readPecBlock(EmbDesign& d, ByteSpan file, std::size_t p) {
   PecBlockInfo info;
   ByteReader head(file);
-  info.colours = static_cast<std::size_t>(head.peek(p + kPecColourCountOffset)) + 1;
+  info.colors = static_cast<std::size_t>(head.peek(p + kPecColorCountOffset)) + 1;
   std::array<std::uint8_t, 256> indexes{};
-  for (std::size_t i = 0; i < info.colours; ++i) indexes[i] = head.peek(p + kPecColourListOffset + i);
-  pecBlockColors(d, ByteSpan(indexes.data(), info.colours));
+  for (std::size_t i = 0; i < info.colors; ++i) indexes[i] = head.peek(p + kPecColorListOffset + i);
+  pecBlockColors(d, ByteSpan(indexes.data(), info.colors));
 
   info.length = u24At(file, p + kStitchLengthAt);
   if (file.size() < p + info.length || p + kCursorBase > file.size()) return info;
@@ -127,7 +127,7 @@ void turnForHoop(EmbDesign& d, int w, int h) {
 }
 
 // Offset of the thread table's count when the computed place T does not hold it.
-std::size_t locateThreadTable(ByteSpan file, std::size_t t, std::optional<std::size_t> colourList) {
+std::size_t locateThreadTable(ByteSpan file, std::size_t t, std::optional<std::size_t> colorList) {
   bool zeros = t >= 6;
   for (std::size_t i = 1; zeros && i <= 6; ++i) zeros = file[t - i] == 0;
   if (zeros) return t;
@@ -139,11 +139,11 @@ std::size_t locateThreadTable(ByteSpan file, std::size_t t, std::optional<std::s
   };
   std::optional<std::size_t> mark = find("CEmb");
   if (!mark) mark = find("CSew");
-  if (!mark || !colourList || *colourList + 3 > file.size()) return t;
-  const std::uint8_t* colour = file.data() + *colourList;
+  if (!mark || !colorList || *colorList + 3 > file.size()) return t;
+  const std::uint8_t* color = file.data() + *colorList;
   std::optional<std::size_t> found;
   for (std::size_t i = *mark; i-- > 0;) {
-    if (i + 3 <= file.size() && std::memcmp(file.data() + i, colour, 3) == 0) {
+    if (i + 3 <= file.size() && std::memcmp(file.data() + i, color, 3) == 0) {
       found = i;
       break;
     }
@@ -226,10 +226,10 @@ void lookUpBrandChart(ThreadColor& block) {
 
 // Version 50 and later: the thread table, the blocks mapped onto it through the colour list,
 // and the brand chart colours.
-void readThreads(EmbDesign& d, ByteSpan file, std::size_t t, std::optional<std::size_t> colourList) {
+void readThreads(EmbDesign& d, ByteSpan file, std::size_t t, std::optional<std::size_t> colorList) {
   d.fileThreads.clear();
   ByteReader in(file);
-  if (!in.seek(locateThreadTable(file, t, colourList))) return;
+  if (!in.seek(locateThreadTable(file, t, colorList))) return;
   const int count = in.i16le();
   for (int i = 0; i < count && in.good(); ++i) {
     std::optional<ThreadColor> rec = readThreadRecord(in);
@@ -238,13 +238,13 @@ void readThreads(EmbDesign& d, ByteSpan file, std::size_t t, std::optional<std::
     d.fileThreads.push_back(std::move(*rec));
   }
 
-  if (!d.fileThreads.empty() && colourList && *colourList < file.size()) {
+  if (!d.fileThreads.empty() && colorList && *colorList < file.size()) {
     auto entryOf = [&](std::uint32_t rgb) -> const ThreadColor* {
       for (const ThreadColor& e : d.fileThreads)
         if (e.rgb == rgb) return &e;
       return nullptr;
     };
-    std::size_t at = *colourList;
+    std::size_t at = *colorList;
     for (std::size_t i = 0; i < d.threads.size() && at + 3 <= file.size(); ++i, at += 3) {
       const std::uint32_t rgb = rgbOf(file[at], file[at + 1], file[at + 2]);
       const ThreadColor* entry = entryOf(rgb);
@@ -365,7 +365,7 @@ ReadResult readPes(DesignCodec& /*codec*/, EmbDesign& design, ByteSpan file) {
       previousPlacement = placement;
     }
     lastP = p;
-    p += kBlockFixed + kPecPictureSize * last.colours + last.length;
+    p += kBlockFixed + kPecPictureSize * last.colors + last.length;
   }
 
   design.mergeJumps(true);
@@ -387,12 +387,12 @@ ReadResult readPes(DesignCodec& /*codec*/, EmbDesign& design, ByteSpan file) {
   } else if (version >= 40) {
     const std::size_t t = readHeaderFields(design, file, version);
     if (version >= 50 && t != 0) {
-      std::optional<std::size_t> colourList;
+      std::optional<std::size_t> colorList;
       if (designs > 0) {
-        colourList = lastP + kBlockFixed + kPecPictureSize * last.colours + last.length +
+        colorList = lastP + kBlockFixed + kPecPictureSize * last.colors + last.length +
                      kLabelSize * design.threads.size() + kIndexBlockSize * designs;
       }
-      readThreads(design, file, t, colourList);
+      readThreads(design, file, t, colorList);
     }
   }
   return ReadResult::Ok;

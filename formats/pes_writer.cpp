@@ -38,7 +38,7 @@ void foldJumps(std::vector<Stitch>& s) {
 }
 
 // Every colour change becomes a jump that follows a stitch.
-void prepareColourChanges(std::vector<Stitch>& s) {
+void prepareColorChanges(std::vector<Stitch>& s) {
   std::vector<Stitch> out;
   out.reserve(s.size() + 16);
   for (std::size_t i = 0; i < s.size(); ++i) {
@@ -144,7 +144,7 @@ PesResult writeVersion5(EmbDesign& d, const PesWriteOptions& o, ByteBuffer& out)
   foldJumps(d.stitches);
   for (Stitch& r : d.stitches)
     if (r.isJump() && r.isZeroMove()) r.setJump(false);
-  prepareColourChanges(d.stitches);
+  prepareColorChanges(d.stitches);
   while (!d.stitches.empty() && (d.stitches.back().isJump() || d.stitches.back().isColorChange()))
     d.stitches.pop_back();
   addClosingStitches(d.stitches);

@@ -15,7 +15,7 @@ namespace {
 struct PhcLayout {
   std::size_t sectionAt;
   std::int64_t sectionBias;
-  std::size_t coloursAt;
+  std::size_t colorsAt;
 };
 constexpr PhcLayout kPhcLayout{0x30, 0x2E, 0x4D};
 constexpr PhcLayout kPhbLayout{0x54, 0x52, 0x71};
@@ -125,11 +125,11 @@ ReadResult readPhc(DesignCodec& /*codec*/, EmbDesign& design, ByteSpan file) {
   design.threads.clear();
 
   const PhcLayout& layout = phb ? kPhbLayout : kPhcLayout;
-  const std::int64_t colours = i16At(file, static_cast<std::int64_t>(layout.coloursAt));
-  if (colours < 0 || colours > kPhcMaxColours) return ReadResult::Failed;
+  const std::int64_t colors = i16At(file, static_cast<std::int64_t>(layout.colorsAt));
+  if (colors < 0 || colors > kPhcMaxColors) return ReadResult::Failed;
   {
-    ByteReader in(file, layout.coloursAt + 2);
-    const ByteSpan indexes = in.bytes(static_cast<std::size_t>(colours));
+    ByteReader in(file, layout.colorsAt + 2);
+    const ByteSpan indexes = in.bytes(static_cast<std::size_t>(colors));
     pecBlockColors(design, indexes);
   }
 

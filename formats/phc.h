@@ -6,7 +6,7 @@
 namespace lh {
 
 // More colours than this and the file is refused.
-inline constexpr int kPhcMaxColours = 250;
+inline constexpr int kPhcMaxColors = 250;
 
 // Reader contract: ReadResult::Ok with a centred design (pesVersion 1), or ReadResult::Failed for an empty
 // buffer or a colour count outside 0..250. A section that runs into the last 90 bytes or lacks

@@ -33,7 +33,7 @@ struct Block {
 // Offset of the colour count: after the design name and the preview picture, which is either
 // marked with FF FF and sized by 16-bit height and width at +3 and +5 (half a byte per pixel,
 // rows padded to whole bytes), or sized by one byte each (width rounded up to even).
-std::size_t colourCountAt(ByteSpan file, std::size_t c) {
+std::size_t colorCountAt(ByteSpan file, std::size_t c) {
   if (file[c] == 0xFF && file[c + 1] == 0xFF) {
     ByteReader r(file, c + 3);
     const std::size_t h = r.u16be();
@@ -76,14 +76,14 @@ ReadResult readShv(DesignCodec&, EmbDesign& design, ByteSpan file) {
   if (file.size() < kNameAt) return ReadResult::Failed;
   const std::size_t c = kNameAt + file[kNameLengthAt];
   if (file.size() < c + kMinAfterName) return ReadResult::Failed;
-  const std::size_t a = colourCountAt(file, c);
+  const std::size_t a = colorCountAt(file, c);
   if (file.size() < a) return ReadResult::Failed;
   ByteReader r(file);
-  const int colours = r.peek(a);
-  if (colours > kMaxColors) return ReadResult::Failed;
+  const int colors = r.peek(a);
+  if (colors > kMaxColors) return ReadResult::Failed;
 
   std::vector<Block> blocks;
-  for (int k = 0; k < colours; ++k) {
+  for (int k = 0; k < colors; ++k) {
     const std::size_t at = a + kColorRecordsAfterCount + kColorRecordSize * static_cast<std::size_t>(k);
     if (at + kColorRecordSize > file.size()) break;
     ByteReader rec(file, at);
@@ -99,7 +99,7 @@ ReadResult readShv(DesignCodec&, EmbDesign& design, ByteSpan file) {
     blocks.push_back(b);
   }
 
-  r.seek(a + kStitchesAfterCount + kColorRecordSize * static_cast<std::size_t>(colours));
+  r.seek(a + kStitchesAfterCount + kColorRecordSize * static_cast<std::size_t>(colors));
   bool jumpNext = false;
   for (std::size_t b = 0; b < blocks.size() && r.good(); ++b) {
     if (b > 0) design.stitches.push_back(Stitch::withFlags(ColorChange));

@@ -19,12 +19,12 @@ lh::EmbDesign designOf(const std::uint8_t* data, std::size_t size) {
   lh::EmbDesign d;
   d.path = "/fuzz/design.pes";
   if (size == 0) return d;
-  const std::size_t colours = 1 + data[0] % 6;
-  for (std::size_t c = 0; c < colours; ++c) d.threads.emplace_back("c", 0x3F3F3Fu * (data[0] % 5) + 0x40u * static_cast<unsigned>(c % 3), 0);
+  const std::size_t colors = 1 + data[0] % 6;
+  for (std::size_t c = 0; c < colors; ++c) d.threads.emplace_back("c", 0x3F3F3Fu * (data[0] % 5) + 0x40u * static_cast<unsigned>(c % 3), 0);
   std::size_t changes = 0;
   for (std::size_t i = 1; i + 2 < size && d.stitches.size() < 3000; i += 3) {
     std::uint8_t flags = data[i] & (lh::Jump | lh::Trim | lh::ColorChange);
-    if ((flags & lh::ColorChange) && changes + 1 >= colours) flags &= ~lh::ColorChange;
+    if ((flags & lh::ColorChange) && changes + 1 >= colors) flags &= ~lh::ColorChange;
     if (flags & lh::ColorChange) ++changes;
     d.stitches.push_back(lh::Stitch::withFlags(flags, static_cast<std::int8_t>(data[i + 1]) * 4,
                                                static_cast<std::int8_t>(data[i + 2]) * 4));

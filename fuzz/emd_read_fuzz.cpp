@@ -11,6 +11,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   lh::EmbDesign design;
   if (lh::readEmd(codec, design, lh::ByteSpan(data, size)) == lh::ReadResult::Failed) return 0;
   design.computeBlockStats();
-  lh::applyEmdColours(design, std::string_view(reinterpret_cast<const char*>(data), size));
+  lh::applyEmdColors(design, std::string_view(reinterpret_cast<const char*>(data), size));
   return 0;
 }

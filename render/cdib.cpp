@@ -19,7 +19,7 @@ constexpr std::uint32_t kBiBitfields = 3;
 
 // Dimensions beyond this are damaged headers, not pictures (and would overflow row sizes).
 constexpr std::int64_t kMaxDimension = 1 << 20;
-constexpr int kMaxColours = 256;
+constexpr int kMaxColors = 256;
 
 std::uint32_t le32(std::span<const std::uint8_t> d, std::size_t at) {
   if (at + 4 > d.size()) return 0;
@@ -34,8 +34,8 @@ void put32(std::vector<std::uint8_t>& out, std::size_t at, std::uint32_t v) {
   for (int i = 0; i < 4; ++i) out[at + static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(v >> (8 * i));
 }
 
-int colourCountOf(std::uint32_t clrUsed, std::uint16_t bitCount) {
-  if (clrUsed != 0) return clrUsed > static_cast<std::uint32_t>(kMaxColours) ? kMaxColours + 1 : static_cast<int>(clrUsed);
+int colorCountOf(std::uint32_t clrUsed, std::uint16_t bitCount) {
+  if (clrUsed != 0) return clrUsed > static_cast<std::uint32_t>(kMaxColors) ? kMaxColors + 1 : static_cast<int>(clrUsed);
   switch (bitCount) {
     case 1: return 2;
     case 4: return 16;
@@ -76,8 +76,8 @@ std::size_t CDib::readFromMemory(std::span<const std::uint8_t> file) {
     return 0;
   if (bitCount != 1 && bitCount != 4 && bitCount != 8 && bitCount != 16 && bitCount != 24 && bitCount != 32)
     return 0;
-  const int colours = colourCountOf(clrUsed, bitCount);
-  if (colours > kMaxColours) return 0;
+  const int colors = colorCountOf(clrUsed, bitCount);
+  if (colors > kMaxColors) return 0;
 
   const std::size_t bitsSize = n - offBits;
   switch (compression) {
@@ -100,7 +100,7 @@ std::size_t CDib::readFromMemory(std::span<const std::uint8_t> file) {
 
   // The colour table follows the header; a table cut short by the bits offset reads as zeros.
   info_.assign(header.begin(), header.end());
-  const std::size_t wanted = headerSize + maskBytes(headerSize, compression) + static_cast<std::size_t>(colours) * 4;
+  const std::size_t wanted = headerSize + maskBytes(headerSize, compression) + static_cast<std::size_t>(colors) * 4;
   if (info_.size() < wanted) info_.resize(wanted, 0);
   bits_.assign(file.begin() + static_cast<std::ptrdiff_t>(offBits), file.end());
   createPalette();
@@ -154,7 +154,7 @@ std::uint32_t CDib::compression() const { return le32(info_, 16); }
 
 int CDib::colourCount() const {
   if (!valid()) return 0;
-  return colourCountOf(le32(info_, 32), bitCount());
+  return colorCountOf(le32(info_, 32), bitCount());
 }
 
 std::uint32_t CDib::colourAt(int i) const {

@@ -49,13 +49,13 @@ bool buildDib(EmbDesign& design) {
   hd.clrUsed = static_cast<std::uint32_t>(d.dibColours);
   hd.clrImportant = 0;
 
-  d.dibInfo.colours.assign(static_cast<std::size_t>(d.dibColours), kFreeSlotQuad);
+  d.dibInfo.colors.assign(static_cast<std::size_t>(d.dibColours), kFreeSlotQuad);
   const PaletteManager::Hold hold = d.palette->hold();  // one consistent colour table
   for (int s = 0; s < d.dibColours; ++s) {
     const std::int32_t v = d.palette->slotValue(s);
     if (v == PaletteManager::kFree) continue;
     const auto c = static_cast<std::uint32_t>(v);
-    d.dibInfo.colours[static_cast<std::size_t>(s)] =
+    d.dibInfo.colors[static_cast<std::size_t>(s)] =
         (static_cast<std::uint32_t>(redOf(c)) << 16) | (static_cast<std::uint32_t>(greenOf(c)) << 8) |
         static_cast<std::uint32_t>(blueOf(c));
   }
@@ -90,11 +90,11 @@ std::vector<std::uint8_t> toBmpFile(EmbDesign& d) {
   put32(out, static_cast<std::uint32_t>(hd.yPelsPerMeter));
   put32(out, hd.clrUsed);
   put32(out, hd.clrImportant);
-  for (std::uint32_t quad : d.dibInfo.colours) put32(out, quad);
+  for (std::uint32_t quad : d.dibInfo.colors) put32(out, quad);
   out.insert(out.end(), d.dibBits.begin(), d.dibBits.end());
 
   std::vector<std::uint8_t>().swap(d.dibBits);
-  d.dibInfo.colours.clear();
+  d.dibInfo.colors.clear();
   return out;
 }
 

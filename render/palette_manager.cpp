@@ -53,11 +53,11 @@ int PaletteManager::addColour(int r, int g, int b, int slot, bool noSearch, bool
   r = quantise(clampChannel(r));
   g = quantise(clampChannel(g));
   b = quantise(clampChannel(b));
-  const auto colour = static_cast<std::int32_t>(rgbOf(r, g, b));
+  const auto color = static_cast<std::int32_t>(rgbOf(r, g, b));
   if (slot == -1) {
     if (!noSearch) {
       for (int i = 1; i < shadeMark_; ++i)
-        if (slots_[static_cast<std::size_t>(i)] == colour) return i;
+        if (slots_[static_cast<std::size_t>(i)] == color) return i;
     }
     for (int i = 1; i < shadeMark_; ++i) {
       if (slots_[static_cast<std::size_t>(i)] == kFree) {
@@ -67,7 +67,7 @@ int PaletteManager::addColour(int r, int g, int b, int slot, bool noSearch, bool
     }
     if (slot == -1) return -1;
   }
-  slots_[static_cast<std::size_t>(slot)] = colour;
+  slots_[static_cast<std::size_t>(slot)] = color;
   if (!noRefresh) refresh();
   return slot;
 }
@@ -82,13 +82,13 @@ int PaletteManager::findOrAddShade(int r, int g, int b, bool noRefresh, bool qua
     g = quantise(g);
     b = quantise(b);
   }
-  const auto colour = static_cast<std::int32_t>(rgbOf(r, g, b));
+  const auto color = static_cast<std::int32_t>(rgbOf(r, g, b));
   for (int i = 1; i < kSlots; ++i)
-    if (slots_[static_cast<std::size_t>(i)] == colour) return i;
+    if (slots_[static_cast<std::size_t>(i)] == color) return i;
   for (int i = kSlots - 1; i >= 1; --i) {
     if (slots_[static_cast<std::size_t>(i)] == kFree) {
       shadeMark_ = i;
-      slots_[static_cast<std::size_t>(i)] = colour;
+      slots_[static_cast<std::size_t>(i)] = color;
       if (!noRefresh) refresh();
       return i;
     }

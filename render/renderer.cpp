@@ -163,7 +163,7 @@ void checkedDda(DesignBitmap& bm, int x0, int y0, int x1, int y1, std::uint8_t s
 }
 
 // The colour a thread is drawn in: pure white shows as light grey on the white background.
-std::uint32_t drawnColour(std::uint32_t rgb) {
+std::uint32_t drawnColor(std::uint32_t rgb) {
   if (redOf(rgb) + greenOf(rgb) + blueOf(rgb) == 765) return rgbOf(240, 240, 240);
   return rgb & 0xFFFFFF;
 }
@@ -197,10 +197,10 @@ void fillBuffer(DesignBitmap& bm) {
                    static_cast<std::uint8_t>(bm.backgroundSlot));
 }
 
-void assignBlockColours(EmbDesign& d) {
+void assignBlockColors(EmbDesign& d) {
   PaletteManager& pal = *d.palette;
   for (ThreadColor& t : d.threads) {
-    const std::uint32_t c = drawnColour(t.rgb);
+    const std::uint32_t c = drawnColor(t.rgb);
     t.paletteIndex = pal.addColour(redOf(c), greenOf(c), blueOf(c), -1, false, true);
   }
   pal.refresh();
@@ -209,11 +209,11 @@ void assignBlockColours(EmbDesign& d) {
 // Steps 1, 3 and 4 of a render place all its colours under one hold of the palette, so that
 // a render on another thread sharing the palette cannot take or free slots in between. The
 // drawing that follows needs only the slot numbers and runs without the hold.
-void placeColours(EmbDesign& d, int colorFilter) {
+void placeColors(EmbDesign& d, int colorFilter) {
   const PaletteManager::Hold hold = d.palette->hold();
   placeBackground(d, colorFilter);
   if (d.stitches.empty()) return;
-  assignBlockColours(d);
+  assignBlockColors(d);
   if (d.shaded) buildShadeRamps(d);
 }
 
@@ -244,7 +244,7 @@ bool render(DesignBitmap& bitmap, int colorFilter) {
 
 bool render(EmbDesign& d, int colorFilter) {
   if (!bufferPossible(d)) return false;
-  placeColours(d, colorFilter);
+  placeColors(d, colorFilter);
   fillBuffer(d);
   if (d.stitches.empty()) return true;
 
@@ -318,9 +318,9 @@ void drawShadedLine(DesignBitmap& bitmap, int x0, int y0, int x1, int y1, int s0
   checkedDda(bitmap, x0, y0, x1, y1, 0, shades, thick);
 }
 
-ShadeRamp shadeRampOf(std::uint32_t colour) {
-  const double ch[3] = {static_cast<double>(redOf(colour)), static_cast<double>(greenOf(colour)),
-                        static_cast<double>(blueOf(colour))};
+ShadeRamp shadeRampOf(std::uint32_t color) {
+  const double ch[3] = {static_cast<double>(redOf(color)), static_cast<double>(greenOf(color)),
+                        static_cast<double>(blueOf(color))};
   double ramp[4][3];
   for (int c = 0; c < 3; ++c) {
     ramp[0][c] = 1.1 * ch[c];
@@ -349,7 +349,7 @@ ShadeRamp shadeRampOf(std::uint32_t colour) {
     }
   }
   ShadeRamp out;
-  if (redOf(colour) + greenOf(colour) + blueOf(colour) > 715) {
+  if (redOf(color) + greenOf(color) + blueOf(color) > 715) {
     setGrey(0, 245);
     setGrey(1, 238);
     setGrey(2, 225);
@@ -359,7 +359,7 @@ ShadeRamp shadeRampOf(std::uint32_t colour) {
   for (int level = 0; level < 4; ++level) {
     int v[3];
     for (int c = 0; c < 3; ++c) v[c] = static_cast<int>(std::clamp(ramp[level][c], 0.0, 255.0));
-    out.colours[static_cast<std::size_t>(level)] = rgbOf(v[0], v[1], v[2]);
+    out.colors[static_cast<std::size_t>(level)] = rgbOf(v[0], v[1], v[2]);
   }
   return out;
 }
@@ -370,10 +370,10 @@ void buildShadeRamps(EmbDesign& d) {
   const PaletteManager::Hold hold = pal.hold();
   pal.releaseShadeSlots();
   for (ThreadColor& t : d.threads) {
-    const std::uint32_t base = pal.colourOf(t.paletteIndex).value_or(drawnColour(t.rgb));
+    const std::uint32_t base = pal.colourOf(t.paletteIndex).value_or(drawnColor(t.rgb));
     const ShadeRamp ramp = shadeRampOf(base);
     for (std::size_t level = 0; level < 4; ++level) {
-      const std::uint32_t c = ramp.colours[level];
+      const std::uint32_t c = ramp.colors[level];
       t.shades[level] = pal.findOrAddShade(redOf(c), greenOf(c), blueOf(c), true, ramp.quantise);
     }
     pal.setShadeOut(t.shades);

@@ -51,10 +51,10 @@ void drawShadedLine(DesignBitmap& bitmap, int x0, int y0, int x1, int y1, int s0
 // highlight, then three darker shades. Near-white colours get a fixed ramp that is placed
 // without quantising.
 struct ShadeRamp {
-  std::array<std::uint32_t, 4> colours{};  // 0x00BBGGRR
+  std::array<std::uint32_t, 4> colors{};  // 0x00BBGGRR
   bool quantise = true;
 };
-ShadeRamp shadeRampOf(std::uint32_t colour);
+ShadeRamp shadeRampOf(std::uint32_t color);
 // Frees the previous shade slots and gives every thread its four shade slots.
 void buildShadeRamps(EmbDesign& design);
 

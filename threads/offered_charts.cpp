@@ -101,9 +101,9 @@ void machinePalette(EmbDesign& design, MachinePalette palette) {
   }
 }
 
-void offeredCharts(EmbDesign& design, FormatColours colours, const SettingsStore& settings) {
+void offeredCharts(EmbDesign& design, FormatColors colors, const SettingsStore& settings) {
   design.threads.clear();
-  switch (colours.charts) {
+  switch (colors.charts) {
     case BrandCharts::Vip:
       for (const OfferedChart& c : kVipCharts) appendWithHeader(design, c);
       return;
@@ -118,7 +118,7 @@ void offeredCharts(EmbDesign& design, FormatColours colours, const SettingsStore
     case BrandCharts::None:
       break;
   }
-  machinePalette(design, colours.palette);
+  machinePalette(design, colors.palette);
 }
 
 }  // namespace lh

@@ -34,7 +34,7 @@ enum class BrandCharts {
   Pes,  // nine brand charts, while the "Conversion" setting "pes5" is on
 };
 
-struct FormatColours {
+struct FormatColors {
   MachinePalette palette = MachinePalette::None;
   BrandCharts charts = BrandCharts::None;
 };
@@ -44,7 +44,7 @@ void machinePalette(EmbDesign& design, MachinePalette palette);
 
 // Replaces design.threads with the charts offered, each preceded by a header thread; without
 // charts (or PES charts while "pes5" is off) the machine palette without headers.
-void offeredCharts(EmbDesign& design, FormatColours colours,
+void offeredCharts(EmbDesign& design, FormatColors colors,
                    const SettingsStore& settings = defaultSettings());
 
 }  // namespace lh

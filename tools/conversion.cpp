@@ -16,9 +16,9 @@ namespace {
 ByteBuffer bytesOf(std::string_view text) { return ByteBuffer(text.begin(), text.end()); }
 
 // Colour blocks per file: the split setting, but never more than the format holds.
-int colourLimit(int setting, int target) {
+int colorLimit(int setting, int target) {
   const FormatInfo* f = isDesignFormat(target) ? findFormat(static_cast<FormatCode>(target)) : nullptr;
-  const int format = f != nullptr ? static_cast<int>(f->maxColours) : 0;
+  const int format = f != nullptr ? static_cast<int>(f->maxColors) : 0;
   if (format <= 0) return setting;
   return setting > 0 ? std::min(setting, format) : format;
 }
@@ -32,7 +32,7 @@ ConversionFailure writerFailure(const EmbDesign& part, int source, int target) {
   } else if (part.stitches.empty()) {
     f.cause = FailureCause::NoRecords;
   } else if (part.threads.empty()) {
-    f.cause = FailureCause::NoColours;
+    f.cause = FailureCause::NoColors;
   } else if (part.stitches.size() > kMaxDesignRecords) {
     f.cause = FailureCause::TooManyRecords;
     f.limit = kMaxDesignRecords;
@@ -139,7 +139,7 @@ PreparedConversion prepareConversion(EmbDesign& design, int target, bool force, 
   }
   p.status = ConversionStatus::Ready;
   p.maxStitches = settings.maxStitches();
-  p.maxColors = colourLimit(settings.maxColors(), t);
+  p.maxColors = colorLimit(settings.maxColors(), t);
   EmbDesign part(design);
   part.computeBlockStats();
   p.remainder = splitDesign(part, p.maxStitches, p.maxColors);

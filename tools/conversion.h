@@ -66,7 +66,7 @@ enum class FailureCause {
   NotADesign,      // the source's type is no design type
   TooBig,          // larger than the target's hoop even after turning and shrinking
   NoRecords,       // nothing to write
-  NoColours,       // the writer needs colour information the design does not have
+  NoColors,       // the writer needs colour information the design does not have
   TooManyRecords,  // more records than any design file holds (`limit`)
   WriterRefused,   // the writer would not encode the design
   NotSaved,        // the file could not be saved

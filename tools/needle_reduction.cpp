@@ -11,11 +11,11 @@ namespace lh {
 
 namespace {
 
-struct ColourPoint {
+struct ColorPoint {
   int x, y, z;
 };
 
-ColourPoint pointOf(std::uint32_t rgb) {
+ColorPoint pointOf(std::uint32_t rgb) {
   const int r = redOf(rgb), g = greenOf(rgb), b = blueOf(rgb);
   const int mx = std::max({r, g, b});
   const int mn = std::min({r, g, b});
@@ -40,7 +40,7 @@ ColourPoint pointOf(std::uint32_t rgb) {
           mx};
 }
 
-float distance(const ColourPoint& a, const ColourPoint& b) {
+float distance(const ColorPoint& a, const ColorPoint& b) {
   const double dx = a.x - b.x, dy = a.y - b.y, dz = a.z - b.z;
   return static_cast<float>(std::sqrt(dx * dx + dy * dy + dz * dz));
 }
@@ -50,7 +50,7 @@ void addWeight(ThreadColor& into, const ThreadColor& from) { into.threadLength +
 
 struct PaletteEntry {
   ThreadColor thread;
-  ColourPoint point;
+  ColorPoint point;
 };
 
 }  // namespace
@@ -101,7 +101,7 @@ int reduceNeedles(EmbDesign& design, int maxNeedles) {
   }
 
   for (ThreadColor& t : design.threads) {
-    const ColourPoint p = pointOf(t.rgb);
+    const ColorPoint p = pointOf(t.rgb);
     const PaletteEntry* nearest = nullptr;
     float best = 0.0f;
     for (const PaletteEntry& e : palette) {

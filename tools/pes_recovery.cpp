@@ -35,7 +35,7 @@ struct Rebuilt {
 };
 
 // Walks the point list from `s` up to `end`; false when a read leaves the file.
-bool readPoints(ByteSpan file, std::size_t s, std::size_t end, std::uint8_t jump, std::uint8_t colour,
+bool readPoints(ByteSpan file, std::size_t s, std::size_t end, std::uint8_t jump, std::uint8_t color,
                 Rebuilt& out) {
   ByteReader in(file);
   int px = 0, py = 0;
@@ -47,9 +47,9 @@ bool readPoints(ByteSpan file, std::size_t s, std::size_t end, std::uint8_t jump
       in.skip(1);
       const std::uint8_t c = in.u8();
       if (!in.good()) return false;
-      if (c != colour) {
+      if (c != color) {
         out.records.push_back(Stitch::withFlags(static_cast<std::uint8_t>(ColorChange | (jump == 1 ? Jump : 0))));
-        colour = c;
+        color = c;
       }
       s += kSegmentHead;
       continue;
@@ -93,13 +93,13 @@ int recoverPes10(EmbDesign& design, ByteSpan file, ToolReport& report) {
   if (seg == std::string_view::npos) return 0;
   std::size_t s = seg + kFirstPointSkip;
   if (s >= pec) return 0;
-  const std::size_t colourLog = 4 * design.threads.size() + 6;
-  const std::size_t end = pec > colourLog ? pec - colourLog : 0;
+  const std::size_t colorLog = 4 * design.threads.size() + 6;
+  const std::size_t end = pec > colorLog ? pec - colorLog : 0;
   const std::uint8_t jump = in.peek(seg + 7);
-  const std::uint8_t colour = in.peek(seg + 9);
+  const std::uint8_t color = in.peek(seg + 9);
 
   Rebuilt r;
-  if (!readPoints(file, s, end, jump, colour, r) || r.records.empty()) return 0;
+  if (!readPoints(file, s, end, jump, color, r) || r.records.empty()) return 0;
   const int cx = (r.minX + r.maxX) / 2;
   const int cy = (r.minY + r.maxY) / 2;
   r.records.front().addMove(-cx, -cy);

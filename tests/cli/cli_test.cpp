@@ -12,7 +12,7 @@
 namespace lh {
 namespace {
 
-using test::colourChange;
+using test::colorChange;
 using test::jump;
 using test::makeDesign;
 using test::st;
@@ -49,7 +49,7 @@ class CliTest : public ::testing::Test {
   void SetUp() override {
     DesignCodec codec;
     EmbDesign d =
-        makeDesign({st(100, 0), st(0, 100), jump(200, 50), st(-100, 0), colourChange(), st(30, 30)});
+        makeDesign({st(100, 0), st(0, 100), jump(200, 50), st(-100, 0), colorChange(), st(30, 30)});
     const auto image = writeDst(codec, d);
     ASSERT_TRUE(image);
     dir.write("rose.dst", *image);
@@ -78,13 +78,13 @@ TEST_F(CliTest, DumpsJsonInTheSharedSchema) {
   EXPECT_GT(j["threads"][0]["stitchCount"].get<int>(), 0);
   const auto& stitches = j["stitches"];
   ASSERT_FALSE(stitches.empty());
-  int colourChanges = 0, width = 0;
+  int colorChanges = 0, width = 0;
   for (const auto& s : stitches) {
     ASSERT_EQ(s.size(), 3u);
-    colourChanges += s[0].get<int>() & 1;
+    colorChanges += s[0].get<int>() & 1;
   }
   width = j["bounds"]["maxX"].get<int>() - j["bounds"]["minX"].get<int>();
-  EXPECT_EQ(colourChanges, 1);
+  EXPECT_EQ(colorChanges, 1);
   EXPECT_EQ(width, 300);
 
   const CliRun missing = cli({"dump", "--json", dir.file("none.dst")});

@@ -8,7 +8,7 @@
 namespace lh {
 namespace {
 
-using test::colourChange;
+using test::colorChange;
 using test::jump;
 using test::makeDesign;
 using test::st;
@@ -85,9 +85,9 @@ TEST(EmbDesign, MergeJumps) {
       {"a jump swallows one stitch", false, {jump(1, 2), st(3, 4), st(5, 5)}, {jump(4, 6), st(5, 5)}},
       {"after a swallowed stitch the walk moves on", false, {jump(1, 0), st(1, 0), jump(1, 0), jump(1, 0)},
        {jump(2, 0), jump(2, 0)}},
-      {"never across a colour change", true, {jump(1, 0), colourChange(), jump(1, 0), st(1, 1)},
-       {jump(1, 0), colourChange(), jump(1, 0), st(1, 1)}},
-      {"a last colour change is cleared", true, {st(1, 1), colourChange()}, {st(1, 1), st(0, 0)}},
+      {"never across a colour change", true, {jump(1, 0), colorChange(), jump(1, 0), st(1, 1)},
+       {jump(1, 0), colorChange(), jump(1, 0), st(1, 1)}},
+      {"a last colour change is cleared", true, {st(1, 1), colorChange()}, {st(1, 1), st(0, 0)}},
   };
   for (const auto& c : cases) {
     EmbDesign d;
@@ -121,7 +121,7 @@ TEST(EmbDesign, SplitLongStitches) {
       {"replace keeps only the jumps", 121, false, true, {st(300, 0)},
        {jump(100, 0), jump(100, 0), jump(100, 0)}},
       {"a colour change carrying a move is separated, the move a jump", 121, false, false,
-       {Stitch(5, 5, false, true)}, {colourChange(), jump(5, 5)}},
+       {Stitch(5, 5, false, true)}, {colorChange(), jump(5, 5)}},
       {"a run of short jumps gains no penetration", 121, false, false, {jump(5, 5), jump(-7, 3), st(2, 2)},
        {jump(5, 5), jump(-7, 3), st(2, 2)}},
       {"a long jump is cut into jumps only, with a trim in front", 121, true, false, {jump(0, -250), st(1, 1)},
@@ -191,7 +191,7 @@ TEST(EmbDesign, ComputeBlockStats) {
   EXPECT_EQ(d.threads[0].threadLength, 7515);
   EXPECT_EQ(d.threads[0].stitchCount, 1);
 
-  d = makeDesign({jump(5, 5), st(3, 4), st(0, 0), colourChange(), jump(10, 0), st(0, 2)});
+  d = makeDesign({jump(5, 5), st(3, 4), st(0, 0), colorChange(), jump(10, 0), st(0, 2)});
   d.computeBlockStats();
   const ThreadColor& a = d.threads[0];
   const ThreadColor& b = d.threads[1];
@@ -208,9 +208,9 @@ TEST(EmbDesign, ComputeBlockStats) {
   EXPECT_EQ(b.attributes.getPoint("NeedleEnds"), (std::pair<std::int32_t, std::int32_t>{18, 11}));
 }
 
-TEST(EmbDesign, SurplusColourChangesCountIntoTheLastBlock) {
-  EmbDesign d = makeDesign({st(1, 0), colourChange(), st(1, 0)});
-  d.stitches.push_back(colourChange());
+TEST(EmbDesign, SurplusColorChangesCountIntoTheLastBlock) {
+  EmbDesign d = makeDesign({st(1, 0), colorChange(), st(1, 0)});
+  d.stitches.push_back(colorChange());
   d.stitches.push_back(st(1, 0));
   d.computeBlockStats();  // two threads, two colour changes
   ASSERT_EQ(d.threads.size(), 2u);
@@ -255,7 +255,7 @@ TEST(EmbDesign, SumsOfManyLongMovesDoNotWrap) {
 }
 
 TEST(EmbDesign, AssignNeedles) {
-  EmbDesign d = makeDesign({st(1, 0), colourChange(), st(1, 0), colourChange(), st(1, 0)}, {0xFF, 0xFF0000, 0xFF});
+  EmbDesign d = makeDesign({st(1, 0), colorChange(), st(1, 0), colorChange(), st(1, 0)}, {0xFF, 0xFF0000, 0xFF});
   d.threads[2].brand = "EMBROIDERY";
   d.assignNeedles();
   EXPECT_EQ(d.threads[0].needle, 0);
@@ -265,7 +265,7 @@ TEST(EmbDesign, AssignNeedles) {
 
 // A design with every content field away from its default, showing a picture.
 EmbDesign everyFieldSet() {
-  EmbDesign d = makeDesign({jump(-3, 0), st(1, 2), colourChange(), st(4, -5)});
+  EmbDesign d = makeDesign({jump(-3, 0), st(1, 2), colorChange(), st(4, -5)});
   d.attributes.setText("vp3keywords", "rose");
   d.pesVersion = 60;
   d.name = "Rose";

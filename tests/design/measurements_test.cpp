@@ -7,7 +7,7 @@
 namespace lh {
 namespace {
 
-using test::colourChange;
+using test::colorChange;
 using test::jump;
 using test::st;
 
@@ -35,11 +35,11 @@ TEST(Measurements, SizeTextBothUnits) {
   EXPECT_EQ(sizeText(d, true, false), "2 (1/2)\" x (3/8)\"");
 }
 
-TEST(Measurements, StitchCountLeavesOutColourChanges) {
+TEST(Measurements, StitchCountLeavesOutColorChanges) {
   EmbDesign d;
   d.stitches.assign(100, st(10, 0));
-  d.stitches[30] = colourChange();
-  d.stitches[60] = colourChange();
+  d.stitches[30] = colorChange();
+  d.stitches[60] = colorChange();
   d.threads.resize(3);
   EXPECT_EQ(displayStitchCount(d).count, 98);
   d.maxX = 100;

@@ -7,7 +7,7 @@
 namespace lh {
 namespace {
 
-using test::colourChange;
+using test::colorChange;
 using test::jump;
 using test::st;
 
@@ -18,7 +18,7 @@ EmbDesign blocks(std::initializer_list<int> sizes) {
   EmbDesign d;
   bool first = true;
   for (int n : sizes) {
-    if (!first) d.stitches.push_back(colourChange());
+    if (!first) d.stitches.push_back(colorChange());
     for (int i = 0; i < n - (first ? 0 : 1); ++i) d.stitches.push_back(st(1, 1));
     first = false;
     d.threads.push_back(test::thread(0x10u * static_cast<unsigned>(d.threads.size() + 1)));
@@ -62,7 +62,7 @@ TEST(Transforms, NoLimitsNoSplit) {
   EXPECT_TRUE(splitDesign(d, 1000, 2).stitches.empty());
 }
 
-TEST(Transforms, SplitByColours) {
+TEST(Transforms, SplitByColors) {
   EmbDesign d = blocks({10, 20, 30});
   const auto parts = splitAll(std::move(d), 0, 1);
   ASSERT_EQ(parts.size(), 3u);

@@ -9,7 +9,7 @@
 namespace lh {
 namespace {
 
-using test::colourChange;
+using test::colorChange;
 using test::jump;
 using test::makeDesign;
 using test::sewnPoints;
@@ -44,7 +44,7 @@ TEST(DstRecord, EncodesBalancedTernary) {
   EXPECT_EQ(encode(st(-1, 0)), (R{0x02, 0x00, 0x03}));
   EXPECT_EQ(encode(st(0, 1)), (R{0x80, 0x00, 0x03}));
   EXPECT_EQ(encode(jump(0, 0)), (R{0x00, 0x00, 0x83}));
-  EXPECT_EQ(encode(colourChange()), (R{0x00, 0x00, 0xC3}));
+  EXPECT_EQ(encode(colorChange()), (R{0x00, 0x00, 0xC3}));
 }
 
 TEST(DstRecord, EveryMoveDecodesBack) {
@@ -61,7 +61,7 @@ TEST(DstRecord, EveryMoveDecodesBack) {
   }
 }
 
-TEST(ReadDst, ColourChangesShortFilesAndTruncation) {
+TEST(ReadDst, ColorChangesShortFilesAndTruncation) {
   DesignCodec codec;
   EmbDesign d;
   // 00 00 C3: a colour block, a colour-change marker and a zero-move jump.
@@ -108,7 +108,7 @@ TEST(ReadDst, ColourChangesShortFilesAndTruncation) {
 
 TEST(WriteDst, HeaderAndLayout) {
   DesignCodec codec;
-  EmbDesign d = makeDesign({st(100, 50), colourChange(), st(-30, 20), colourChange(), st(5, 5)});
+  EmbDesign d = makeDesign({st(100, 50), colorChange(), st(-30, 20), colorChange(), st(5, 5)});
   d.path = "/designs/A very long design name.pes";
   const auto f = writeDst(codec, d);
   ASSERT_TRUE(f);
@@ -162,7 +162,7 @@ TEST(WriteDst, EnsuresTrimsBeforeLongJumps) {
       {"two zero jumps already there",
        makeDesign({st(10, 0), jump(0, 0), jump(0, 0), jump(70, 0), st(10, 0)}), 70, 4},
       {"5 mm jump", makeDesign({st(10, 0), jump(50, 0), st(10, 0)}), 50, 0},
-      {"after a colour change", makeDesign({st(10, 0), colourChange(), jump(70, 0), st(10, 0)}), 70, 0},
+      {"after a colour change", makeDesign({st(10, 0), colorChange(), jump(70, 0), st(10, 0)}), 70, 0},
   };
   for (const auto& c : cases) {
     DesignCodec codec;
@@ -193,7 +193,7 @@ TEST(WriteDst, RoundTripsAndCutsLongMoves) {
   DesignCodec codec;
   // A 300 mm jump: cut into pieces that each fit a record, ending exactly where it should.
   EmbDesign d =
-      makeDesign({st(20, 10), jump(3000, -1500), st(-40, 30), colourChange(), st(250, 0), st(5, -7)});
+      makeDesign({st(20, 10), jump(3000, -1500), st(-40, 30), colorChange(), st(250, 0), st(5, -7)});
   const auto f = writeDst(codec, d);
   ASSERT_TRUE(f);
   for (const Stitch& s : d.stitches) {

@@ -50,7 +50,7 @@ TEST(ReadEmd, DecodesPairsAndCommands) {
     const char* what;
     std::vector<std::uint8_t> pairs;
     std::vector<Point> points;  // needle positions relative to the first
-    std::size_t colourChanges;
+    std::size_t colorChanges;
   };
   const Case cases[] = {
       {"stitches", {0x0A, 0x00, 0x00, 0x0A, 0xF6, 0xF6}, {{0, 0}, {0, 10}, {-10, 0}}, 0},
@@ -66,12 +66,12 @@ TEST(ReadEmd, DecodesPairsAndCommands) {
     EmbDesign d;
     ASSERT_EQ(readEmd(codec, d, emdFile(c.pairs)), ReadResult::Ok) << c.what;
     EXPECT_EQ(sewnPoints(d), c.points) << c.what;
-    EXPECT_EQ(d.colorChangeCount(), c.colourChanges) << c.what;
-    EXPECT_EQ(d.threads.size(), c.colourChanges + 1) << c.what;
+    EXPECT_EQ(d.colorChangeCount(), c.colorChanges) << c.what;
+    EXPECT_EQ(d.threads.size(), c.colorChanges + 1) << c.what;
   }
 }
 
-TEST(ReadEmd, PaletteColoursWithoutWrapping) {
+TEST(ReadEmd, PaletteColorsWithoutWrapping) {
   std::vector<std::uint8_t> pairs = {0x05, 0x05};
   for (int k = 0; k < 30; ++k) pairs.insert(pairs.end(), {0x80, 0x2A, 0x05, 0x05});
   pairs.insert(pairs.end(), {0x80, 0xFD});
@@ -87,15 +87,15 @@ TEST(ReadEmd, PaletteColoursWithoutWrapping) {
   EXPECT_EQ(d.threads[30].chartCode, 30);
 }
 
-TEST(EmdColours, CompanionTextReplacesColours) {
-  auto design = [](std::size_t colours) {
+TEST(EmdColors, CompanionTextReplacesColors) {
+  auto design = [](std::size_t colors) {
     EmbDesign d;
-    for (std::size_t n = 0; n < colours; ++n) d.threads.push_back(husqvarnaColor(static_cast<int>(n)));
+    for (std::size_t n = 0; n < colors; ++n) d.threads.push_back(husqvarnaColor(static_cast<int>(n)));
     return d;
   };
   {  // two listed, three in the design
     EmbDesign d = design(3);
-    applyEmdColours(d, "2\r\n1,10,20,200\r\n2, 255 ,255,255\r\n");
+    applyEmdColors(d, "2\r\n1,10,20,200\r\n2, 255 ,255,255\r\n");
     EXPECT_EQ(d.threads[0].rgb, rgbOf(10, 20, 200));
     EXPECT_EQ(d.threads[0].displayName, nearestPecName(10, 20, 200));
     EXPECT_EQ(d.threads[0].colorName, nearestPecName(10, 20, 200));
@@ -105,22 +105,22 @@ TEST(EmdColours, CompanionTextReplacesColours) {
   }
   {  // more listed than the design has; missing lines and short lines stop the list
     EmbDesign d = design(2);
-    applyEmdColours(d, "5\n1,0,0,255\n2,0,255,0\n3,1,1,1\n");
+    applyEmdColors(d, "5\n1,0,0,255\n2,0,255,0\n3,1,1,1\n");
     EXPECT_EQ(d.threads[0].rgb, rgbOf(0, 0, 255));
     EXPECT_EQ(d.threads[1].rgb, rgbOf(0, 255, 0));
     EmbDesign e = design(3);
-    applyEmdColours(e, "3\n1,0,0,255\n2,7\n3,1,1,1\n");
+    applyEmdColors(e, "3\n1,0,0,255\n2,7\n3,1,1,1\n");
     EXPECT_EQ(e.threads[0].rgb, rgbOf(0, 0, 255));
     EXPECT_EQ(e.threads[1].displayName, "Blue");
     EXPECT_EQ(e.threads[2].displayName, "Light Green");
     EmbDesign f = design(2);
-    applyEmdColours(f, "2\n1,300,-5,x\n");
+    applyEmdColors(f, "2\n1,300,-5,x\n");
     EXPECT_EQ(f.threads[0].rgb, rgbOf(255, 0, 0));
     EXPECT_EQ(f.threads[1].displayName, "Blue");
   }
-  EXPECT_EQ(emdColourPath("/a/b/Cake 3.emd"), "/a/b/Cake 3.col");
-  EXPECT_EQ(emdColourPath("Zip:/a/x.zip:d/one.EMD"), "Zip:/a/x.zip:d/one.col");
-  EXPECT_EQ(emdColourPath("/a/noext"), "");
+  EXPECT_EQ(emdColorPath("/a/b/Cake 3.emd"), "/a/b/Cake 3.col");
+  EXPECT_EQ(emdColorPath("Zip:/a/x.zip:d/one.EMD"), "Zip:/a/x.zip:d/one.col");
+  EXPECT_EQ(emdColorPath("/a/noext"), "");
 }
 
 // The companion is read through the codec's file access: beside a plain file, inside the

@@ -7,7 +7,7 @@
 namespace lh {
 namespace {
 
-using test::colourChange;
+using test::colorChange;
 using test::jump;
 using test::makeDesign;
 using test::sewnPoints;
@@ -31,7 +31,7 @@ TEST(ReadExp, PrefixesAndMoves) {
   // in the zero stitch after it) and the last stitch.
   ASSERT_EQ(d.stitches.size(), 6u);
   EXPECT_EQ(std::vector<Stitch>(d.stitches.begin() + 1, d.stitches.end()),
-            (std::vector<Stitch>{st(5, 0), colourChange(), st(0, 0), jump(10, 0), st(3, -3)}));
+            (std::vector<Stitch>{st(5, 0), colorChange(), st(0, 0), jump(10, 0), st(3, -3)}));
 
   // 80 80 is skipped with the pair after it; 80 02 (even) is a jump prefix too; a prefix
   // applies to the next plain pair and prefixes add up.
@@ -72,7 +72,7 @@ TEST(ReadExp, TrailingRecordsAndTruncation) {
 
 TEST(WriteExp, EncodesPrefixesAndCutsLongMoves) {
   DesignCodec codec;
-  EmbDesign d = makeDesign({st(10, -5), jump(20, 30), st(1, 1), colourChange(), st(-3, 4)});
+  EmbDesign d = makeDesign({st(10, -5), jump(20, 30), st(1, 1), colorChange(), st(-3, 4)});
   const auto f = writeExp(codec, d);
   ASSERT_TRUE(f);
   // A jump is 80 04 dx dy, its run ending in one zero pair (the landing readers fold into

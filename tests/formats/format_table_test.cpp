@@ -10,7 +10,7 @@
 namespace lh {
 namespace {
 
-using test::colourChange;
+using test::colorChange;
 using test::jump;
 using test::makeDesign;
 using test::st;
@@ -99,8 +99,8 @@ TEST(FormatTable, RowsHoldTheirTypesFacts) {
     EXPECT_EQ(f.convertsAs, e.source);
     EXPECT_EQ(f.hoopCode, e.hoop);
     EXPECT_EQ(f.openCode, e.open);
-    EXPECT_EQ(f.colours.palette, e.palette);
-    EXPECT_EQ(f.colours.charts, e.charts);
+    EXPECT_EQ(f.colors.palette, e.palette);
+    EXPECT_EQ(f.colors.charts, e.charts);
     EXPECT_EQ(f.title, e.title);
     EXPECT_EQ(f.menuText, e.menu);
   }
@@ -202,7 +202,7 @@ TEST(FormatTable, ExtensionsAndNames) {
 }
 
 // The colour exchange takes palette and charts from the row of the design's extension.
-TEST(FormatTable, ColoursFollowThePath) {
+TEST(FormatTable, ColorsFollowThePath) {
   struct Case {
     const char* path;
     std::size_t entries;
@@ -236,7 +236,7 @@ TEST_P(WritableFormat, RoundTrips) {
   ASSERT_NE(f.reader, nullptr) << f.type << " is writable but has no reader";
   test::TempDir dir;
   DesignCodec codec;
-  EmbDesign d = makeDesign({st(30, 0), st(0, 30), st(-30, 0), jump(60, 60), st(20, -20), colourChange(),
+  EmbDesign d = makeDesign({st(30, 0), st(0, 30), st(-30, 0), jump(60, 60), st(20, -20), colorChange(),
                             st(10, 10), st(-25, 5), st(5, 40)},
                            {0x0000FF, 0x00FF00});
   d.path = dir.file("round." + lowerExtension(f));

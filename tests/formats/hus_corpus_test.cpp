@@ -170,7 +170,7 @@ INSTANTIATE_TEST_SUITE_P(Types, HusCorpus, ::testing::Values("hus", "vip", "shv"
 
 // The peer has no VIP reader: the VIP twins of HUS files sew exactly the same points, and the
 // colours decode to the values the key was checked against.
-TEST(HusCorpusVip, VipFilesSewTheirHusTwinsAndDecodeTheirColours) {
+TEST(HusCorpusVip, VipFilesSewTheirHusTwinsAndDecodeTheirColors) {
   if (!fs::is_directory(kCorpus / "vip")) GTEST_SKIP() << "no corpus at " << kCorpus;
   for (const char* twin : {"geometric_objects", "wpooho13a"}) {
     SCOPED_TRACE(twin);

@@ -21,7 +21,7 @@ void PrintTo(const Point& p, std::ostream* os) { *os << "(" << p.x << ", " << p.
 
 namespace {
 
-using test::colourChange;
+using test::colorChange;
 using test::jump;
 using test::st;
 
@@ -43,20 +43,20 @@ ByteBuffer compressed(const ByteBuffer& stream) {
 }
 
 // A HUS file image: header, 16-bit colour indexes and the three streams compressed.
-ByteBuffer husFile(const std::vector<std::uint16_t>& colours, const Streams& s, std::uint32_t records = 0,
-                   std::uint32_t colourCount = 0) {
+ByteBuffer husFile(const std::vector<std::uint16_t>& colors, const Streams& s, std::uint32_t records = 0,
+                   std::uint32_t colorCount = 0) {
   const ByteBuffer c = compressed(s.commands), x = compressed(s.xs), y = compressed(s.ys);
   ByteWriter w;
   w.bytes(ByteBuffer{0x5B, 0xAF, 0xC8, 0x00});
   w.u32le(records ? records : static_cast<std::uint32_t>(s.commands.size()));
-  w.u32le(colourCount ? colourCount : static_cast<std::uint32_t>(colours.size()));
+  w.u32le(colorCount ? colorCount : static_cast<std::uint32_t>(colors.size()));
   w.fill(0, 8);
-  const std::size_t at = 42 + 2 * colours.size();
+  const std::size_t at = 42 + 2 * colors.size();
   w.u32le(static_cast<std::uint32_t>(at));
   w.u32le(static_cast<std::uint32_t>(at + c.size()));
   w.u32le(static_cast<std::uint32_t>(at + c.size() + x.size()));
   w.fill(0, 10);
-  for (std::uint16_t k : colours) w.u16le(k);
+  for (std::uint16_t k : colors) w.u16le(k);
   w.bytes(c);
   w.bytes(x);
   w.bytes(y);
@@ -124,7 +124,7 @@ ByteBuffer writeVipBytes(EmbDesign d) {
 
 // ---- readHus ------------------------------------------------------------------------
 
-TEST(ReadHus, ColourChangesBeyondTheColourTableAreDropped) {
+TEST(ReadHus, ColorChangesBeyondTheColorTableAreDropped) {
   const EmbDesign d = readHusBytes(husFile(
       {1, 2}, streams({{0x80, 10, 0}, {0x84, 0, 0}, {0x80, 10, 0}, {0x84, 0, 0}, {0x80, 10, 0}, {0x84, 0, 0}, {0x80, 5, 5}})));
   EXPECT_EQ(d.threads.size(), 2u);
@@ -153,7 +153,7 @@ TEST(ReadHus, CommandBitsOneAndThreeMakeTheNextRecordAJump) {
   }
 }
 
-TEST(ReadHus, ColourIndexesAbove28ReadAsIndexZero) {
+TEST(ReadHus, ColorIndexesAbove28ReadAsIndexZero) {
   const std::vector<std::uint16_t> indexes = {0, 5, 28, 29, 30, 255, 0x0105};
   const EmbDesign d = readHusBytes(husFile(indexes, streams({{0x80, 1, 1}})));
   ASSERT_EQ(d.threads.size(), indexes.size());
@@ -244,7 +244,7 @@ TEST(ReadHus, StreamOffsetsOutOfOrderAreAFailingStream) {
 
 // ---- writeHus ------------------------------------------------------------------------
 
-TEST(WriteHus, RefusesADesignWithoutColours) {
+TEST(WriteHus, RefusesADesignWithoutColors) {
   RecordingMessages messages;
   DesignCodec codec(nullptr, &messages);
   EmbDesign d = test::makeDesign({st(1, 1)});
@@ -258,8 +258,8 @@ TEST(WriteHus, RefusesADesignWithoutColours) {
 // A long stitch becomes jumps, a landing and the rest of the stitch; a colour change's move
 // goes on as a jump; a run of jumps ends in one landing (a zero stitch) before the stitch after
 // it, and a jump before a colour change needs none.
-TEST(WriteHus, SplitsColourChangesClampsLongMovesAndLandsJumpRuns) {
-  const EmbDesign d = test::makeDesign({st(10, 0), st(300, -5), jump(20, 20), colourChange(3, 4), st(1, -1)},
+TEST(WriteHus, SplitsColorChangesClampsLongMovesAndLandsJumpRuns) {
+  const EmbDesign d = test::makeDesign({st(10, 0), st(300, -5), jump(20, 20), colorChange(3, 4), st(1, -1)},
                                        {0x0000FF, 0x00FF00});
   const ByteBuffer file = writeHusBytes(d);
   const Streams s = decodeStreams(file);
@@ -278,8 +278,8 @@ TEST(WriteHus, SplitsColourChangesClampsLongMovesAndLandsJumpRuns) {
 
 // More colour changes than colours: every block gets an index (the last colour again) and
 // the streams follow the table actually written.
-TEST(WriteHus, ColourTableFollowsTheColourChanges) {
-  EmbDesign d = test::makeDesign({st(1, 1), colourChange(), st(2, 2), colourChange(), st(3, 3)});
+TEST(WriteHus, ColorTableFollowsTheColorChanges) {
+  EmbDesign d = test::makeDesign({st(1, 1), colorChange(), st(2, 2), colorChange(), st(3, 3)});
   d.threads.resize(1);
   const ByteBuffer file = writeHusBytes(d);
   EXPECT_EQ(u32At(file, 8), 3u);
@@ -292,7 +292,7 @@ TEST(WriteHus, ColourTableFollowsTheColourChanges) {
 
 // ---- VIP ----------------------------------------------------------------------------
 
-TEST(Vip, ColourKeyRoundTripsAndChainsOnPlainBytes) {
+TEST(Vip, ColorKeyRoundTripsAndChainsOnPlainBytes) {
   ASSERT_EQ(vipColorKey().size(), 394u);
   EXPECT_EQ(vipColorKey()[0], 0x2E);
   EXPECT_EQ(vipColorKey()[393], 0x8C);
@@ -321,7 +321,7 @@ TEST(Vip, ThreadTypesAreWrittenAsTypeMinusOne) {
   // colour was snapped to.
   const Case cases[] = {{0, 1, 2}, {1, 0, 1}, {2, 1, 2}, {7, 6, 7}, {9, 8, 9}, {0x1100, 1, 2}, {10, 1, 2}};
   for (const Case& c : cases) {
-    EmbDesign d = test::makeDesign({st(5, 5), colourChange(), st(-5, 5)}, {0x102030, 0x00C0C0});
+    EmbDesign d = test::makeDesign({st(5, 5), colorChange(), st(-5, 5)}, {0x102030, 0x00C0C0});
     d.threads[0].chartCode = c.chartCode;
     const ByteBuffer file = writeVipBytes(d);
     EXPECT_EQ(file[46 + 8], c.typeByte) << c.chartCode;
@@ -331,8 +331,8 @@ TEST(Vip, ThreadTypesAreWrittenAsTypeMinusOne) {
   }
 }
 
-TEST(Vip, WritingSnapsEveryColourToItsChart) {
-  EmbDesign d = test::makeDesign({st(5, 5), colourChange(), st(-5, 5), colourChange(), st(1, 1)},
+TEST(Vip, WritingSnapsEveryColorToItsChart) {
+  EmbDesign d = test::makeDesign({st(5, 5), colorChange(), st(-5, 5), colorChange(), st(1, 1)},
                                  {rgbOf(1, 2, 3), rgbOf(250, 240, 130), rgbOf(90, 10, 200)});
   d.threads[0].chartCode = 1;
   d.threads[1].chartCode = 1;
@@ -352,7 +352,7 @@ TEST(Vip, WritingSnapsEveryColourToItsChart) {
 }
 
 TEST(Vip, LayoutOfTheHeaderAndTables) {
-  const EmbDesign d = test::makeDesign({st(5, 5), colourChange(), st(-5, 5)}, {0x102030, 0x00C0C0});
+  const EmbDesign d = test::makeDesign({st(5, 5), colorChange(), st(-5, 5)}, {0x102030, 0x00C0C0});
   const ByteBuffer file = writeVipBytes(d);
   const std::size_t c = 2;
   EXPECT_EQ(ByteBuffer(file.begin(), file.begin() + 4), (ByteBuffer{0x5D, 0xFC, 0x90, 0x01}));
@@ -369,13 +369,13 @@ TEST(Vip, LayoutOfTheHeaderAndTables) {
                         static_cast<std::uint8_t>(blueOf(first)), 0}));
 }
 
-TEST(Vip, NothingToWriteWithoutColoursOrRecords) {
+TEST(Vip, NothingToWriteWithoutColorsOrRecords) {
   DesignCodec codec;
   EmbDesign noRecords = test::makeDesign({});
   EXPECT_FALSE(writeVip(codec, noRecords).has_value());
-  EmbDesign noColours = test::makeDesign({st(1, 1)});
-  noColours.threads.clear();
-  EXPECT_FALSE(writeVip(codec, noColours).has_value());
+  EmbDesign noColors = test::makeDesign({st(1, 1)});
+  noColors.threads.clear();
+  EXPECT_FALSE(writeVip(codec, noColors).has_value());
 }
 
 // A file our own reader would refuse is never written: HUS holds at most 100 colours and
@@ -385,7 +385,7 @@ TEST(HusVipWriters, RefuseDesignsBeyondTheReadersLimits) {
   auto blocks = [](std::size_t n) {
     EmbDesign d;
     for (std::size_t i = 0; i < n; ++i) {
-      if (i) d.stitches.push_back(colourChange());
+      if (i) d.stitches.push_back(colorChange());
       d.stitches.push_back(st(1, 1));
       d.threads.push_back(test::thread(0x0000FF));
     }
@@ -444,7 +444,7 @@ EmbDesign stitchDesign() {
   int block = 0;
   for (int i = 0; i < 1500; ++i) {
     if (i % 500 == 499) {
-      d.stitches.push_back(colourChange());
+      d.stitches.push_back(colorChange());
       ++block;
     } else if (i % 97 == 0) {
       d.stitches.push_back(jump(60 - i % 120, 40 - i % 80));
@@ -452,8 +452,8 @@ EmbDesign stitchDesign() {
       d.stitches.push_back(st((i % 2 ? 35 : -35) + i % 7, 3 + i % 4));
     }
   }
-  const std::uint32_t colours[] = {rgbOf(200, 30, 30), rgbOf(20, 120, 40), rgbOf(240, 240, 240)};
-  for (std::uint32_t c : colours) d.threads.push_back(test::thread(c));
+  const std::uint32_t colors[] = {rgbOf(200, 30, 30), rgbOf(20, 120, 40), rgbOf(240, 240, 240)};
+  for (std::uint32_t c : colors) d.threads.push_back(test::thread(c));
   d.threads[1].chartCode = 5;
   d.mergeJumps(false);
   d.classifyJumps();
@@ -461,7 +461,7 @@ EmbDesign stitchDesign() {
   return d;
 }
 
-TEST(HusVipRoundTrip, WrittenFilesReadBackWithTheSameStitchesAndColours) {
+TEST(HusVipRoundTrip, WrittenFilesReadBackWithTheSameStitchesAndColors) {
   const EmbDesign d = stitchDesign();
   const EmbDesign hus = readHusBytes(writeHusBytes(d));
   EXPECT_EQ(test::sewnPoints(hus), test::sewnPoints(d));

@@ -14,7 +14,7 @@
 namespace lh {
 namespace {
 
-using test::colourChange;
+using test::colorChange;
 using test::jump;
 using test::makeDesign;
 using test::sewnPoints;
@@ -33,12 +33,12 @@ bool contains(const ByteBuffer& haystack, std::initializer_list<std::uint8_t> ne
 }
 
 // A JEF image with the given Janome codes and stream (colour count from the codes unless given).
-ByteBuffer jefFile(std::vector<int> codes, std::vector<std::uint8_t> stream, int colourCount = -1) {
+ByteBuffer jefFile(std::vector<int> codes, std::vector<std::uint8_t> stream, int colorCount = -1) {
   ByteWriter w;
   const std::size_t streamAt = 116 + 8 * codes.size();
   w.u32le(static_cast<std::uint32_t>(streamAt));
   w.fill(0, 20);
-  w.u32le(static_cast<std::uint32_t>(colourCount < 0 ? static_cast<int>(codes.size()) : colourCount));
+  w.u32le(static_cast<std::uint32_t>(colorCount < 0 ? static_cast<int>(codes.size()) : colorCount));
   w.fill(0, 116 - 28);
   for (int c : codes) w.u32le(static_cast<std::uint32_t>(c));
   for (std::size_t k = 0; k < codes.size(); ++k) w.u32le(13);
@@ -68,13 +68,13 @@ TEST(JanomeStream, DecodesPairsAndCommands) {
   };
   const Case cases[] = {
       {{0x01, 0x02, 0xFF, 0xFE}, {st(1, 2), st(-1, -2)}, 0},
-      {{0x80, 0x01, 0x05, 0x06, 0x01, 0x00}, {colourChange(5, 6), st(1, 0)}, 1},
+      {{0x80, 0x01, 0x05, 0x06, 0x01, 0x00}, {colorChange(5, 6), st(1, 0)}, 1},
       {{0x80, 0x02, 0x7F, 0x81}, {jump(127, -127)}, 0},
       {{0x80, 0x03, 0x01, 0x02}, {st(1, 2)}, 0},                  // unknown command: a plain move
       {{0x01, 0x01, 0x80, 0x10, 0x05, 0x05}, {st(1, 1)}, 0},      // end mark stops the stream
       {{0x01, 0x01, 0x80, 0x02}, {st(1, 1), jump(0, 0)}, 0},      // command without its move
       {{0x01, 0x01, 0x02}, {st(1, 1)}, 0},                        // a lone last byte is not a pair
-      {{0x80, 0x01, 0x00, 0x00, 0x80, 0x01, 0x00, 0x00}, {colourChange(), colourChange()}, 2},
+      {{0x80, 0x01, 0x00, 0x00, 0x80, 0x01, 0x00, 0x00}, {colorChange(), colorChange()}, 2},
   };
   for (const Case& c : cases) {
     std::vector<Stitch> out;
@@ -86,7 +86,7 @@ TEST(JanomeStream, DecodesPairsAndCommands) {
   EXPECT_TRUE(out.empty());
 }
 
-TEST(ReadJef, ColourListFollowsTheColourChanges) {
+TEST(ReadJef, ColorListFollowsTheColorChanges) {
   const std::vector<std::uint8_t> oneStitch = {0x0A, 0x00};
   const std::vector<std::uint8_t> change = {0x80, 0x01, 0x00, 0x00, 0x0A, 0x00};
   auto stream = [&](int changes) {
@@ -130,7 +130,7 @@ TEST(ReadJef, ColourListFollowsTheColourChanges) {
   }
 }
 
-TEST(ReadJefSew, RejectOnlyMoreThan100Colours) {
+TEST(ReadJefSew, RejectOnlyMoreThan100Colors) {
   DesignCodec codec;
   EmbDesign d;
   const std::vector<std::uint8_t> s = {0x0A, 0x00, 0x80, 0x10};
@@ -190,8 +190,8 @@ TEST(WriteJef, HoopCodeExtentsAndDistances) {
   }
 }
 
-TEST(WriteJef, HeaderColoursDateAndStreamWords) {
-  EmbDesign d = makeDesign({st(10, 0), st(10, 0), colourChange(), st(0, 10), colourChange(), st(5, 5)},
+TEST(WriteJef, HeaderColorsDateAndStreamWords) {
+  EmbDesign d = makeDesign({st(10, 0), st(10, 0), colorChange(), st(0, 10), colorChange(), st(5, 5)},
                            {rgbOf(255, 0, 0), rgbOf(255, 255, 255), rgbOf(0, 0, 0)});
   auto f = writeJef(d, kDate);
   ASSERT_TRUE(f);
@@ -237,7 +237,7 @@ TEST(WriteJef, RecordsWithinTheStreamLimits) {
       // A colour change's move goes on as a jump; a run of jumps ends in one zero stitch (the
       // landing readers fold into the jumps) before the stitch after it.
       {"colour change with a move",
-       {st(1, 0), colourChange(10, 0), st(1, 0)},
+       {st(1, 0), colorChange(10, 0), st(1, 0)},
        {0x80, 0x01, 0x00, 0x00, 0x80, 0x02, 0x00, 0x00, 0x00, 0x00, 0x80, 0x02, 0x0A, 0x00, 0x00, 0x00, 0x01, 0x00}},
       {"move of 200",
        {st(1, 0), st(200, 0), st(1, 0)},
@@ -247,7 +247,7 @@ TEST(WriteJef, RecordsWithinTheStreamLimits) {
        {0x80, 0x02, 0x00, 0x82, 0x80, 0x02, 0x00, 0x82, 0x00, 0x00, 0x00, 0xD0, 0x01, 0x00}},
       {"jump", {st(1, 0), jump(10, 0), st(1, 0)}, {0x01, 0x00, 0x80, 0x02, 0x0A, 0x00, 0x00, 0x00, 0x01, 0x00}},
       // The colour change's own zero jump is followed by a zero stitch too.
-      {"colour change", {st(1, 0), colourChange(), st(2, 0)},
+      {"colour change", {st(1, 0), colorChange(), st(2, 0)},
        {0x01, 0x00, 0x80, 0x01, 0x00, 0x00, 0x80, 0x02, 0x00, 0x00, 0x00, 0x00, 0x02, 0x00}},
   };
   for (const Case& c : cases) {
@@ -262,29 +262,29 @@ TEST(WriteJefSew, RefuseWhatTheFormatCannotHold) {
   DesignCodec codec;
   EmbDesign empty = makeDesign({});
   EXPECT_FALSE(writeJef(codec, empty));
-  EmbDesign noColours = makeDesign({st(1, 1)});
-  noColours.threads.clear();
-  EXPECT_FALSE(writeJef(codec, noColours));
+  EmbDesign noColors = makeDesign({st(1, 1)});
+  noColors.threads.clear();
+  EXPECT_FALSE(writeJef(codec, noColors));
   EmbDesign empty2 = makeDesign({});
   EXPECT_FALSE(writeSew(codec, empty2));
 
-  auto colours = [](int n) {
+  auto colors = [](int n) {
     EmbDesign d = makeDesign({st(5, 5)});
-    for (int k = 1; k < n; ++k) d.stitches.insert(d.stitches.end(), {colourChange(), st(5, 5)});
+    for (int k = 1; k < n; ++k) d.stitches.insert(d.stitches.end(), {colorChange(), st(5, 5)});
     d.threads.assign(static_cast<std::size_t>(n), d.threads.front());
     return d;
   };
-  EmbDesign thirteen = colours(13);
+  EmbDesign thirteen = colors(13);
   EXPECT_FALSE(writeSew(codec, thirteen));
-  EmbDesign twelve = colours(12);
+  EmbDesign twelve = colors(12);
   EXPECT_TRUE(writeSew(codec, twelve));
 }
 
 // Written, read back: the same needle positions, blocks and (Janome) colours.
 TEST(JefSewRoundTrip, KeepsNeedlePositionsAndBlocks) {
   DesignCodec codec;
-  const auto original = makeDesign({st(20, 5), st(-20, 5), jump(300, -40), st(5, 5), st(126, -126), colourChange(),
-                                    jump(-500, 200), st(-3, 4), st(3, 4), jump(7, 0), st(1, 1), colourChange(), st(-126, 126)},
+  const auto original = makeDesign({st(20, 5), st(-20, 5), jump(300, -40), st(5, 5), st(126, -126), colorChange(),
+                                    jump(-500, 200), st(-3, 4), st(3, 4), jump(7, 0), st(1, 1), colorChange(), st(-126, 126)},
                                    {rgbOf(255, 0, 0), rgbOf(8, 44, 132), rgbOf(250, 250, 250)});
   for (const bool sew : {false, true}) {
     SCOPED_TRACE(sew ? "SEW" : "JEF");
@@ -306,7 +306,7 @@ TEST(JefSewRoundTrip, KeepsNeedlePositionsAndBlocks) {
 
 TEST(WriteSew, HeaderCountsAndStream) {
   DesignCodec codec;
-  EmbDesign d = makeDesign({st(10, 0), st(10, 0), colourChange(), st(0, 10)}, {rgbOf(255, 0, 0), rgbOf(0, 0, 0)});
+  EmbDesign d = makeDesign({st(10, 0), st(10, 0), colorChange(), st(0, 10)}, {rgbOf(255, 0, 0), rgbOf(0, 0, 0)});
   auto f = writeSew(codec, d);
   ASSERT_TRUE(f);
   EXPECT_EQ(u16At(*f, 0), 2);
@@ -329,7 +329,7 @@ TEST(WriteSew, BlockIconsAndOutline) {
   // Block 0 fills a square with a dense zigzag; block 1 is a line beside it.
   EmbDesign d = makeDesign({st(0, 0)}, {rgbOf(255, 0, 0), rgbOf(0, 0, 255)});
   for (int i = 0; i < 60; ++i) d.stitches.insert(d.stitches.end(), {st(200, 1), st(-200, 1)});
-  d.stitches.insert(d.stitches.end(), {colourChange(), jump(300, 0), st(0, -100)});
+  d.stitches.insert(d.stitches.end(), {colorChange(), jump(300, 0), st(0, -100)});
   d.threads.push_back(test::thread(rgbOf(0, 0, 255)));
   EmbDesign centred(d);
   centred.centreDesign();

@@ -15,7 +15,7 @@ namespace lh {
 namespace {
 
 using test::makeDesign;
-using test::colourChange;
+using test::colorChange;
 using test::st;
 using test::TempDir;
 
@@ -296,7 +296,7 @@ TEST_F(LoadDesignTest, ReadFileBlock) {
   EXPECT_FALSE(codec.readFileBlock(dir.file("missing.dst")));
 }
 
-TEST(ErrorPictures, AreSmallSixteenColourBitmaps) {
+TEST(ErrorPictures, AreSmallSixteenColorBitmaps) {
   for (auto picture : {missingFilePicture(), versionPicture()}) {
     CDib dib;
     ASSERT_EQ(dib.readFromMemory(picture), picture.size());
@@ -313,7 +313,7 @@ TEST(ErrorPictures, AreSmallSixteenColourBitmaps) {
 // name says, and the design notes which; a name that agrees with the signature (or one whose
 // reader takes those bytes anyway) is read as before.
 TEST_F(LoadDesignTest, SignaturesOfOtherFormatsWinOverTheExtension) {
-  const EmbDesign source = makeDesign({st(0, 0), st(40, 30), st(-20, 25), colourChange(), st(30, -40), st(10, 10)});
+  const EmbDesign source = makeDesign({st(0, 0), st(40, 30), st(-20, 25), colorChange(), st(30, -40), st(10, 10)});
   const struct {
     FormatCode writtenAs;
     const char* name;

@@ -15,7 +15,7 @@
 namespace lh {
 namespace {
 
-using test::colourChange;
+using test::colorChange;
 using test::jump;
 using test::makeDesign;
 using test::st;
@@ -30,8 +30,8 @@ std::int32_t le32(const ByteBuffer& b, std::size_t at) {
 struct PcsRecord {
   std::int32_t x, y;
   std::uint8_t flags;
-  std::uint8_t colour() const { return static_cast<std::uint8_t>(x & 0xFF); }
-  bool isColour() const { return (flags & 3) == 3; }
+  std::uint8_t color() const { return static_cast<std::uint8_t>(x & 0xFF); }
+  bool isColor() const { return (flags & 3) == 3; }
 };
 
 std::vector<PcsRecord> recordsOf(const ByteBuffer& b) {
@@ -69,7 +69,7 @@ struct PcsBuilder {
     w.u8(0);
     return *this;
   }
-  PcsBuilder& colour(int index) {
+  PcsBuilder& color(int index) {
     w.u8(static_cast<unsigned>(index));
     w.fill(0, 7);
     w.u8(3);
@@ -117,7 +117,7 @@ TEST_P(PcsHoop, ChoosesHoopAndStartsAtItsCentre) {
   EXPECT_EQ(b[2], 16);
   EXPECT_EQ(b[3], 0);
   const std::vector<PcsRecord> r = recordsOf(b);
-  ASSERT_TRUE(r[0].isColour());
+  ASSERT_TRUE(r[0].isColor());
   EXPECT_EQ(r[1].x, c.firstX);
   EXPECT_EQ(r[1].y, c.firstY);
 }
@@ -135,39 +135,39 @@ INSTANTIATE_TEST_SUITE_P(Sizes, PcsHoop,
                              HoopCase{801, 100, -401, -50, 3, 92100 - 61553, 88262 - 7675},
                              HoopCase{100, 900, -50, -450, 3, 92100 - 7675, 88262 - 69075}));
 
-TEST(PcsWriter, TwentyColoursNumberFifteenBlocksThenTakeTheNearestTableColour) {
-  std::vector<std::uint32_t> colours;
-  for (int k = 0; k < 15; ++k) colours.push_back(rgbOf(15 * k, 240 - 15 * k, 8 * k));
-  colours.push_back(colours[3]);                    // block 15 equals block 3: index 3, not 15
-  colours.push_back(colours[7] + 2);                // near block 7
-  colours.push_back(colours[0]);                    // block 0
-  colours.push_back(colours[10] + rgbOf(0, 3, 0));  // near block 10
-  colours.push_back(colours[14]);                   // block 14
+TEST(PcsWriter, TwentyColorsNumberFifteenBlocksThenTakeTheNearestTableColor) {
+  std::vector<std::uint32_t> colors;
+  for (int k = 0; k < 15; ++k) colors.push_back(rgbOf(15 * k, 240 - 15 * k, 8 * k));
+  colors.push_back(colors[3]);                    // block 15 equals block 3: index 3, not 15
+  colors.push_back(colors[7] + 2);                // near block 7
+  colors.push_back(colors[0]);                    // block 0
+  colors.push_back(colors[10] + rgbOf(0, 3, 0));  // near block 10
+  colors.push_back(colors[14]);                   // block 14
   EmbDesign d;
   d.stitches.push_back(jump(-10, -10));
-  for (std::size_t k = 0; k < colours.size(); ++k) {
-    if (k > 0) d.stitches.push_back(colourChange(1, 0));
+  for (std::size_t k = 0; k < colors.size(); ++k) {
+    if (k > 0) d.stitches.push_back(colorChange(1, 0));
     d.stitches.push_back(st(2, 1));
-    d.threads.push_back(test::thread(colours[k]));
+    d.threads.push_back(test::thread(colors[k]));
   }
   const std::size_t n = d.stitches.size();
   const ByteBuffer b = writeOk(EmbDesign(d));
 
   // The table holds the first 16 design colours.
   for (std::size_t k = 0; k < 16; ++k) {
-    EXPECT_EQ(b[4 + 4 * k], redOf(colours[k])) << k;
-    EXPECT_EQ(b[5 + 4 * k], greenOf(colours[k])) << k;
-    EXPECT_EQ(b[6 + 4 * k], blueOf(colours[k])) << k;
+    EXPECT_EQ(b[4 + 4 * k], redOf(colors[k])) << k;
+    EXPECT_EQ(b[5 + 4 * k], greenOf(colors[k])) << k;
+    EXPECT_EQ(b[6 + 4 * k], blueOf(colors[k])) << k;
     EXPECT_EQ(b[7 + 4 * k], 0) << k;
   }
   EXPECT_EQ(b[68] | (b[69] << 8), static_cast<int>(n));
-  EXPECT_EQ(b.size(), (colours.size() + n + 8) * 9);
+  EXPECT_EQ(b.size(), (colors.size() + n + 8) * 9);
 
   std::vector<int> indexes;
   std::vector<std::uint8_t> stitchFlags;
   for (const PcsRecord& r : recordsOf(b)) {
-    if (r.isColour()) {
-      indexes.push_back(r.colour());
+    if (r.isColor()) {
+      indexes.push_back(r.color());
     } else if (stitchFlags.size() < n) {
       stitchFlags.push_back(r.flags);
     }
@@ -179,9 +179,9 @@ TEST(PcsWriter, TwentyColoursNumberFifteenBlocksThenTakeTheNearestTableColour) {
   EXPECT_EQ(std::count(stitchFlags.begin(), stitchFlags.end(), 0), static_cast<long>(n - 2));
 }
 
-TEST(PcsWriter, FewColoursKeepTheStandardTableAfterThem) {
+TEST(PcsWriter, FewColorsKeepTheStandardTableAfterThem) {
   const ByteBuffer b =
-      writeOk(makeDesign({jump(-5, -5), st(10, 0), colourChange(), st(0, 10)}, {0x123456, 0xABCDEF}));
+      writeOk(makeDesign({jump(-5, -5), st(10, 0), colorChange(), st(0, 10)}, {0x123456, 0xABCDEF}));
   EXPECT_EQ(b[4], 0x56);
   EXPECT_EQ(b[8], 0xEF);
   // Entries 2..15 stay the standard colours.
@@ -208,12 +208,12 @@ struct NameCase {
   const char* name;
 };
 
-class PcsColourName : public testing::TestWithParam<NameCase> {};
+class PcsColorName : public testing::TestWithParam<NameCase> {};
 
-TEST_P(PcsColourName, ExactStandardColoursKeepTheirNameOthersTakeThePecName) {
+TEST_P(PcsColorName, ExactStandardColorsKeepTheirNameOthersTakeThePecName) {
   const NameCase c = GetParam();
   EmbDesign d;
-  ASSERT_EQ(readImage(PcsBuilder({0, c.rgb}, 2).colour(1).stitch(1535, 1535).stitch(3070, 1535).bytes(), d),
+  ASSERT_EQ(readImage(PcsBuilder({0, c.rgb}, 2).color(1).stitch(1535, 1535).stitch(3070, 1535).bytes(), d),
             ReadResult::Ok);
   ASSERT_EQ(d.threads.size(), 1u);
   EXPECT_EQ(d.threads[0].rgb, c.rgb);
@@ -222,7 +222,7 @@ TEST_P(PcsColourName, ExactStandardColoursKeepTheirNameOthersTakeThePecName) {
   EXPECT_EQ(d.threads[0].chartCode, 1);
 }
 
-INSTANTIATE_TEST_SUITE_P(Colours, PcsColourName,
+INSTANTIATE_TEST_SUITE_P(Colors, PcsColorName,
                          testing::Values(NameCase{rgbOf(255, 0, 0), "Red"}, NameCase{rgbOf(250, 0, 0), "Red"},
                                          NameCase{rgbOf(0, 0, 255), "Blue"},
                                          NameCase{rgbOf(0, 0, 250), "Prussian Blue"},
@@ -230,18 +230,18 @@ INSTANTIATE_TEST_SUITE_P(Colours, PcsColourName,
                                          NameCase{rgbOf(192, 192, 192), "Light Gray"},
                                          NameCase{rgbOf(190, 190, 190), "Warm Gray"}));
 
-TEST(PcsReader, ColourRecordsOpenBlocksAtTheFollowingStitch) {
+TEST(PcsReader, ColorRecordsOpenBlocksAtTheFollowingStitch) {
   const std::vector<std::uint32_t> table{rgbOf(1, 2, 3), rgbOf(10, 20, 30), rgbOf(40, 50, 60)};
   // Five stitch records are stated; the colour records come on top of them, and what follows
   // the fifth stitch is not read. 15350 file units are 100 x 0.1 mm.
   const ByteBuffer b = PcsBuilder(table, 5)
-                           .colour(1)
+                           .color(1)
                            .stitch(15350, 15350)                // (100, 100)
                            .stitch(15350 + 1534, 15350 - 1534)  // (109.99, 90.01): (109, 90)
-                           .colour(2)
+                           .color(2)
                            .stitch(30700, 15350)  // (200, 100)
-                           .colour(0)
-                           .colour(7)  // the later of two colour records names the block
+                           .color(0)
+                           .color(7)  // the later of two colour records names the block
                            .stitch(15350, 15350 + 1535 * 3)  // (100, 130)
                            .stitch(15350, 15350)
                            .stitch(0, 0)
@@ -268,9 +268,9 @@ TEST(PcsReader, ColourRecordsOpenBlocksAtTheFollowingStitch) {
   EXPECT_EQ(d.height(), 40);
 }
 
-TEST(PcsReader, StitchesBeforeAnyColourRecordUseTheFirstTableColour) {
+TEST(PcsReader, StitchesBeforeAnyColorRecordUseTheFirstTableColor) {
   EmbDesign d;
-  ASSERT_EQ(readImage(PcsBuilder({rgbOf(9, 9, 9)}, 2).stitch(0, 0).stitch(1535, 0).colour(0).bytes(), d),
+  ASSERT_EQ(readImage(PcsBuilder({rgbOf(9, 9, 9)}, 2).stitch(0, 0).stitch(1535, 0).color(0).bytes(), d),
             ReadResult::Ok);
   ASSERT_EQ(d.threads.size(), 1u);  // the trailing colour record opens no block
   EXPECT_EQ(d.threads[0].rgb, rgbOf(9, 9, 9));
@@ -303,7 +303,7 @@ TEST(PcsReader, RejectsOversizedTablesAndCutHeaders) {
 }
 
 TEST(PcsReader, ReadsEveryCutOfAFileWithoutFault) {
-  EmbDesign source = makeDesign({jump(-40, -40), st(30, 0), colourChange(0, 20), st(-30, 0), st(300, 300)});
+  EmbDesign source = makeDesign({jump(-40, -40), st(30, 0), colorChange(0, 20), st(-30, 0), st(300, 300)});
   const ByteBuffer b = writeOk(EmbDesign(source));
   std::size_t withoutStitches = 0, withStitches = 0;
   for (std::size_t len = 0; len <= b.size(); ++len) {
@@ -320,9 +320,9 @@ TEST(PcsReader, ReadsEveryCutOfAFileWithoutFault) {
   EXPECT_GT(withStitches, 0u);
 }
 
-TEST(PcsRoundTrip, PositionsColoursAndBlocksComeBack) {
+TEST(PcsRoundTrip, PositionsColorsAndBlocksComeBack) {
   EmbDesign source = makeDesign({jump(-150, -120), st(33, 7), st(-21, 15), st(0, 250), st(17, -3),
-                                 colourChange(5, 5), st(40, 0), st(0, -40), colourChange(-60, 0), st(-1, -1)},
+                                 colorChange(5, 5), st(40, 0), st(0, -40), colorChange(-60, 0), st(-1, -1)},
                                 {rgbOf(255, 0, 0), rgbOf(12, 34, 56), rgbOf(255, 255, 255)});
   source.centreDesign();
   const ByteBuffer b = writeOk(EmbDesign(source));
@@ -387,7 +387,7 @@ TEST(PcsCorpus, EveryFileLoadsAndFollowsTheIndependentReading) {
   }
 }
 
-TEST(PcsCorpus, ColourRecordsIndexTheColourTable) {
+TEST(PcsCorpus, ColorRecordsIndexTheColorTable) {
   // The star's colour records name table entries 8 and 15: the standard red and white.
   const auto file = test::pfaff::corpus() / "pcs" / "Star.PCS";
   if (!std::filesystem::exists(file)) GTEST_SKIP() << "no corpus file " << file;

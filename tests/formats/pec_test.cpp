@@ -11,7 +11,7 @@
 namespace lh {
 namespace {
 
-using test::colourChange;
+using test::colorChange;
 using test::jump;
 using test::makeDesign;
 using test::st;
@@ -72,9 +72,9 @@ TEST(PecEncode, Records) {
       {st(-64, 63), 1, {0x40, 0x41}},
       {st(5, 5), 0, {0x90, 0x05, 0x9F, 0xFB}},
       {jump(5, 5), 0, {0xA0, 0x05, 0xAF, 0xFB}},
-      {colourChange(), 2, {0xFE, 0xB0, 0x02}},
-      {colourChange(), 3, {0xFE, 0xB0, 0x01}},
-      {colourChange(3, 0), 2, {0xFE, 0xB0, 0x02, 0x90, 0x03, 0x90, 0x00}},
+      {colorChange(), 2, {0xFE, 0xB0, 0x02}},
+      {colorChange(), 3, {0xFE, 0xB0, 0x01}},
+      {colorChange(3, 0), 2, {0xFE, 0xB0, 0x02, 0x90, 0x03, 0x90, 0x00}},
       {Stitch(0, 0, true, true), 3, {0xFE, 0xB0, 0x01, 0xA0, 0x00, 0xA0, 0x00}},
   };
   for (const EncodeCase& c : cases) {
@@ -100,8 +100,8 @@ TEST(PecEncode, EveryMoveDecodesBackToItself) {
   }
 }
 
-TEST(PecStitches, ColourNumbersAlternateAndTheSectionLengthCountsTheHeader) {
-  EmbDesign d = makeDesign({st(5, 5), st(1, 1), colourChange(), st(1, 0), colourChange(), st(0, 1), colourChange()});
+TEST(PecStitches, ColorNumbersAlternateAndTheSectionLengthCountsTheHeader) {
+  EmbDesign d = makeDesign({st(5, 5), st(1, 1), colorChange(), st(1, 0), colorChange(), st(0, 1), colorChange()});
   ByteWriter w;
   const std::uint32_t length = writePecStitches(d, w);
   const ByteBuffer expected = {0x90, 0x05, 0x9F, 0xFB, 0x01, 0x7F, 0xFE, 0xB0, 0x02, 0x01, 0x00,
@@ -128,10 +128,10 @@ TEST(PecStitches, MovesBeyondTwelveBitsAreLedByJumps) {
   EXPECT_EQ(records, 3);
 }
 
-TEST(PecHeader, LabelColourListAndFixedBytes) {
-  const std::uint8_t colours[] = {20, 5, 29};
+TEST(PecHeader, LabelColorListAndFixedBytes) {
+  const std::uint8_t colors[] = {20, 5, 29};
   ByteWriter w;
-  writePecHeader(w, pecLabel("C:/designs/Butterfly Large.pes"), colours, true);
+  writePecHeader(w, pecLabel("C:/designs/Butterfly Large.pes"), colors, true);
   const ByteBuffer& b = w.buffer();
   ASSERT_EQ(b.size(), kPecHeaderSize);
   EXPECT_EQ(std::string(b.begin(), b.begin() + 19), "LA:Butterfl        ");
@@ -152,7 +152,7 @@ TEST(PecHeader, LabelColourListAndFixedBytes) {
   EXPECT_EQ(pecLabel("Zip:C:/a.zip:dir/my.design.pes"), "my.desig");
 
   ByteWriter older;
-  writePecHeader(older, "x", colours, false);
+  writePecHeader(older, "x", colors, false);
   EXPECT_EQ(older.buffer()[31], 0x20);
 }
 
@@ -169,7 +169,7 @@ TEST(PecPictures, ThreeBlocksGiveFourFramedPictures) {
   // Three filled patches side by side (pictures sample every third pixel, so thin lines vanish).
   EmbDesign d;
   for (int b = 0; b < 3; ++b) {
-    if (b > 0) d.stitches.push_back(colourChange());
+    if (b > 0) d.stitches.push_back(colorChange());
     d.stitches.push_back(jump(b == 0 ? -300 : 100, b == 0 ? -100 : -200));
     for (int k = 0; k < 40; ++k) d.stitches.push_back(st(k % 2 ? -150 : 150, 5));
     ThreadColor t;
@@ -199,17 +199,17 @@ TEST(PecPictures, ThreeBlocksGiveFourFramedPictures) {
 
 TEST(PecPictures, DesignPictureKeepsOnlyOutlines) {
   std::vector<std::uint8_t> pics(2 * kPecPictureSize, 0);
-  std::uint8_t* colour = pics.data() + kPecPictureSize;
+  std::uint8_t* color = pics.data() + kPecPictureSize;
   for (int y = 10; y <= 20; ++y)
-    for (int x = 10; x <= 20; ++x) colour[y * 6 + x / 8] = static_cast<std::uint8_t>(colour[y * 6 + x / 8] | (1 << (x % 8)));
+    for (int x = 10; x <= 20; ++x) color[y * 6 + x / 8] = static_cast<std::uint8_t>(color[y * 6 + x / 8] | (1 << (x % 8)));
   pecDesignPicture(pics.data(), 1);
   EXPECT_TRUE(pixel(pics.data(), 10, 10));
   EXPECT_TRUE(pixel(pics.data(), 15, 20));
   EXPECT_FALSE(pixel(pics.data(), 15, 15));
-  EXPECT_TRUE(pixel(colour, 15, 15));  // the colour picture itself stays filled
+  EXPECT_TRUE(pixel(color, 15, 15));  // the colour picture itself stays filled
 }
 
-TEST(PecBlockColors, PaletteNamesAndColours) {
+TEST(PecBlockColors, PaletteNamesAndColors) {
   EmbDesign d;
   const std::uint8_t indexes[] = {20, 64, 200};
   pecBlockColors(d, indexes);

@@ -11,7 +11,7 @@ namespace lh::test {
 // One PEC block: palette indexes, raw stitch bytes (the end byte is added) and the placement
 // byte of a multi-design file.
 struct PecSpec {
-  std::vector<std::uint8_t> colours{20};
+  std::vector<std::uint8_t> colors{20};
   std::vector<std::uint8_t> stitches;
   std::uint8_t placement = 0;
 };
@@ -19,8 +19,8 @@ struct PecSpec {
 inline ByteBuffer pecBlockBytes(const PecSpec& spec) {
   ByteBuffer b(512, 0x20);
   b[36] = spec.placement;
-  b[48] = static_cast<std::uint8_t>(spec.colours.size() - 1);
-  for (std::size_t i = 0; i < spec.colours.size(); ++i) b[49 + i] = spec.colours[i];
+  b[48] = static_cast<std::uint8_t>(spec.colors.size() - 1);
+  for (std::size_t i = 0; i < spec.colors.size(); ++i) b[49 + i] = spec.colors[i];
   ByteWriter w;
   w.bytes(b);
   const std::uint32_t length = static_cast<std::uint32_t>(spec.stitches.size()) + 17;
@@ -35,7 +35,7 @@ inline ByteBuffer pecBlockBytes(const PecSpec& spec) {
   w.u16le(0x01B0);
   w.bytes(spec.stitches);
   w.u8(0xFF);
-  w.fill(0, 228 * (spec.colours.size() + 1));
+  w.fill(0, 228 * (spec.colors.size() + 1));
   return w.take();
 }
 
@@ -86,7 +86,7 @@ struct NewPesSpec {
   std::vector<ThreadRecord> threads;
   PecSpec pec;
   // the colour list after the labels: one RGB per colour block
-  std::vector<std::uint32_t> colourList;
+  std::vector<std::uint32_t> colorList;
   bool nonZeroGap = false;  // break the six zero bytes before the table
 };
 
@@ -138,8 +138,8 @@ inline ByteBuffer newPesFile(const NewPesSpec& s) {
   w.bytes(pecBlockBytes(s.pec));
   if (v >= 50) {
     w.fill(0x20, 128);
-    w.fill(0, 144 * s.pec.colours.size());
-    for (std::uint32_t c : s.colourList) {
+    w.fill(0, 144 * s.pec.colors.size());
+    for (std::uint32_t c : s.colorList) {
       w.u8(c & 0xFF);
       w.u8((c >> 8) & 0xFF);
       w.u8((c >> 16) & 0xFF);

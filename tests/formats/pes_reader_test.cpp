@@ -39,7 +39,7 @@ TEST(PesReader, BarePecFile) {
   EXPECT_EQ(d.threads[0].rgb, pecColor(20));
 }
 
-TEST(PesReader, StitchesColourChangesAndTheClosingJump) {
+TEST(PesReader, StitchesColorChangesAndTheClosingJump) {
   // first record long (as every writer writes it), a jump, a colour change, stitches
   const std::vector<std::uint8_t> bytes = {0x90, 0x00, 0x90, 0x00, 0x0A, 0x00, 0xA0, 0x32, 0xA0, 0x00,
                                            0x05, 0x00, 0xFE, 0xB0, 0x02, 0x00, 0x0A};
@@ -139,7 +139,7 @@ TEST(PesReader, TextsAndVersion60Offsets) {
     s.hoopH = 100;
     s.threads = {{"900", 0, 0, 0, 10, "20", "EMBROIDERY", ""}};
     s.pec.stitches = kOneStitch;
-    s.colourList = {0};
+    s.colorList = {0};
     EmbDesign d;
     ASSERT_EQ(read(test::newPesFile(s), d), ReadResult::Ok);
     EXPECT_EQ(d.name, "Rose");
@@ -183,10 +183,10 @@ TEST(PesReader, ThreadTableRecordsAndDisplayNames) {
       {"102", 9, 9, 9, 2, "", "", ""},
       {"77", 4, 4, 4, 1, "", "Someone", ""},
   };
-  s.pec.colours = {5, 20, 5, 64, 1};
+  s.pec.colors = {5, 20, 5, 64, 1};
   s.pec.stitches = {0x0A, 0x00, 0xFE, 0xB0, 0x02, 0x0A, 0x00, 0xFE, 0xB0, 0x01, 0x0A, 0x00,
                     0xFE, 0xB0, 0x02, 0x0A, 0x00, 0xFE, 0xB0, 0x01, 0x0A, 0x00};
-  s.colourList = {rgbOf(200, 0, 0), rgbOf(0, 0, 0), rgbOf(1, 2, 3), rgbOf(255, 200, 200), rgbOf(4, 4, 4)};
+  s.colorList = {rgbOf(200, 0, 0), rgbOf(0, 0, 0), rgbOf(1, 2, 3), rgbOf(255, 200, 200), rgbOf(4, 4, 4)};
   EmbDesign d;
   ASSERT_EQ(read(test::newPesFile(s), d), ReadResult::Ok);
   ASSERT_EQ(d.fileThreads.size(), 5u);
@@ -216,12 +216,12 @@ TEST(PesReader, ThreadTableRecordsAndDisplayNames) {
   EXPECT_EQ(d.threads[4].displayName, "Someone 77");
 }
 
-TEST(PesReader, FirstColourMissingFromTheTableKeepsPaletteColours) {
+TEST(PesReader, FirstColorMissingFromTheTableKeepsPaletteColors) {
   NewPesSpec s;
   s.threads = {{"1147", 200, 0, 0, 1, "Red", "MA RAYON", ""}};
-  s.pec.colours = {5};
+  s.pec.colors = {5};
   s.pec.stitches = kOneStitch;
-  s.colourList = {rgbOf(1, 1, 1)};
+  s.colorList = {rgbOf(1, 1, 1)};
   EmbDesign d;
   ASSERT_EQ(read(test::newPesFile(s), d), ReadResult::Ok);
   EXPECT_EQ(d.threads[0].rgb, pecColor(5));
@@ -232,9 +232,9 @@ TEST(PesReader, ThreadTableFoundBehindStrayBytes) {
   NewPesSpec s;
   s.nonZeroGap = true;
   s.threads = {{"1147", 200, 10, 0, 1, "Red", "Someone", ""}, {"8", 0, 10, 0, 1, "Blue", "Someone", ""}};
-  s.pec.colours = {5, 2};
+  s.pec.colors = {5, 2};
   s.pec.stitches = {0x0A, 0x00, 0xFE, 0xB0, 0x02, 0x0A, 0x00};
-  s.colourList = {rgbOf(200, 10, 0), rgbOf(0, 10, 0)};
+  s.colorList = {rgbOf(200, 10, 0), rgbOf(0, 10, 0)};
   EmbDesign d;
   ASSERT_EQ(read(test::newPesFile(s), d), ReadResult::Ok);
   ASSERT_EQ(d.fileThreads.size(), 2u);

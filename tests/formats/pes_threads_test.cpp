@@ -57,7 +57,7 @@ TEST(BuildFileThreads, AppliqueInAPesDesignBecomesAnEmbroideryThread) {
   EXPECT_EQ(b.threadType, 10);
 }
 
-TEST(BuildFileThreads, PaletteColourOfAPesDesign) {
+TEST(BuildFileThreads, PaletteColorOfAPesDesign) {
   EmbDesign d = designOf({named("Red", pecColor(5), 5)}, 1);
   buildFileThreads(d);
   const ThreadColor& b = d.threads[0];
@@ -114,7 +114,7 @@ TEST(BuildFileThreads, DesignsFromOtherFormats) {
   EXPECT_EQ(dst.threads[1].threadType, 1);
 }
 
-TEST(BuildFileThreads, OneTableEntryPerColour) {
+TEST(BuildFileThreads, OneTableEntryPerColor) {
   EmbDesign d = designOf({named("a", pecColor(5), 5), named("b", pecColor(20), 20), named("c", pecColor(5), 5)}, 1);
   buildFileThreads(d);
   ASSERT_EQ(d.fileThreads.size(), 2u);

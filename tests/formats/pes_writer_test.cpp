@@ -17,7 +17,7 @@
 namespace lh {
 namespace {
 
-using test::colourChange;
+using test::colorChange;
 using test::jump;
 using test::st;
 
@@ -35,7 +35,7 @@ EmbDesign box(int w, int h, bool blocks = false) {
   EmbDesign d;
   const int sides[4][2] = {{w, 0}, {0, h}, {-w, 0}, {0, -h}};
   for (int s = 0; s < 4; ++s) {
-    if (blocks && s > 0) d.stitches.push_back(colourChange());
+    if (blocks && s > 0) d.stitches.push_back(colorChange());
     const int len = std::max(std::abs(sides[s][0]), std::abs(sides[s][1]));
     const int n = (len + 99) / 100;
     for (int k = 0; k < n; ++k) {
@@ -44,11 +44,11 @@ EmbDesign box(int w, int h, bool blocks = false) {
       d.stitches.push_back(st(x, y));
     }
   }
-  const int colours[] = {5, 20, 29, 2};
+  const int colors[] = {5, 20, 29, 2};
   for (int b = 0; b < (blocks ? 4 : 1); ++b) {
     ThreadColor t;
-    t.rgb = pecColor(colours[b]);
-    t.displayName = std::string(pecColorName(colours[b]));
+    t.rgb = pecColor(colors[b]);
+    t.displayName = std::string(pecColorName(colors[b]));
     d.threads.push_back(t);
   }
   d.centreDesign();
@@ -171,7 +171,7 @@ std::size_t sewSegStart(const ByteBuffer& f) {
 }
 
 struct SegmentView {
-  int type, colour, count;
+  int type, color, count;
   std::vector<Point> points;
 };
 
@@ -200,7 +200,7 @@ TEST(PesWriterSegments, OneBlockOfStitches) {
     EXPECT_EQ(u16(f, 89), 1);
     const auto s = segments(f, 1);
     EXPECT_EQ(s[0].type, 0);
-    EXPECT_EQ(s[0].colour, 20);
+    EXPECT_EQ(s[0].color, 20);
     EXPECT_EQ(s[0].count, 5);  // the centring jump and four stitches
   }
   {
@@ -220,8 +220,8 @@ TEST(PesWriterSegments, OneBlockOfStitches) {
   }
 }
 
-TEST(PesWriterSegments, ColourLogs) {
-  EmbDesign d = test::makeDesign({st(10, 0), st(10, 0), st(10, 0), colourChange(), st(0, 10), st(0, 10), st(0, 10)},
+TEST(PesWriterSegments, ColorLogs) {
+  EmbDesign d = test::makeDesign({st(10, 0), st(10, 0), st(10, 0), colorChange(), st(0, 10), st(0, 10), st(0, 10)},
                                  {pecColor(20), pecColor(5)});
   d.centreDesign();
   EmbDesign older(d);
@@ -271,7 +271,7 @@ TEST(EnsureTrims, LengthSix) {
   const TrimCase cases[] = {
       {"run of 1 before a jump of 61", {st(20, 0), st(3, 0), jump(61, 0), st(3, 0)}, 2},
       {"jump of 60", {st(20, 0), st(3, 0), jump(60, 0), st(3, 0)}, 0},
-      {"jump after a colour change", {st(3, 0), colourChange(), jump(100, 0), st(3, 0)}, 0},
+      {"jump after a colour change", {st(3, 0), colorChange(), jump(100, 0), st(3, 0)}, 0},
       {"three short stitches already", {st(2, 0), st(2, 0), st(3, 4), jump(100, 0)}, 0},
       {"long stitches only", {st(20, 0), st(20, 0), jump(0, -100)}, 3},
       {"leading jump", {jump(100, 0), st(3, 0)}, 0},
@@ -332,9 +332,9 @@ TEST(PesWriter, ResultsWithoutOutput) {
   EXPECT_EQ(writePes(empty, kOlder, out), PesResult::Refused);
   EXPECT_EQ(writePes(empty, kNewer, out), PesResult::Refused);
   for (const PesWriteOptions& o : {kOlder, kNewer}) {
-    EmbDesign noColours = test::makeDesign({st(10, 0), st(10, 0)});
-    noColours.threads.clear();
-    EXPECT_EQ(writePes(noColours, o, out), PesResult::Written);
+    EmbDesign noColors = test::makeDesign({st(10, 0), st(10, 0)});
+    noColors.threads.clear();
+    EXPECT_EQ(writePes(noColors, o, out), PesResult::Written);
     EXPECT_TRUE(out.empty());
   }
 }
@@ -344,7 +344,7 @@ TEST(PesWriter, BlockCapacities) {
   auto blocks = [](int n) {
     EmbDesign d;
     for (int b = 0; b < n; ++b) {
-      if (b > 0) d.stitches.push_back(colourChange());
+      if (b > 0) d.stitches.push_back(colorChange());
       d.stitches.push_back(st(10, b % 2 ? 5 : -5));
       d.stitches.push_back(st(10, 0));
       ThreadColor t;
@@ -394,7 +394,7 @@ EmbDesign roundTripDesign(int scale) {
   EmbDesign d;
   auto add = [&](Stitch s) { d.stitches.push_back(s); };
   for (int b = 0; b < 3; ++b) {
-    if (b > 0) add(colourChange());
+    if (b > 0) add(colorChange());
     add(jump(150 * scale, 40 * scale));
     for (int k = 0; k < 60; ++k) add(st(k % 2 ? 35 * scale : -30 * scale, 7));
     add(jump(-200 * scale, 300 * scale));
@@ -410,7 +410,7 @@ EmbDesign roundTripDesign(int scale) {
   return d;
 }
 
-TEST(PesWriter, RoundTripsKeepSewnPositionsAndColours) {
+TEST(PesWriter, RoundTripsKeepSewnPositionsAndColors) {
   for (int scale : {1, 3}) {
     for (const PesWriteOptions& o : {kOlder, kNewer, PesWriteOptions{true, false, false, 6}}) {
       EmbDesign original = roundTripDesign(scale);

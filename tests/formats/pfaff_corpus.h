@@ -36,7 +36,7 @@ inline ByteBuffer bytesOf(const std::filesystem::path& p) {
 
 struct PeerDump {
   std::vector<Stitch> records;
-  std::vector<std::uint32_t> colours;  // 0x00BBGGRR
+  std::vector<std::uint32_t> colors;  // 0x00BBGGRR
 };
 
 // The peer's reading of a corpus file; nothing when there is no dump or the peer failed.
@@ -53,7 +53,7 @@ inline std::optional<PeerDump> peerOf(const std::filesystem::path& file) {
     const std::string hex =
         t.contains("rgb") && t["rgb"].is_string() ? t["rgb"].get<std::string>() : "#000000";
     const auto v = static_cast<std::uint32_t>(std::strtoul(hex.c_str() + 1, nullptr, 16));
-    d.colours.push_back(((v >> 16) & 0xFF) | (v & 0xFF00) | ((v & 0xFF) << 16));
+    d.colors.push_back(((v >> 16) & 0xFF) | (v & 0xFF00) | ((v & 0xFF) << 16));
   }
   return d;
 }

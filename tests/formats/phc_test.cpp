@@ -28,16 +28,16 @@ void put16(ByteBuffer& b, std::size_t at, int v) {
 
 constexpr std::size_t kSectionStart = 0x200;
 
-ByteBuffer card(char kind, const std::string& version, const std::vector<std::uint8_t>& colours,
+ByteBuffer card(char kind, const std::string& version, const std::vector<std::uint8_t>& colors,
                 const std::vector<Segment>& segments) {
   const bool phb = kind == 'B';
   ByteBuffer b(kSectionStart, 0);
   std::memcpy(b.data(), "#PH", 3);
   b[3] = static_cast<std::uint8_t>(kind);
   std::memcpy(b.data() + 4, version.data(), version.size());
-  const std::size_t coloursAt = phb ? 0x71 : 0x4D;
-  put16(b, coloursAt, static_cast<int>(colours.size()));
-  for (std::size_t i = 0; i < colours.size(); ++i) b[coloursAt + 2 + i] = colours[i];
+  const std::size_t colorsAt = phb ? 0x71 : 0x4D;
+  put16(b, colorsAt, static_cast<int>(colors.size()));
+  for (std::size_t i = 0; i < colors.size(); ++i) b[colorsAt + 2 + i] = colors[i];
   ByteWriter w;
   w.bytes(b);
   w.u32leAt(phb ? 0x54 : 0x30, static_cast<std::uint32_t>(kSectionStart - (phb ? 0x52 : 0x2E)));
@@ -105,7 +105,7 @@ TEST(PhcReader, OneSegment) {
   EXPECT_EQ(needlePositions(d), (std::vector<Point>{{0, 0}, {0, -10}}));
 }
 
-TEST(PhcReader, SegmentsArePlacedByTheirOriginsAndChangeColour) {
+TEST(PhcReader, SegmentsArePlacedByTheirOriginsAndChangeColor) {
   Segment a{.stitches = kEll};
   Segment b{.originX = 100, .originY = -50, .stitches = kEll};
   EmbDesign d;

@@ -12,7 +12,7 @@
 namespace lh {
 namespace {
 
-struct ColourRecord {
+struct ColorRecord {
   int units;
   int index;
   int type;
@@ -37,16 +37,16 @@ ByteBuffer markedPicture(int h, int w) {
 
 // Text header, name, picture, colour count, colour records from count + 21 and stitch data
 // from count + 19 + 14 x colours (over the last record's unread tail).
-ByteBuffer shvFile(const std::vector<ColourRecord>& colours, const ByteBuffer& data, const std::string& name = "star",
+ByteBuffer shvFile(const std::vector<ColorRecord>& colors, const ByteBuffer& data, const std::string& name = "star",
                    const ByteBuffer& picture = smallPicture(2, 3), std::size_t countValue = SIZE_MAX) {
   ByteBuffer f(86, ' ');
   f.push_back(static_cast<std::uint8_t>(name.size()));
   f.insert(f.end(), name.begin(), name.end());
   f.insert(f.end(), picture.begin(), picture.end());
   const std::size_t a = f.size();
-  f.push_back(static_cast<std::uint8_t>(countValue == SIZE_MAX ? colours.size() : countValue));
+  f.push_back(static_cast<std::uint8_t>(countValue == SIZE_MAX ? colors.size() : countValue));
   f.resize(a + 21, 0);
-  for (const ColourRecord& c : colours) {
+  for (const ColorRecord& c : colors) {
     f.push_back(static_cast<std::uint8_t>(c.units >> 8));
     f.push_back(static_cast<std::uint8_t>(c.units));
     f.push_back(static_cast<std::uint8_t>(c.index));
@@ -54,7 +54,7 @@ ByteBuffer shvFile(const std::vector<ColourRecord>& colours, const ByteBuffer& d
     f.insert(f.end(), c.code.begin(), c.code.end());
     f.resize(f.size() + 6, 0);
   }
-  f.resize(a + 19 + 14 * colours.size());
+  f.resize(a + 19 + 14 * colors.size());
   f.insert(f.end(), data.begin(), data.end());
   return f;
 }
@@ -146,7 +146,7 @@ TEST(ReadShv, ThreadCodesFindTheirChartRow) {
   }
 }
 
-TEST(ReadShv, ShortFilesAndTooManyColoursAreRejected) {
+TEST(ReadShv, ShortFilesAndTooManyColorsAreRejected) {
   const ByteBuffer good = shvFile({{1, 1, 0}}, {0x01, 0x01});
   const std::size_t c = 87 + 4;  // name "star"
   struct Case {

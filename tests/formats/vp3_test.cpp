@@ -12,7 +12,7 @@
 namespace lh {
 namespace {
 
-using test::colourChange;
+using test::colorChange;
 using test::jump;
 using test::makeDesign;
 using test::st;
@@ -91,9 +91,9 @@ struct WrittenFile {
 WrittenFile walk(const ByteBuffer& b) {
   WrittenFile f;
   f.count = be32(b, 71 + 2 + 16);
-  const unsigned colours = be16(b, 71 + 2 + 16 + 4);
+  const unsigned colors = be16(b, 71 + 2 + 16 + 4);
   std::size_t at = 227;
-  for (unsigned k = 0; k < colours; ++k) {
+  for (unsigned k = 0; k < colors; ++k) {
     if (k > 0) at += 2;  // 00 00
     EXPECT_EQ(b.at(at), 0x05);
     at += 2 + 4 + 8;
@@ -150,7 +150,7 @@ TEST(Vp3Writer, LaysOutAOneBlockDesignByteForByte) {
           "  00 00 10 00 00 00 00 00 00 00 00 00 00 00 10 00 78 78 50 50 01 00 00");
   want.insert(want.end(), designBlock.begin(), designBlock.end());
   want.insert(want.end(), producer.begin(), producer.end());
-  const ByteBuffer colourBlock =
+  const ByteBuffer colorBlock =
       hex("01 00  05 00  00 00 00 50"   // colour count (LE), block tag, block length + 1
           "  00 00 00 00  00 00 00 00"  // block start
           "  01 00  FF 00 00 00 00 00  05 28"
@@ -160,7 +160,7 @@ TEST(Vp3Writer, LaysOutAOneBlockDesignByteForByte) {
           "  00 01 00  00 00 00 11  0A F6 00"
           "  80 03  80 01 FF CE 00 1E  80 02 64 00  00 C4"
           "  00");
-  want.insert(want.end(), colourBlock.begin(), colourBlock.end());
+  want.insert(want.end(), colorBlock.begin(), colorBlock.end());
   EXPECT_EQ(b, want);
 }
 
@@ -203,7 +203,7 @@ INSTANTIATE_TEST_SUITE_P(
         // The colour change ends its block; its move opens the next block as a jump, so each
         // block's data starts where the block header places it.
         DataCase{"colour change",
-                 {st(1, 1), colourChange(), st(2, 2), colourChange(3, 4), st(1, 1)},
+                 {st(1, 1), colorChange(), st(2, 2), colorChange(3, 4), st(1, 1)},
                  {"80 03  01 FF  00 00", "02 FE  00 00", "80 01 00 03 FF FC  80 02 01 FF"}}),
     [](const testing::TestParamInfo<DataCase>& i) {
       std::string n = i.param.what;
@@ -215,7 +215,7 @@ TEST(Vp3Writer, EachFileCountsItsOwnEscapes) {
   const EmbDesign withJumps =
       makeDesign({jump(-300, 0), st(200, 10), st(1, 1), trim(), jump(150, 0), st(1, 1)});
   const EmbDesign without =
-      makeDesign({jump(-5, 0), st(10, 1), colourChange(), st(2, 2), colourChange(), st(1, 1)});
+      makeDesign({jump(-5, 0), st(10, 1), colorChange(), st(2, 2), colorChange(), st(1, 1)});
   std::vector<ByteBuffer> files;
   for (const EmbDesign* d : {&withJumps, &without, &withJumps}) files.push_back(writeOk(EmbDesign(*d)));
   EXPECT_EQ(files[0], files[2]);
@@ -241,9 +241,9 @@ TEST(Vp3Writer, EachFileCountsItsOwnEscapes) {
   EXPECT_NE(walk(files[0]).count, walk(files[1]).count);
 }
 
-TEST(Vp3Writer, ColoursFromOtherFormatsGetABrandThreadWithDefaultEntry) {
+TEST(Vp3Writer, ColorsFromOtherFormatsGetABrandThreadWithDefaultEntry) {
   // A design read from a Janome file: palette names and colours, no VP3 description.
-  EmbDesign d = makeDesign({jump(-10, 0), st(20, 0), colourChange(), st(0, 20), colourChange(), st(-20, 0)});
+  EmbDesign d = makeDesign({jump(-10, 0), st(20, 0), colorChange(), st(0, 20), colorChange(), st(-20, 0)});
   d.threads = {janomeColor(1), janomeColor(10), janomeColor(12)};
   const WrittenFile f = walk(writeOk(EmbDesign(d)));
   ASSERT_EQ(f.blocks.size(), 3u);
@@ -263,7 +263,7 @@ TEST(Vp3Writer, ColoursFromOtherFormatsGetABrandThreadWithDefaultEntry) {
   }
 }
 
-TEST(Vp3Writer, ADescriptionThatNoLongerMatchesItsColourIsReplaced) {
+TEST(Vp3Writer, ADescriptionThatNoLongerMatchesItsColorIsReplaced) {
   // A tool recoloured the block but kept its attributes: the stale entry must not be written.
   EmbDesign d = makeDesign({jump(-10, 0), st(20, 0)});
   d.threads[0] = vp3Thread(rgbOf(200, 10, 10), "1147", "Red", "Madeira Rayon 40");
@@ -326,9 +326,9 @@ INSTANTIATE_TEST_SUITE_P(
 
 // ---- Reader -----------------------------------------------------------------------------
 
-TEST(Vp3RoundTrip, RecordsColoursAndDescriptionsComeBack) {
+TEST(Vp3RoundTrip, RecordsColorsAndDescriptionsComeBack) {
   EmbDesign source = makeDesign({jump(-150, -100), st(30, 7), trim(), jump(-90, 200), st(1, 1), st(-2, 3),
-                                 colourChange(), st(300, -20), st(0, 5), colourChange(0, 0), st(-7, -7)});
+                                 colorChange(), st(300, -20), st(0, 5), colorChange(0, 0), st(-7, -7)});
   source.threads[0] = vp3Thread(rgbOf(10, 20, 30), "1266", "Toast", "Sulky Rayon 40");
   ThreadColor& varied = source.threads[1];
   varied = vp3Thread(rgbOf(7, 8, 9), "9", "Mix", "Own");
@@ -375,7 +375,7 @@ TEST(Vp3RoundTrip, RecordsColoursAndDescriptionsComeBack) {
 }
 
 TEST(Vp3Reader, KeepsTheDesignKeywords) {
-  ByteBuffer b = writeOk(makeDesign({jump(-20, 0), st(10, 0), colourChange(), st(10, 0), st(10, 0)}));
+  ByteBuffer b = writeOk(makeDesign({jump(-20, 0), st(10, 0), colorChange(), st(10, 0), st(10, 0)}));
   EmbDesign plain;
   ASSERT_EQ(readImage(b, plain), ReadResult::Ok);
   // Keywords follow the keyword length of the design block; the fields after them are found
@@ -406,7 +406,7 @@ TEST(Vp3Reader, AnEntryCountAboveTenReadsAsOneEntry) {
 }
 
 TEST(Vp3Reader, PlacesEachBlockWhereItsHeaderSays) {
-  const EmbDesign source = makeDesign({jump(-20, 0), st(10, 0), colourChange(), st(10, 0), st(10, 5)});
+  const EmbDesign source = makeDesign({jump(-20, 0), st(10, 0), colorChange(), st(10, 0), st(10, 5)});
   ByteBuffer b = writeOk(EmbDesign(source));
   EmbDesign plain;
   ASSERT_EQ(readImage(b, plain), ReadResult::Ok);
@@ -467,7 +467,7 @@ TEST(Vp3Reader, StartsALaterDesignSectionAtItsOwnOrigin) {
 
 TEST(Vp3Reader, EveryCutOfAFileReadsWithoutFault) {
   EmbDesign source =
-      makeDesign({jump(-150, -100), st(30, 7), trim(), jump(-90, 200), colourChange(), st(300, -20)});
+      makeDesign({jump(-150, -100), st(30, 7), trim(), jump(-90, 200), colorChange(), st(300, -20)});
   const ByteBuffer b = writeOk(EmbDesign(source));
   bool accepted = false;
   for (std::size_t len = 0; len <= b.size(); ++len) {
@@ -530,8 +530,8 @@ TEST(Vp3Corpus, EveryFileLoadsAndFollowsTheIndependentReading) {
     EXPECT_EQ(test::pfaff::blockCount(peer->records), blocks);
     EXPECT_GE(test::pfaff::agreement(test::pfaff::path(d.stitches), test::pfaff::path(peer->records), 0),
               agree);
-    for (std::size_t k = 0; k < std::min(blocks, peer->colours.size()); ++k)
-      EXPECT_EQ(d.threads[k].rgb, peer->colours[k]) << k;
+    for (std::size_t k = 0; k < std::min(blocks, peer->colors.size()); ++k)
+      EXPECT_EQ(d.threads[k].rgb, peer->colors[k]) << k;
   }
 }
 

@@ -10,7 +10,7 @@
 namespace lh {
 namespace {
 
-using test::colourChange;
+using test::colorChange;
 using test::jump;
 using test::makeDesign;
 using test::sewnPoints;
@@ -42,14 +42,14 @@ const ThreadColor& chartRow(std::uint32_t rgb) {
 
 // A file image: the header with the colour block offset, the data, and a colour block of the
 // given colours (filling 22 entries with black).
-ByteBuffer xxxFile(std::vector<std::uint8_t> data, std::vector<std::uint32_t> colours, bool withOffset = true) {
+ByteBuffer xxxFile(std::vector<std::uint8_t> data, std::vector<std::uint32_t> colors, bool withOffset = true) {
   ByteWriter w;
   w.fill(0, 256);
   if (withOffset) w.u32leAt(252, static_cast<std::uint32_t>(256 + data.size()));
   w.bytes(data);
   w.bytes(ByteBuffer{0x7F, 0x7F, 0x03, 0x14, 0x00, 0x00});
   for (std::size_t k = 0; k < 22; ++k) {
-    const std::uint32_t c = k < colours.size() ? colours[k] : 0;
+    const std::uint32_t c = k < colors.size() ? colors[k] : 0;
     w.u8(0);
     w.u8(static_cast<unsigned>(redOf(c)));
     w.u8(static_cast<unsigned>(greenOf(c)));
@@ -74,9 +74,9 @@ TEST(WriteXxx, RecordBytes) {
       {"jump of 200", jump(200, 0), {0x7E, 0xC8, 0x00, 0x00, 0x00}},
       {"jump of -124", jump(0, -124), {0x7E, 0x00, 0x00, 0x84, 0xFF}},
       {"stitch of 200", st(200, 0), {0x7D, 0xC8, 0x00, 0x00, 0x00}},
-      {"colour change", colourChange(), {0x7F, 0x08, 0x00, 0x00}},
+      {"colour change", colorChange(), {0x7F, 0x08, 0x00, 0x00}},
       // The command holds no move: a colour change's own move follows it as a jump.
-      {"colour change with a move", colourChange(10, 0), {0x7F, 0x08, 0x00, 0x00, 0x7F, 0x01, 0x0A, 0x00}},
+      {"colour change with a move", colorChange(10, 0), {0x7F, 0x08, 0x00, 0x00, 0x7F, 0x01, 0x0A, 0x00}},
       {"colour change with a jump", Stitch::withFlags(ColorChange | Jump, 300, 0),
        {0x7F, 0x08, 0x00, 0x00, 0x7E, 0x2C, 0x01, 0x00, 0x00}},
   };
@@ -92,9 +92,9 @@ TEST(WriteXxx, RecordBytes) {
   EXPECT_TRUE(d.stitches[0].isJump());  // a long stitch is written, and kept, as a jump
 }
 
-TEST(WriteXxx, HeaderAndColourBlock) {
+TEST(WriteXxx, HeaderAndColorBlock) {
   DesignCodec codec;
-  EmbDesign d = makeDesign({jump(-30, -20), st(50, 0), st(0, 30), colourChange(), st(10, 10)},
+  EmbDesign d = makeDesign({jump(-30, -20), st(50, 0), st(0, 30), colorChange(), st(10, 10)},
                            {rgbOf(1, 2, 3), rgbOf(4, 5, 6)});
   d.centreDesign();
   auto f = writeXxx(codec, d);
@@ -110,20 +110,20 @@ TEST(WriteXxx, HeaderAndColourBlock) {
     if (i == 23 || i == 24 || i == 39 || i == 40 || (i >= 45 && i < 49) || i >= 252) continue;
     EXPECT_EQ((*f)[i], 0) << "header byte " << i;
   }
-  const ByteBuffer colours(f->begin() + static_cast<std::ptrdiff_t>(block), f->end());
-  EXPECT_EQ((ByteBuffer(colours.begin(), colours.begin() + 14)),
+  const ByteBuffer colors(f->begin() + static_cast<std::ptrdiff_t>(block), f->end());
+  EXPECT_EQ((ByteBuffer(colors.begin(), colors.begin() + 14)),
             (ByteBuffer{0x7F, 0x7F, 0x03, 0x14, 0x00, 0x00, 0x00, 1, 2, 3, 0x00, 4, 5, 6}));
   // Entries the design does not fill keep their defaults; the block ends 00 01.
-  EXPECT_EQ((ByteBuffer(colours.begin() + 14, colours.begin() + 18)), (ByteBuffer{0x00, 0, 128, 128}));
-  EXPECT_EQ((ByteBuffer(colours.end() - 6, colours.end())), (ByteBuffer{0x00, 255, 255, 255, 0x00, 0x01}));
+  EXPECT_EQ((ByteBuffer(colors.begin() + 14, colors.begin() + 18)), (ByteBuffer{0x00, 0, 128, 128}));
+  EXPECT_EQ((ByteBuffer(colors.end() - 6, colors.end())), (ByteBuffer{0x00, 255, 255, 255, 0x00, 0x01}));
 }
 
-TEST(XxxRoundTrip, ColourChangesComeBackWithAZeroStitch) {
+TEST(XxxRoundTrip, ColorChangesComeBackWithAZeroStitch) {
   DesignCodec codec;
   const auto rows = chartRows(Chart::SulkyRayonXxx);
   ASSERT_EQ(rows.size(), 196u);
   const EmbDesign original =
-      makeDesign({st(10, 10), st(100, -50), jump(500, 0), st(5, 5), st(-20, 30), colourChange(), jump(-100, 20), st(5, 0)},
+      makeDesign({st(10, 10), st(100, -50), jump(500, 0), st(5, 5), st(-20, 30), colorChange(), jump(-100, 20), st(5, 0)},
                  {rows[7].rgb, rows[150].rgb});
   EmbDesign work(original);
   work.centreDesign();
@@ -148,10 +148,10 @@ TEST(XxxRoundTrip, ColourChangesComeBackWithAZeroStitch) {
   EXPECT_EQ(*(cc + 1), st(0, 0));
 }
 
-TEST(ReadXxx, ColoursOfTwentyBlocks) {
+TEST(ReadXxx, ColorsOfTwentyBlocks) {
   const auto rows = chartRows(Chart::SulkyRayonXxx);
-  std::vector<std::uint32_t> colours;
-  for (std::size_t k = 0; k < 15; ++k) colours.push_back(rows[10 * k].rgb);
+  std::vector<std::uint32_t> colors;
+  for (std::size_t k = 0; k < 15; ++k) colors.push_back(rows[10 * k].rgb);
   // 19 written colour changes (7F 08), then one change naming its colour: 7F 0B (side colour
   // 2) and 7F 1A (side colour 12), each a jump whose move is the next pair.
   std::vector<std::uint8_t> data = {0x01, 0x01};
@@ -159,16 +159,16 @@ TEST(ReadXxx, ColoursOfTwentyBlocks) {
   data.insert(data.end(), {0x7F, 0x0B, 0x02, 0x00, 0x01, 0x01, 0x7F, 0x1A, 0x00, 0x02, 0x01, 0x01, 0x7F, 0x18, 0x00, 0x00});
   DesignCodec codec;
   EmbDesign d;
-  ASSERT_EQ(readXxx(codec, d, xxxFile(data, colours)), ReadResult::Ok);
+  ASSERT_EQ(readXxx(codec, d, xxxFile(data, colors)), ReadResult::Ok);
   ASSERT_EQ(d.threads.size(), 20u);
   std::vector<std::size_t> expected;
   for (std::size_t k = 0; k <= 14; ++k) expected.push_back(k);  // first colour and changes 1..14
   expected.insert(expected.end(), {0, 1, 2, 2, 12});             // (k + 1) mod 8 for k = 15..17, then y
   for (std::size_t b = 0; b < 20; ++b)
-    EXPECT_EQ(d.threads[b].displayName, chartRow(colours[expected[b]]).displayName) << "block " << b;
+    EXPECT_EQ(d.threads[b].displayName, chartRow(colors[expected[b]]).displayName) << "block " << b;
 }
 
-TEST(ReadXxx, ColourBlockPositionAndFileEnd) {
+TEST(ReadXxx, ColorBlockPositionAndFileEnd) {
   const auto rows = chartRows(Chart::SulkyRayonXxx);
   const std::uint32_t first = rows[3].rgb, second = rows[90].rgb;
   auto putRgb = [](ByteBuffer& f, std::size_t at, std::uint32_t c) {

@@ -32,7 +32,7 @@ EmbDesign handFilled(PaletteManager& pal, int w, int h, int top) {
   return d;
 }
 
-TEST(BuildDib, BottomUpPaddedRowsAndColourTable) {
+TEST(BuildDib, BottomUpPaddedRowsAndColorTable) {
   PaletteManager pal;
   pal.addColour(255, 0, 0);  // slot 1
   EmbDesign d = handFilled(pal, 201, 3, 2);
@@ -49,10 +49,10 @@ TEST(BuildDib, BottomUpPaddedRowsAndColourTable) {
     EXPECT_EQ(0, std::memcmp(b.dibBits.data() + (2 - j) * 204, rows.data() + j * 201, 201)) << j;
   EXPECT_EQ(b.dibBits[203], 0);  // padding
   // RGB quads as 0x00RRGGBB: black, red, and a free slot read as white.
-  EXPECT_EQ(b.dibInfo.colours, (std::vector<std::uint32_t>{0x000000, 0xFF0000, 0xFFFFFF}));
+  EXPECT_EQ(b.dibInfo.colors, (std::vector<std::uint32_t>{0x000000, 0xFF0000, 0xFFFFFF}));
 }
 
-TEST(BuildDib, RendersFirstWhenThereIsNoBufferAndNeedsTwoColours) {
+TEST(BuildDib, RendersFirstWhenThereIsNoBufferAndNeedsTwoColors) {
   PaletteManager pal;
   EmbDesign d = test::makeDesign({});
   usePalette(d, &pal);
@@ -127,7 +127,7 @@ TEST(DeviceBitmap, DroppedByRenderAndPaletteSwitch) {
 
 std::vector<std::uint8_t> sampleBmp() {
   PaletteManager pal;
-  EmbDesign d = test::makeDesign({test::st(30, 10), test::colourChange(), test::st(-10, 20)});
+  EmbDesign d = test::makeDesign({test::st(30, 10), test::colorChange(), test::st(-10, 20)});
   usePalette(d, &pal);
   setSize(d, 37, 21);
   return toBmpFile(d);
@@ -152,12 +152,12 @@ TEST(CDib, ReadsWhatToBmpFileWritesAndWritesItBack) {
   EXPECT_EQ(copy.palette(), dib.palette());
 }
 
-TEST(CDib, ColourCountFromHeaderOrBitDepth) {
+TEST(CDib, ColorCountFromHeaderOrBitDepth) {
   std::vector<std::uint8_t> bmp = sampleBmp();
   const struct {
     std::uint16_t bits;
     std::uint32_t used;
-    int colours;
+    int colors;
   } cases[] = {{8, 0, 256}, {8, 7, 7}, {4, 0, 16}, {1, 0, 2}, {24, 0, 0}, {32, 0, 0}};
   for (const auto& c : cases) {
     std::vector<std::uint8_t> f = bmp;
@@ -166,8 +166,8 @@ TEST(CDib, ColourCountFromHeaderOrBitDepth) {
     put32(f, 18, 10);  // narrow enough for the rows of every depth to fit
     CDib dib;
     ASSERT_NE(dib.readFromMemory(f), 0u) << c.bits;
-    EXPECT_EQ(dib.colourCount(), c.colours) << c.bits;
-    EXPECT_GE(dib.info().size(), 40u + static_cast<std::size_t>(c.colours) * 4) << c.bits;  // short tables read as zeros
+    EXPECT_EQ(dib.colourCount(), c.colors) << c.bits;
+    EXPECT_GE(dib.info().size(), 40u + static_cast<std::size_t>(c.colors) * 4) << c.bits;  // short tables read as zeros
   }
 }
 

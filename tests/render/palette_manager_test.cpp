@@ -54,7 +54,7 @@ TEST(PaletteManager, GivenSlotMustLieBelowShadeMark) {
   EXPECT_EQ(pal.addColour(10, 20, 30, -2), -1);
 }
 
-TEST(PaletteManager, FullPaletteRefusesColoursButShadesFallBackToNearest) {
+TEST(PaletteManager, FullPaletteRefusesColorsButShadesFallBackToNearest) {
   PaletteManager pal;
   for (int i = 1; i < PaletteManager::kSlots; ++i)
     ASSERT_EQ(pal.addColour(i % 16 * 15, i / 16 * 15, 0, -1, true, true), i);

@@ -19,15 +19,15 @@ constexpr int kSize = 64;
 // Design i: two to five zigzag blocks in colours from a small set, so that threads both find
 // colours other threads placed and take new slots.
 EmbDesign zigzag(int i) {
-  static const std::uint32_t colours[] = {0x0000FF, 0x00FF00, 0xFF0000, 0x00FFFF, 0xFF00FF, 0xFFFF00,
+  static const std::uint32_t colors[] = {0x0000FF, 0x00FF00, 0xFF0000, 0x00FFFF, 0xFF00FF, 0xFFFF00,
                                           0x808080, 0xFFFFFF, 0x000000, 0x3060C0, 0xC06030, 0x60C030};
   EmbDesign d;
   const int blocks = 2 + i % 4;
   for (int b = 0; b < blocks; ++b) {
-    if (b > 0) d.stitches.push_back(test::colourChange());
+    if (b > 0) d.stitches.push_back(test::colorChange());
     d.stitches.push_back(test::jump(-60 + 10 * b, 20 * b - 40));
     for (int k = 0; k < 12; ++k) d.stitches.push_back(test::st(k % 2 ? 50 + i : -50 - i, 3 + b));
-    d.threads.push_back(test::thread(colours[(i * 5 + b * 7) % std::size(colours)]));
+    d.threads.push_back(test::thread(colors[(i * 5 + b * 7) % std::size(colors)]));
   }
   d.computeBounds();
   d.centreDesign();
@@ -47,7 +47,7 @@ std::vector<std::uint8_t> picture(EmbDesign& d, PaletteManager& palette, Kind ki
 }
 
 // The colour of every pixel of an 8-bit BMP image made by toBmpFile, bottom row first.
-std::vector<std::uint32_t> pixelColours(const std::vector<std::uint8_t>& bmp) {
+std::vector<std::uint32_t> pixelColors(const std::vector<std::uint8_t>& bmp) {
   auto u32 = [&](std::size_t at) {
     return static_cast<std::uint32_t>(bmp.at(at)) | static_cast<std::uint32_t>(bmp.at(at + 1)) << 8 |
            static_cast<std::uint32_t>(bmp.at(at + 2)) << 16 | static_cast<std::uint32_t>(bmp.at(at + 3)) << 24;
@@ -59,7 +59,7 @@ std::vector<std::uint32_t> pixelColours(const std::vector<std::uint8_t>& bmp) {
   return out;
 }
 
-TEST(RenderThreads, DesignsOnManyThreadsShowTheirOwnColoursOnOneSharedPalette) {
+TEST(RenderThreads, DesignsOnManyThreadsShowTheirOwnColorsOnOneSharedPalette) {
   struct Job {
     EmbDesign design;
     Kind kind;
@@ -70,7 +70,7 @@ TEST(RenderThreads, DesignsOnManyThreadsShowTheirOwnColoursOnOneSharedPalette) {
     Job job{zigzag(i), static_cast<Kind>(i % 4), {}, {}};
     EmbDesign alone(job.design);
     PaletteManager own;
-    job.expected = pixelColours(picture(alone, own, job.kind));
+    job.expected = pixelColors(picture(alone, own, job.kind));
     jobs.push_back(std::move(job));
   }
 
@@ -79,7 +79,7 @@ TEST(RenderThreads, DesignsOnManyThreadsShowTheirOwnColoursOnOneSharedPalette) {
   for (int t = 0; t < kThreads; ++t) {
     workers.emplace_back([&, t] {
       for (std::size_t j = static_cast<std::size_t>(t); j < jobs.size(); j += kThreads)
-        jobs[j].got = pixelColours(picture(jobs[j].design, shared, jobs[j].kind));
+        jobs[j].got = pixelColors(picture(jobs[j].design, shared, jobs[j].kind));
     });
   }
   for (std::thread& w : workers) w.join();

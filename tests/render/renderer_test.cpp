@@ -10,7 +10,7 @@
 namespace lh {
 namespace {
 
-using test::colourChange;
+using test::colorChange;
 using test::jump;
 using test::makeDesign;
 using test::st;
@@ -29,7 +29,7 @@ struct Fixture {
     const DesignBitmap& b = design;
     return b.pixels[static_cast<std::size_t>(y) * static_cast<std::size_t>(b.width) + static_cast<std::size_t>(x)];
   }
-  std::uint32_t colourAt(int x, int y) const { return palette.colourOf(at(x, y)).value_or(0xFFFFFFFFu); }
+  std::uint32_t colorAt(int x, int y) const { return palette.colourOf(at(x, y)).value_or(0xFFFFFFFFu); }
   int count(int slot) const {
     return static_cast<int>(std::count(bitmap().pixels.begin(), bitmap().pixels.end(), static_cast<std::uint8_t>(slot)));
   }
@@ -148,7 +148,7 @@ TEST(Render, ScaleAndOriginFollowTheLargerExtent) {
   ASSERT_TRUE(render(f.design));
   EXPECT_FLOAT_EQ(f.design.scale, 1.88f);
   const int red = f.design.threads[0].paletteIndex;
-  EXPECT_EQ(f.colourAt(0, 0), 0xFFFFFFu);
+  EXPECT_EQ(f.colorAt(0, 0), 0xFFFFFFu);
   EXPECT_EQ(f.bitmap().backgroundSlot, f.at(0, 0));
   EXPECT_EQ(f.at(98, 99), f.bitmap().backgroundSlot);
   EXPECT_EQ(f.at(99, 99), red);  // the origin
@@ -185,7 +185,7 @@ TEST(Render, AsymmetricAndFlatExtents) {
   EXPECT_EQ(z.design.scale, 3.5f);
 }
 
-TEST(Render, JumpsShowOnlyWhenAskedAndInTheirBlockColour) {
+TEST(Render, JumpsShowOnlyWhenAskedAndInTheirBlockColor) {
   for (bool show : {false, true}) {
     Fixture f(makeDesign({jump(20, 0), st(20, 0)}, {0x00FF00}), 100, 100);
     setBounds(f.design, 40, 0, 0, 0);  // scale 1.1: 22 pixels per move
@@ -198,8 +198,8 @@ TEST(Render, JumpsShowOnlyWhenAskedAndInTheirBlockColour) {
   }
 }
 
-TEST(Render, WhiteThreadIsDrawnLightGreyAndBlocksTakeTheirColours) {
-  Fixture f(makeDesign({st(10, 0), colourChange(), st(10, 0), colourChange(), st(10, 0)},
+TEST(Render, WhiteThreadIsDrawnLightGreyAndBlocksTakeTheirColors) {
+  Fixture f(makeDesign({st(10, 0), colorChange(), st(10, 0), colorChange(), st(10, 0)},
                        {0xFFFFFF, rgbOf(104, 98, 101), rgbOf(100, 100, 100)}),
             64, 64);
   render(f.design);
@@ -210,9 +210,9 @@ TEST(Render, WhiteThreadIsDrawnLightGreyAndBlocksTakeTheirColours) {
   EXPECT_NE(t[0].paletteIndex, f.bitmap().backgroundSlot);
 }
 
-TEST(Render, ColourChangesBeyondTheLastThreadKeepTheLastColour) {
+TEST(Render, ColorChangesBeyondTheLastThreadKeepTheLastColor) {
   Fixture f(makeDesign({st(10, 0)}, {0x0000FF}), 64, 64);
-  f.design.stitches = {st(10, 0), colourChange(), st(10, 0), colourChange(), st(-30, 0)};
+  f.design.stitches = {st(10, 0), colorChange(), st(10, 0), colorChange(), st(-30, 0)};
   setBounds(f.design, 20, -10, 0, 0);
   render(f.design);
   const int slot = f.design.threads[0].paletteIndex;
@@ -270,9 +270,9 @@ TEST(Render, PaletteFullDrawsWithByte255) {
   EXPECT_EQ(f.at(31, 31), 255);
 }
 
-TEST(ShadeRamp, DarkBlackWhiteAndOrdinaryColours) {
+TEST(ShadeRamp, DarkBlackWhiteAndOrdinaryColors) {
   const struct {
-    std::uint32_t colour;
+    std::uint32_t color;
     std::array<std::uint32_t, 4> ramp;
     bool quantise;
   } cases[] = {
@@ -288,14 +288,14 @@ TEST(ShadeRamp, DarkBlackWhiteAndOrdinaryColours) {
       {rgbOf(0, 0, 100), {rgbOf(0, 0, 151), rgbOf(0, 0, 109), rgbOf(0, 0, 87), rgbOf(0, 0, 62)}, true},
   };
   for (const auto& c : cases) {
-    const ShadeRamp r = shadeRampOf(c.colour);
-    EXPECT_EQ(r.colours, c.ramp) << std::hex << c.colour;
-    EXPECT_EQ(r.quantise, c.quantise) << std::hex << c.colour;
+    const ShadeRamp r = shadeRampOf(c.color);
+    EXPECT_EQ(r.colors, c.ramp) << std::hex << c.color;
+    EXPECT_EQ(r.quantise, c.quantise) << std::hex << c.color;
   }
 }
 
 TEST(Render, ShadedRenderTakesShadeSlotsFromTheTopAgainEveryTime) {
-  Fixture f(makeDesign({st(40, 0), colourChange(), st(0, 40)}, {rgbOf(0, 0, 0), rgbOf(250, 250, 250)}), 100, 100);
+  Fixture f(makeDesign({st(40, 0), colorChange(), st(0, 40)}, {rgbOf(0, 0, 0), rgbOf(250, 250, 250)}), 100, 100);
   f.design.shaded = true;
   for (int pass = 0; pass < 2; ++pass) {
     render(f.design);
@@ -317,7 +317,7 @@ TEST(Render, ShadedRenderTakesShadeSlotsFromTheTopAgainEveryTime) {
 }
 
 TEST(Render, BlockFilterDrawsOneBlockInSlotOne) {
-  Fixture f(makeDesign({st(20, 0), colourChange(), st(0, 20), colourChange(), st(-20, 0)}), 100, 100);
+  Fixture f(makeDesign({st(20, 0), colorChange(), st(0, 20), colorChange(), st(-20, 0)}), 100, 100);
   f.design.shaded = true;  // filtered renders stay flat
   for (int k : {0, 1, 2}) {
     render(f.design, k);
@@ -335,7 +335,7 @@ TEST(Render, BlockFilterDrawsOneBlockInSlotOne) {
 }
 
 TEST(RenderBlockMask, PacksLeastSignificantBitFirst) {
-  Fixture f(makeDesign({st(20, 0), colourChange(), st(0, 20)}), 64, 32);
+  Fixture f(makeDesign({st(20, 0), colorChange(), st(0, 20)}), 64, 32);
   std::vector<std::uint8_t> mask;
   ASSERT_EQ(renderBlockMask(f.design, 1, mask), 64 * 32 / 8);
   const std::vector<std::uint8_t> pixels = f.bitmap().pixels;
@@ -353,7 +353,7 @@ TEST(RenderBlockMask, PacksLeastSignificantBitFirst) {
 }
 
 TEST(RenderBlockIcon, HeaderThenMostSignificantBitFirst) {
-  Fixture f(makeDesign({st(20, 0), colourChange(), st(0, 20)}), 10, 10);
+  Fixture f(makeDesign({st(20, 0), colorChange(), st(0, 20)}), 10, 10);
   std::vector<std::uint8_t> icon;
   ASSERT_EQ(renderBlockIcon(f.design, 0, icon, 48, 38), 48 * 38 / 8);
   ASSERT_EQ(icon.size(), 2u + 228u);
@@ -366,7 +366,7 @@ TEST(RenderBlockIcon, HeaderThenMostSignificantBitFirst) {
   EXPECT_GT(std::count(pixels.begin(), pixels.end(), 1), 0);
 }
 
-TEST(RenderOutline, OutlinesColourRegionsInBlackOnWhite) {
+TEST(RenderOutline, OutlinesColorRegionsInBlackOnWhite) {
   Fixture f(makeDesign({st(10, 0)}, {0x0000FF}), 40, 40);
   setBounds(f.design, 10, 0, 0, 0);  // scale 28 / 20: the stitch covers x 19..32 of row 19
   f.design.shaded = true;

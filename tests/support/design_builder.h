@@ -9,7 +9,7 @@ namespace lh::test {
 
 inline Stitch st(int dx, int dy) { return Stitch(dx, dy); }
 inline Stitch jump(int dx, int dy) { return Stitch(dx, dy, true); }
-inline Stitch colourChange(int dx = 0, int dy = 0) { return Stitch(dx, dy, false, true); }
+inline Stitch colorChange(int dx = 0, int dy = 0) { return Stitch(dx, dy, false, true); }
 inline Stitch trim() { return Stitch::withFlags(Trim); }
 
 inline ThreadColor thread(std::uint32_t rgb, std::string brand = "Embroidery") {
@@ -19,14 +19,14 @@ inline ThreadColor thread(std::uint32_t rgb, std::string brand = "Embroidery") {
 
 // A design with the given records and one thread per colour block (colours cycle red,
 // green, blue, ... unless given).
-inline EmbDesign makeDesign(std::initializer_list<Stitch> records, std::initializer_list<std::uint32_t> colours = {}) {
+inline EmbDesign makeDesign(std::initializer_list<Stitch> records, std::initializer_list<std::uint32_t> colors = {}) {
   EmbDesign d;
   d.stitches.assign(records.begin(), records.end());
   std::size_t blocks = d.colorChangeCount() + 1;
   static const std::uint32_t cycle[] = {0x0000FF, 0x00FF00, 0xFF0000, 0x00FFFF, 0xFF00FF, 0xFFFF00};
-  auto it = colours.begin();
+  auto it = colors.begin();
   for (std::size_t b = 0; b < blocks; ++b) {
-    std::uint32_t c = it != colours.end() ? *it++ : cycle[b % 6];
+    std::uint32_t c = it != colors.end() ? *it++ : cycle[b % 6];
     d.threads.push_back(thread(c));
   }
   d.computeBounds();

@@ -34,7 +34,7 @@ TEST(MachinePalette, Sizes) {
   }
 }
 
-TEST(MachinePalette, PesEntriesInDisplayOrderThenSpecialColours) {
+TEST(MachinePalette, PesEntriesInDisplayOrderThenSpecialColors) {
   EmbDesign d = designWithThread();
   machinePalette(d, Pec);
   ASSERT_EQ(d.threads.size(), 66u);

@@ -38,14 +38,14 @@ TEST(PecPalette, KnownEntries) {
   }
 }
 
-TEST(PecPalette, EmbroideryCodesOnlyForThreadColours) {
+TEST(PecPalette, EmbroideryCodesOnlyForThreadColors) {
   EXPECT_EQ(embroideryCode(20), "900");
   EXPECT_EQ(embroideryCode(1), "007");
   EXPECT_EQ(embroideryCode(61), "027");
   for (int index : {0, 62, 65, 94, 95, -1, 0x200}) EXPECT_EQ(embroideryCode(index), "") << index;
 }
 
-TEST(PecPalette, DisplayOrderIsAPermutationOfTheThreadColours) {
+TEST(PecPalette, DisplayOrderIsAPermutationOfTheThreadColors) {
   std::array<int, kPecThreadColors> sorted = kPecDisplayOrder;
   std::sort(sorted.begin(), sorted.end());
   for (int i = 0; i < kPecThreadColors; ++i) EXPECT_EQ(sorted[static_cast<std::size_t>(i)], i + 1);

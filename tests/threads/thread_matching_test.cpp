@@ -37,10 +37,10 @@ TEST(NearestPecColor, Cases) {
   }
 }
 
-std::vector<ThreadColor> rowsOf(std::initializer_list<std::uint32_t> colours) {
+std::vector<ThreadColor> rowsOf(std::initializer_list<std::uint32_t> colors) {
   std::vector<ThreadColor> rows;
   int n = 0;
-  for (std::uint32_t c : colours) rows.emplace_back("Row " + std::to_string(n++), c, 5);
+  for (std::uint32_t c : colors) rows.emplace_back("Row " + std::to_string(n++), c, 5);
   return rows;
 }
 
@@ -56,7 +56,7 @@ TEST(NearestChartRow, CylinderDistance) {
   EXPECT_EQ(m.distance, 28);
 }
 
-TEST(NearestChartRow, ExactColourStopsAtTheFirstEqualRow) {
+TEST(NearestChartRow, ExactColorStopsAtTheFirstEqualRow) {
   const auto rows = chartRows(Chart::IsacordPoly);  // 0015 and 0017 are both white
   const ChartMatch m = nearestChartRow(rgbOf(255, 255, 255), rows);
   EXPECT_EQ(m.row, &rows[0]);
@@ -112,7 +112,7 @@ TEST(TopThreeMatches, OrderedNearestFirst) {
   EXPECT_TRUE(out.empty());
 }
 
-TEST(TopThreeMatches, ExactColourIsAHundredPercentAndAppends) {
+TEST(TopThreeMatches, ExactColorIsAHundredPercentAndAppends) {
   std::vector<ThreadColor> out{ThreadColor("kept", 0, 0)};
   const ThreadColor& row = chartRows(Chart::Isacord)[40];
   topThreeMatches(ThreadColor("x", row.rgb, 0), Chart::Isacord, out);
@@ -151,9 +151,9 @@ TEST(TopThreeMatches, AgreesWithColorDistanceOnCopies) {
   }
 }
 
-TEST(MatchReport, OneSectionPerDistinctColour) {
+TEST(MatchReport, OneSectionPerDistinctColor) {
   const std::uint32_t cornsilk = chartRows(Chart::SulkyRayon).front().rgb;
-  EmbDesign d = test::makeDesign({test::st(1, 1), test::colourChange(), test::st(1, 1), test::colourChange()},
+  EmbDesign d = test::makeDesign({test::st(1, 1), test::colorChange(), test::st(1, 1), test::colorChange()},
                                  {cornsilk, rgbOf(10, 20, 200), cornsilk});
   d.threads[0].displayName = "First";
   d.threads[1].displayName = "Second";

@@ -9,19 +9,19 @@
 namespace lh {
 namespace {
 
-using test::colourChange;
+using test::colorChange;
 using test::st;
 
 const HoopRect kLargeHoop{-5000, -5000, 5000, 5000};
 
 // A w x h design (0.1 mm) of `colours` blocks.
-EmbDesign box(int w, int h, int colours = 1) {
+EmbDesign box(int w, int h, int colors = 1) {
   EmbDesign d = test::makeDesign({st(0, 0), st(w, 0), st(0, h)});
   d.threads.clear();
-  for (int c = 0; c < colours; ++c) {
+  for (int c = 0; c < colors; ++c) {
     if (c) {
-      d.stitches.push_back(colourChange());
-      d.stitches.push_back(st(-w / colours, 0));
+      d.stitches.push_back(colorChange());
+      d.stitches.push_back(st(-w / colors, 0));
     }
     d.threads.push_back(test::thread(0x000011u * static_cast<unsigned>(c + 1)));
   }
@@ -138,7 +138,7 @@ TEST(AutoBaste, CombinedKeepsTheDesignInPlace) {
   }
 }
 
-TEST(AutoBaste, BasteThreadColour) {
+TEST(AutoBaste, BasteThreadColor) {
   BasteSettings alone;
   alone.combine = false;
   ToolReport report;

@@ -9,7 +9,7 @@
 namespace lh {
 namespace {
 
-using test::colourChange;
+using test::colorChange;
 using test::jump;
 using test::st;
 
@@ -20,7 +20,7 @@ struct Strokes {
   EmbDesign d;
   int x = 0, y = 0;
   Strokes() { d.path = "/d/rose.pes"; }
-  Strokes& block(std::uint32_t rgb, int x0, int y0, int x1, int y1, Stitch change = colourChange()) {
+  Strokes& block(std::uint32_t rgb, int x0, int y0, int x1, int y1, Stitch change = colorChange()) {
     if (!d.threads.empty()) {
       d.stitches.push_back(change);
       x += change.dx;
@@ -49,7 +49,7 @@ struct Strokes {
 };
 
 // Colours of the threads, and the display names in sewing order.
-std::vector<std::uint32_t> colours(const EmbDesign& d) {
+std::vector<std::uint32_t> colors(const EmbDesign& d) {
   std::vector<std::uint32_t> out;
   for (const auto& t : d.threads) out.push_back(t.rgb);
   return out;
@@ -83,7 +83,7 @@ TEST(ColorSort, AdjacentEqualBlocksJoin) {
   EmbDesign d = Strokes().block(kRed, 0, 0, 500, 0).block(kRed, 0, 300, 500, 300).take();
   ToolReport report;
   EXPECT_EQ(colorSort(d, 5, report), 1);
-  EXPECT_EQ(colours(d), (std::vector<std::uint32_t>{kRed}));
+  EXPECT_EQ(colors(d), (std::vector<std::uint32_t>{kRed}));
   EXPECT_EQ(d.colorChangeCount(), 0u);
   EXPECT_EQ(report.text(), "/d/rose.pes reduced 1 color.\r\n");
 }
@@ -94,7 +94,7 @@ TEST(ColorSort, LaterBlockMovesOverBlocksItDoesNotCover) {
   const auto before = sewn(d);
   ToolReport report;
   EXPECT_EQ(colorSort(d, 0, report), 1);
-  EXPECT_EQ(colours(d), (std::vector<std::uint32_t>{kRed, kBlue}));
+  EXPECT_EQ(colors(d), (std::vector<std::uint32_t>{kRed, kBlue}));
   EXPECT_EQ(sewn(d), before);
   // The second red follows the first before the blue's colour change: a jump from the end
   // of the first red to where the moved block began, then the block's own jump.
@@ -152,7 +152,7 @@ TEST(ColorSort, EachMoveInsertsRightBehindTheFirstBlock) {
                     .take();
   ToolReport report;
   EXPECT_EQ(colorSort(d, 5, report), 2);
-  EXPECT_EQ(colours(d), (std::vector<std::uint32_t>{kRed, kBlue, kGreen}));
+  EXPECT_EQ(colors(d), (std::vector<std::uint32_t>{kRed, kBlue, kGreen}));
   const int shift = -400;  // centring moved the rows down by 400 units
   EXPECT_LT(indexOfPoint(d, 500 + -250, 800 + shift), indexOfPoint(d, 500 - 250, 400 + shift));
 }
@@ -168,11 +168,11 @@ TEST(ColorSort, ScanSkipsTwoPlacesAfterAMove) {
                     .take();
   ToolReport report;
   EXPECT_EQ(colorSort(d, 5, report), 2);
-  EXPECT_EQ(colours(d), (std::vector<std::uint32_t>{kRed, kBlue}));
+  EXPECT_EQ(colors(d), (std::vector<std::uint32_t>{kRed, kBlue}));
   EXPECT_LT(indexOfPoint(d, 250, 100), indexOfPoint(d, 250, 300));
 }
 
-TEST(ColorSort, ColourChangeMoveStartsTheNextBlock) {
+TEST(ColorSort, ColorChangeMoveStartsTheNextBlock) {
   // The change into the blue carries a move: it stays the first record of the blue block.
   EmbDesign d = Strokes()
                     .block(kRed, 0, 0, 500, 0)
@@ -197,7 +197,7 @@ TEST(ColorSort, EmptyFirstBlock) {
   ASSERT_EQ(d.threads.size(), 3u);
   ToolReport report;
   EXPECT_EQ(colorSort(d, 5, report), 1);
-  EXPECT_EQ(colours(d), (std::vector<std::uint32_t>{kRed, kBlue}));
+  EXPECT_EQ(colors(d), (std::vector<std::uint32_t>{kRed, kBlue}));
   EXPECT_FALSE(d.stitches.front().isColorChange());
   EXPECT_EQ(d.colorChangeCount(), 1u);
 }

@@ -192,7 +192,7 @@ TEST_F(Conversion, FailuresNameTheSourceAndTheirCause) {
   } cases[] = {
       {"rose.abc", sampleDesign(100, 100), FormatDst, ConversionStatus::NotConvertible, FailureCause::NotADesign},
       {"none.pes", EmbDesign{}, FormatDst, ConversionStatus::NotConvertible, FailureCause::NoRecords},
-      {"bare.dst", sampleDesign(100, 100), FormatHus, ConversionStatus::NotConvertible, FailureCause::NoColours},
+      {"bare.dst", sampleDesign(100, 100), FormatHus, ConversionStatus::NotConvertible, FailureCause::NoColors},
       {"c1_Star.EMB", sampleDesign(3100, 200), FormatJef, ConversionStatus::TooBig, FailureCause::TooBig},
   };
   for (auto& c : cases) {
@@ -219,21 +219,21 @@ TEST_F(Conversion, FailuresNameTheSourceAndTheirCause) {
 
 // A design with more colours than a format holds is split into files each within the limit,
 // with colour splitting switched off as well; no colour is lost.
-TEST_F(Conversion, ColoursBeyondTheFormatsLimitAreSplit) {
+TEST_F(Conversion, ColorsBeyondTheFormatsLimitAreSplit) {
   const struct {
     FormatCode format;
     std::size_t limit;
-  } cases[] = {{FormatHus, kMaxHusColors}, {FormatVip, kMaxVipColors}, {FormatSew, kSewMaxColours},
-               {FormatJef, kJanomeMaxColours}, {FormatPes, kPesMaxBlocksV5}};
+  } cases[] = {{FormatHus, kMaxHusColors}, {FormatVip, kMaxVipColors}, {FormatSew, kSewMaxColors},
+               {FormatJef, kJanomeMaxColors}, {FormatPes, kPesMaxBlocksV5}};
   for (const auto& c : cases) {
     const std::string ext = lowerExtension(*findFormat(c.format));
-    EXPECT_EQ(findFormat(c.format)->maxColours, c.limit) << ext;
+    EXPECT_EQ(findFormat(c.format)->maxColors, c.limit) << ext;
     settings.setInt("Conversion", ext + "sc", 0);
-    const int colours = static_cast<int>(c.limit) + 20;
-    EmbDesign d = at(sampleDesign(200, 200, colours), "many" + ext + ".dst");
+    const int colors = static_cast<int>(c.limit) + 20;
+    EmbDesign d = at(sampleDesign(200, 200, colors), "many" + ext + ".dst");
     std::vector<std::string> parts;
     ToolReport r;
-    const int pieces = (colours + static_cast<int>(c.limit) - 1) / static_cast<int>(c.limit);
+    const int pieces = (colors + static_cast<int>(c.limit) - 1) / static_cast<int>(c.limit);
     EXPECT_EQ(convertDesign(d, &parts, c.format, false, context(), r), pieces) << ext;
     EXPECT_TRUE(r.empty()) << r.text();
     std::size_t blocks = 0;
@@ -243,7 +243,7 @@ TEST_F(Conversion, ColoursBeyondTheFormatsLimitAreSplit) {
       EXPECT_EQ(back.colorChangeCount() + 1, back.threads.size()) << part;
       blocks += back.threads.size();
     }
-    EXPECT_EQ(blocks, static_cast<std::size_t>(colours)) << ext;
+    EXPECT_EQ(blocks, static_cast<std::size_t>(colors)) << ext;
   }
 }
 

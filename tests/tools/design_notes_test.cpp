@@ -9,11 +9,11 @@
 namespace lh {
 namespace {
 
-using test::colourChange;
+using test::colorChange;
 using test::st;
 
 EmbDesign twoBlocks() {
-  EmbDesign d = test::makeDesign({st(0, 0), st(100, 0), st(0, 50), colourChange(), st(-100, 0)}, {0x0000FF, 0xFF0000});
+  EmbDesign d = test::makeDesign({st(0, 0), st(100, 0), st(0, 50), colorChange(), st(-100, 0)}, {0x0000FF, 0xFF0000});
   d.path = "/d/rose.pes";
   d.computeBlockStats();
   d.threads[0].displayName = "Red";

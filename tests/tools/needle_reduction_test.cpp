@@ -7,17 +7,17 @@
 namespace lh {
 namespace {
 
-using test::colourChange;
+using test::colorChange;
 using test::st;
 
 constexpr std::uint32_t kRed = 0x0000FF, kNearRed = 0x0505FA, kGreen = 0x00FF00, kBlue = 0xFF0000,
                         kYellow = 0x00FFFF, kCyan = 0xFFFF00;
 
 // One block per colour with the given usage weights (threadLength).
-EmbDesign blocks(std::initializer_list<std::pair<std::uint32_t, int>> colours) {
+EmbDesign blocks(std::initializer_list<std::pair<std::uint32_t, int>> colors) {
   EmbDesign d;
-  for (auto [rgb, length] : colours) {
-    if (!d.threads.empty()) d.stitches.push_back(colourChange());
+  for (auto [rgb, length] : colors) {
+    if (!d.threads.empty()) d.stitches.push_back(colorChange());
     d.stitches.push_back(st(10, 0));
     ThreadColor t = test::thread(rgb);
     t.displayName = "c" + std::to_string(rgb);
@@ -28,7 +28,7 @@ EmbDesign blocks(std::initializer_list<std::pair<std::uint32_t, int>> colours) {
   return d;
 }
 
-TEST(NeedleReduction, DistanceOfColourPoints) {
+TEST(NeedleReduction, DistanceOfColorPoints) {
   struct Case {
     std::uint32_t a, b;
     float d;
@@ -42,7 +42,7 @@ TEST(NeedleReduction, DistanceOfColourPoints) {
   for (const Case& c : cases) EXPECT_FLOAT_EQ(needleDistance(c.a, c.b), c.d) << std::hex << c.a << " " << c.b;
 }
 
-TEST(NeedleReduction, NeedleCountIsDistinctColours) {
+TEST(NeedleReduction, NeedleCountIsDistinctColors) {
   EXPECT_EQ(needleCount(blocks({{kRed, 1}, {kBlue, 1}, {kRed, 1}})), 2);
   EXPECT_EQ(needleCount(EmbDesign{}), 0);
 }

@@ -11,13 +11,13 @@
 namespace lh {
 namespace {
 
-using test::colourChange;
+using test::colorChange;
 using test::jump;
 using test::st;
 
 struct Segment {
   int type;
-  int colour;
+  int color;
   std::vector<Point> points;  // file coordinates (y down)
 };
 
@@ -36,7 +36,7 @@ ByteBuffer pesFile(const std::vector<Segment>& segments, int blocks, const char*
     const Segment& s = segments[i];
     if (i) w.u16le(0x8003);
     w.u16le(static_cast<unsigned>(s.type));
-    w.u16le(static_cast<unsigned>(s.colour));
+    w.u16le(static_cast<unsigned>(s.color));
     w.u16le(static_cast<unsigned>(s.points.size()));
     if (i) {  // the head repeats the previous end point
       w.u16le(static_cast<unsigned>(last.x));
@@ -72,7 +72,7 @@ EmbDesign loaded(std::vector<Stitch> records) {
 
 TEST(PesRecovery, DifferingMoveReplacesTheStitches) {
   const ByteBuffer file = pesFile(kSegments, 2);
-  EmbDesign d = loaded({jump(-20, -10), st(10, 0), st(0, 20), colourChange(), st(31, 0), st(0, -20)});
+  EmbDesign d = loaded({jump(-20, -10), st(10, 0), st(0, 20), colorChange(), st(31, 0), st(0, -20)});
   const auto threads = d.threads;
   ToolReport report;
   ASSERT_EQ(recoverPes10(d, file, report), 1);
@@ -89,9 +89,9 @@ TEST(PesRecovery, AgreeingTailsAreLeftAlone) {
   const ByteBuffer file = pesFile(kSegments, 2);
   const std::vector<std::vector<Stitch>> agreeing{
       // Only the first (centring) record differs.
-      {jump(-19, -7), st(10, 0), st(0, 20), colourChange(), st(30, 0), st(0, -20)},
+      {jump(-19, -7), st(10, 0), st(0, 20), colorChange(), st(30, 0), st(0, -20)},
       // Different lengths, the shared tail agrees.
-      {jump(5, 5), st(0, 20), colourChange(), st(30, 0), st(0, -20)},
+      {jump(5, 5), st(0, 20), colorChange(), st(30, 0), st(0, -20)},
       {st(1, 1)},
   };
   for (const auto& records : agreeing) {
@@ -103,13 +103,13 @@ TEST(PesRecovery, AgreeingTailsAreLeftAlone) {
   }
 }
 
-TEST(PesRecovery, ACopyWithOtherColourBlocksIsNotTaken) {
+TEST(PesRecovery, ACopyWithOtherColorBlocksIsNotTaken) {
   // One segment colour throughout, but the design has two blocks: the copy cannot be its own.
-  const std::vector<Segment> oneColour{{0, 3, {{0, 0}, {10, 0}, {10, -20}}}, {0, 3, {{40, -20}, {40, 0}}}};
-  const std::vector<Stitch> records{jump(-20, -10), st(10, 0), st(0, 20), colourChange(), st(31, 0), st(0, -20)};
+  const std::vector<Segment> oneColor{{0, 3, {{0, 0}, {10, 0}, {10, -20}}}, {0, 3, {{40, -20}, {40, 0}}}};
+  const std::vector<Stitch> records{jump(-20, -10), st(10, 0), st(0, 20), colorChange(), st(31, 0), st(0, -20)};
   EmbDesign d = loaded(records);
   ToolReport report;
-  EXPECT_EQ(recoverPes10(d, pesFile(oneColour, 2), report), 0);
+  EXPECT_EQ(recoverPes10(d, pesFile(oneColor, 2), report), 0);
   EXPECT_EQ(d.stitches, records);
 }
 

@@ -53,7 +53,7 @@ inline void writeAll(const std::string& path, std::string_view bytes) {
 
 // A w x h (0.1 mm) design of `colours` blocks; each block sews along the top and the right
 // side (or back along them) in stitches of at most 4 mm.
-inline EmbDesign sampleDesign(int w, int h, int colours = 1) {
+inline EmbDesign sampleDesign(int w, int h, int colors = 1) {
   EmbDesign d;
   d.stitches.push_back(st(0, 0));  // bounds start at the first record's end
   auto run = [&](int dx, int dy) {
@@ -66,8 +66,8 @@ inline EmbDesign sampleDesign(int w, int h, int colours = 1) {
       doneY = y;
     }
   };
-  for (int c = 0; c < colours; ++c) {
-    if (c) d.stitches.push_back(colourChange());
+  for (int c = 0; c < colors; ++c) {
+    if (c) d.stitches.push_back(colorChange());
     d.threads.push_back(thread(0x101010u * static_cast<unsigned>(c % 15 + 1)));
     run(c % 2 ? -w : w, 0);
     run(0, c % 2 ? -h : h);

@@ -27,11 +27,11 @@ class Runner : public ::testing::Test {
     run.workspace = false;
   }
   // n DST designs named d1.dst ... in the scratch folder.
-  std::vector<std::string> designs(int n, int colours = 1) {
+  std::vector<std::string> designs(int n, int colors = 1) {
     std::vector<std::string> paths;
     for (int i = 1; i <= n; ++i) {
       paths.push_back(dir / ("d" + std::to_string(i) + ".dst"));
-      test::writeDst(sampleDesign(100 * i, 100, colours), paths.back());
+      test::writeDst(sampleDesign(100 * i, 100, colors), paths.back());
     }
     return paths;
   }

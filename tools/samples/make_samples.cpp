@@ -26,7 +26,7 @@ class Pen {
  public:
   explicit Pen(EmbDesign& d) : d_(d) {}
 
-  void colour(std::uint32_t rgb, const char* name) {
+  void color(std::uint32_t rgb, const char* name) {
     if (!d_.threads.empty()) d_.stitches.push_back(Stitch::withFlags(ColorChange));
     ThreadColor t(name, rgb, 0);
     t.brand = "Loomhall";
@@ -92,14 +92,14 @@ EmbDesign flower() {
   Pen pen(d);
   constexpr double pi = std::numbers::pi;
   // Stem and a leaf underneath the petals.
-  pen.colour(0x2E8B22, "Leaf Green");
+  pen.color(0x2E8B22, "Leaf Green");
   pen.satin([](double t) { return Point2{-12, -150 - 250 * t}; }, [](double t) { return Point2{12, -150 - 250 * t}; }, 90);
   pen.satin([](double t) { return Point2{10 + 180 * t, -260 + 90 * t + 45 * std::sin(pi * t)}; },
             [](double t) { return Point2{10 + 180 * t, -260 + 90 * t - 45 * std::sin(pi * t)}; }, 70);
   // Six petals, alternating two colours: columns along the petal axis, widest in the middle.
-  for (int colour = 0; colour < 2; ++colour) {
-    pen.colour(colour ? 0x9314FF : 0x3C14DC, colour ? "Deep Pink" : "Crimson");
-    for (int p = colour; p < 6; p += 2) {
+  for (int color = 0; color < 2; ++color) {
+    pen.color(color ? 0x9314FF : 0x3C14DC, color ? "Deep Pink" : "Crimson");
+    for (int p = color; p < 6; p += 2) {
       const double a = p * pi / 3 + pi / 2;
       const double ux = std::cos(a), uy = std::sin(a);
       auto edge = [=](double side) {
@@ -112,7 +112,7 @@ EmbDesign flower() {
     }
   }
   // The centre: a satin disc.
-  pen.colour(0x00D7FF, "Gold");
+  pen.color(0x00D7FF, "Gold");
   pen.satin([](double t) { return Point2{-80 + 160 * t, std::sqrt(std::max(0.0, 6400 - std::pow(-80 + 160 * t, 2)))}; },
             [](double t) { return Point2{-80 + 160 * t, -std::sqrt(std::max(0.0, 6400 - std::pow(-80 + 160 * t, 2)))}; },
             40);
@@ -125,7 +125,7 @@ EmbDesign spiral() {
   constexpr double pi = std::numbers::pi;
   // Four arms of one and a half turns each; between arms the needle jumps over a gap.
   for (int arm = 0; arm < 4; ++arm) {
-    pen.colour(arm < 2 ? 0xB48246 : 0x800080, arm < 2 ? "Steel Blue" : "Purple");
+    pen.color(arm < 2 ? 0xB48246 : 0x800080, arm < 2 ? "Steel Blue" : "Purple");
     const double start = arm * 3.5 * pi + 0.6 * pi, end = start + 3 * pi;
     for (double th = start; th <= end; th += 0.05) {
       const double r = 9.0 * th;
@@ -152,11 +152,11 @@ EmbDesign letters() {
       {{0, 0, 50, 300}, {150, 0, 200, 300}, {50, 0, 150, 50}, {50, 250, 150, 300}},  // O
       {{0, 0, 50, 300}, {100, 100, 140, 300}, {190, 0, 240, 300}, {50, 250, 190, 300}},  // M
   };
-  const std::uint32_t colours[] = {0x0000CC, 0x00A5FF, 0x228B22, 0x8B0000};
+  const std::uint32_t colors[] = {0x0000CC, 0x00A5FF, 0x228B22, 0x8B0000};
   const char* names[] = {"Red", "Orange", "Forest Green", "Navy"};
   double left = -500;
   for (std::size_t g = 0; g < glyphs.size(); ++g) {
-    pen.colour(colours[g], names[g]);
+    pen.color(colors[g], names[g]);
     for (const Bar& b : glyphs[g]) {
       const double x0 = left + b.x0, x1 = left + b.x1;
       const bool tall = (b.y1 - b.y0) > (x1 - x0);
@@ -182,7 +182,7 @@ EmbDesign quilt() {
       const int k = row * 4 + col;
       const std::uint32_t rgb = rgbOf(40 + 60 * (k % 4), 40 + 50 * (k / 4), 220 - 12 * k);
       const std::string name = "Patch " + std::to_string(k + 1);
-      pen.colour(rgb, name.c_str());
+      pen.color(rgb, name.c_str());
       const double x0 = -460 + col * 230, y0 = -460 + row * 230;
       pen.fill(x0, y0, x0 + 220, y0 + 220, 4, 30);
     }
