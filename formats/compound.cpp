@@ -247,7 +247,8 @@ ReadResult readCompound(DesignCodec&, EmbDesign& design, ByteSpan file) {
   const CompoundVariant* variant = variantOf(extensionOf(design.path));
   CompoundFile container;
   if (variant == nullptr || container.parse(file) != CompoundFile::Status::Ok) return ReadResult::Unsupported;
-  if (variant->designStream.empty() || container.find(variant->designStream) == nullptr) return ReadResult::Unsupported;
+  if (variant->designStream.empty() || container.find(variant->designStream) == nullptr)
+    return ReadResult::Unsupported;
   // The layout of the design stream is not known either: nothing is decoded from it.
   return ReadResult::Unsupported;
 }

@@ -50,7 +50,8 @@ struct HuffCode {
   int used = 0;    // symbols with a non-zero frequency
   int single = 0;  // the symbol when used == 1
 
-  explicit HuffCode(int alphabet) : len(static_cast<std::size_t>(alphabet)), code(static_cast<std::size_t>(alphabet)) {}
+  explicit HuffCode(int alphabet)
+      : len(static_cast<std::size_t>(alphabet)), code(static_cast<std::size_t>(alphabet)) {}
 
   void put(BitOutput& out, int symbol) const {
     out.put(len[static_cast<std::size_t>(symbol)], code[static_cast<std::size_t>(symbol)]);
@@ -102,7 +103,8 @@ void buildCode(const std::vector<std::uint32_t>& freq, HuffCode& hc) {
   std::vector<int> depth(static_cast<std::size_t>(next), 0);
   for (int node = next - 2; node >= 0; --node)
     if (parent[static_cast<std::size_t>(node)] >= 0)
-      depth[static_cast<std::size_t>(node)] = depth[static_cast<std::size_t>(parent[static_cast<std::size_t>(node)])] + 1;
+      depth[static_cast<std::size_t>(node)] =
+          depth[static_cast<std::size_t>(parent[static_cast<std::size_t>(node)])] + 1;
 
   std::array<int, kMaxCodeLen + 1> lenCount{};
   bool overflow = false;
@@ -120,7 +122,8 @@ void buildCode(const std::vector<std::uint32_t>& freq, HuffCode& hc) {
     // Clamping oversubscribed the code space: each round removes one leaf from the deepest
     // level and splits a shallower leaf into two, lowering the Kraft sum by one unit.
     std::uint32_t kraft = 0;
-    for (int l = 1; l <= kMaxCodeLen; ++l) kraft += static_cast<std::uint32_t>(lenCount[static_cast<std::size_t>(l)]) << (kMaxCodeLen - l);
+    for (int l = 1; l <= kMaxCodeLen; ++l)
+      kraft += static_cast<std::uint32_t>(lenCount[static_cast<std::size_t>(l)]) << (kMaxCodeLen - l);
     while (kraft > (1u << kMaxCodeLen)) {
       --lenCount[kMaxCodeLen];
       for (int l = kMaxCodeLen - 1; l > 0; --l)
@@ -135,10 +138,13 @@ void buildCode(const std::vector<std::uint32_t>& freq, HuffCode& hc) {
     std::vector<int> order;
     for (int s = 0; s < n; ++s)
       if (freq[static_cast<std::size_t>(s)]) order.push_back(s);
-    std::stable_sort(order.begin(), order.end(), [&](int a, int b) { return freq[static_cast<std::size_t>(a)] > freq[static_cast<std::size_t>(b)]; });
+    std::stable_sort(order.begin(), order.end(), [&](int a, int b) {
+      return freq[static_cast<std::size_t>(a)] > freq[static_cast<std::size_t>(b)];
+    });
     std::size_t k = 0;
     for (int l = 1; l <= kMaxCodeLen; ++l)
-      for (int j = 0; j < lenCount[static_cast<std::size_t>(l)]; ++j) hc.len[static_cast<std::size_t>(order[k++])] = static_cast<std::uint8_t>(l);
+      for (int j = 0; j < lenCount[static_cast<std::size_t>(l)]; ++j)
+        hc.len[static_cast<std::size_t>(order[k++])] = static_cast<std::uint8_t>(l);
   }
 
   // Canonical codes: by increasing length, then by symbol number.
@@ -153,7 +159,9 @@ void buildCode(const std::vector<std::uint32_t>& freq, HuffCode& hc) {
   }
   for (int s = 0; s < n; ++s) {
     const int l = hc.len[static_cast<std::size_t>(s)];
-    if (l) hc.code[static_cast<std::size_t>(s)] = static_cast<std::uint16_t>(nextCode[static_cast<std::size_t>(l)]++);
+    if (l)
+      hc.code[static_cast<std::size_t>(s)] =
+          static_cast<std::uint16_t>(nextCode[static_cast<std::size_t>(l)]++);
   }
 }
 
@@ -171,8 +179,7 @@ class Compressor {
         tFreq_(kNT, 0),
         cCode_(kNC),
         pCode_(kNP),
-        tCode_(kNT) {
-  }
+        tCode_(kNT) {}
 
   void run() {
     const std::size_t n = in_.size();

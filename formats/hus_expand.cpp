@@ -63,7 +63,10 @@ class BitInput {
 class HuffDecoder {
  public:
   HuffDecoder(int alphabet, int tableBits)
-      : alphabet_(alphabet), tableBits_(tableBits), fast_(std::size_t{1} << tableBits), sorted_(static_cast<std::size_t>(alphabet)) {}
+      : alphabet_(alphabet),
+        tableBits_(tableBits),
+        fast_(std::size_t{1} << tableBits),
+        sorted_(static_cast<std::size_t>(alphabet)) {}
 
   // A code in which `symbol` is the only one and takes no bits.
   bool setSingle(int symbol) {
@@ -82,7 +85,8 @@ class HuffDecoder {
       ++count[lengths[s]];
     }
     std::uint32_t kraft = 0;
-    for (int len = 1; len <= kMaxCodeLen; ++len) kraft += static_cast<std::uint32_t>(count[static_cast<std::size_t>(len)]) << (kMaxCodeLen - len);
+    for (int len = 1; len <= kMaxCodeLen; ++len)
+      kraft += static_cast<std::uint32_t>(count[static_cast<std::size_t>(len)]) << (kMaxCodeLen - len);
     if (kraft != (1u << kMaxCodeLen)) return false;
 
     std::uint32_t code = 0;
@@ -108,7 +112,8 @@ class HuffDecoder {
         if (len <= tableBits_) {
           const std::uint32_t from = c << (tableBits_ - len);
           const std::uint32_t to = (c + 1) << (tableBits_ - len);
-          for (std::uint32_t e = from; e < to; ++e) fast_[e] = (symbol << 5) | static_cast<std::uint32_t>(len);
+          for (std::uint32_t e = from; e < to; ++e)
+            fast_[e] = (symbol << 5) | static_cast<std::uint32_t>(len);
         }
         // Longer codes leave their prefix entries at 0: "look further".
       }
@@ -209,7 +214,9 @@ class Expander {
 
  private:
   // Writes out the partly filled window and returns `status` (or OutputFull).
-  HusCodec::Status finish(std::size_t b, HusCodec::Status status) { return flush(b) ? status : HusCodec::Status::OutputFull; }
+  HusCodec::Status finish(std::size_t b, HusCodec::Status status) {
+    return flush(b) ? status : HusCodec::Status::OutputFull;
+  }
 
   // Appends window[0..n) within the output limit; false when it did not all fit.
   bool flush(std::size_t n) {
@@ -260,7 +267,9 @@ class Expander {
         lengths[static_cast<std::size_t>(i++)] = static_cast<std::uint8_t>(t - 2);
         continue;
       }
-      const int zeros = t == 0 ? 1 : t == 1 ? static_cast<int>(in_.get(4)) + 3 : static_cast<int>(in_.get(kCBit)) + 20;
+      const int zeros = t == 0   ? 1
+                        : t == 1 ? static_cast<int>(in_.get(4)) + 3
+                                 : static_cast<int>(in_.get(kCBit)) + 20;
       if (i + zeros > kNC) return false;  // a run past the alphabet
       i += zeros;                         // lengths are already zero
     }

@@ -8,12 +8,12 @@
 
 namespace lh::hus {
 
-inline constexpr int kNC = 511;          // literals 0..255, lengths 3..256 as 256..509, 510 ends
-inline constexpr int kNP = 15;           // distance classes
-inline constexpr int kNT = 19;           // code-length alphabet
-inline constexpr int kTBit = 5;          // count width of the code-length alphabet header
-inline constexpr int kCBit = 9;          // count width of the literal/length header
-inline constexpr int kPBit = 5;          // count width of the distance-class header
+inline constexpr int kNC = 511;  // literals 0..255, lengths 3..256 as 256..509, 510 ends
+inline constexpr int kNP = 15;   // distance classes
+inline constexpr int kNT = 19;   // code-length alphabet
+inline constexpr int kTBit = 5;  // count width of the code-length alphabet header
+inline constexpr int kCBit = 9;  // count width of the literal/length header
+inline constexpr int kPBit = 5;  // count width of the distance-class header
 inline constexpr int kMaxCodeLen = 16;
 inline constexpr int kEndOfStream = 510;
 inline constexpr int kMinMatch = 3;

@@ -60,7 +60,8 @@ bool expandStream(ByteSpan file, std::size_t from, std::size_t to, std::uint32_t
   if (from > to) return false;
   ByteBuffer decoded;
   HusCodec codec;
-  if (codec.expand(HusCodec::kReadLevel, file.subspan(from, to - from), decoded, records + kStreamSlack) != HusCodec::Status::Ok)
+  if (codec.expand(HusCodec::kReadLevel, file.subspan(from, to - from), decoded, records + kStreamSlack) !=
+      HusCodec::Status::Ok)
     return false;
   out.assign(records + kStreamSlack, 0);
   std::copy(decoded.begin(), decoded.end(), out.begin());

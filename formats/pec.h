@@ -16,8 +16,8 @@ namespace lh {
 
 inline constexpr std::size_t kPecHeaderSize = 512;
 inline constexpr std::size_t kPecSectionHeaderSize = 16;
-inline constexpr std::size_t kPecColorCountOffset = 48;   // number of colours minus one
-inline constexpr std::size_t kPecColorListOffset = 49;    // one palette index per block
+inline constexpr std::size_t kPecColorCountOffset = 48;  // number of colours minus one
+inline constexpr std::size_t kPecColorListOffset = 49;   // one palette index per block
 // The header has room for this many indexes, but the count byte limits a block to 256.
 inline constexpr std::size_t kPecColorListCapacity = kPecHeaderSize - kPecColorListOffset;
 inline constexpr std::size_t kPecMaxBlocks = 256;

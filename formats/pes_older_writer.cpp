@@ -31,7 +31,8 @@ class Header {
   }
   void f32(std::size_t at, float v) {
     const std::uint32_t u = std::bit_cast<std::uint32_t>(v);
-    for (int i = 0; i < 4; ++i) bytes_[at + static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(u >> (8 * i));
+    for (int i = 0; i < 4; ++i)
+      bytes_[at + static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(u >> (8 * i));
   }
   void text(std::size_t at, std::string_view s) { std::memcpy(bytes_.data() + at, s.data(), s.size()); }
   void u8(std::size_t at, int v) { bytes_[at] = static_cast<std::uint8_t>(v); }
@@ -88,7 +89,8 @@ void putTag(Header& h, std::size_t at, std::string_view name) {
 void putObjectSections(Header& h, std::size_t at, const Extents& e, int fx, int g, int segments) {
   h.u16(at + kObjectCountAt, 1);
   putTag(h, at + kEmbOneTagAt, "CEmbOne");
-  const int frame[4] = {kPageCentre - e.cx, kPageCentre - e.cy, kPageCentre - e.cx + e.w, kPageCentre - e.cy + e.h};
+  const int frame[4] = {kPageCentre - e.cx, kPageCentre - e.cy, kPageCentre - e.cx + e.w,
+                        kPageCentre - e.cy + e.h};
   for (std::size_t k = 0; k < 4; ++k) {
     h.u16(at + kFrameAt + 2 * k, frame[k]);
     h.u16(at + kFrameAgainAt + 2 * k, frame[k]);
@@ -219,7 +221,8 @@ PesResult writeOlder(EmbDesign& d, const PesWriteOptions& o, ByteBuffer& out) {
   std::vector<std::uint8_t> indexes(d.threads.size());
   for (std::size_t i = 0; i < d.threads.size(); ++i) {
     ThreadColor& t = d.threads[i];
-    t.chartCode = nearestPecColor(redOf(t.rgb), greenOf(t.rgb), blueOf(t.rgb), d.pesVersion != 0, version == 4);
+    t.chartCode =
+        nearestPecColor(redOf(t.rgb), greenOf(t.rgb), blueOf(t.rgb), d.pesVersion != 0, version == 4);
     indexes[i] = static_cast<std::uint8_t>(t.chartCode);
   }
   shiftToCorner(first, e);
@@ -227,12 +230,12 @@ PesResult writeOlder(EmbDesign& d, const PesWriteOptions& o, ByteBuffer& out) {
   ByteBuffer pec = pecBlockStart(d, indexes, false);
   if (turn) d.rotateQuarter(-1);
 
-  const SewSegments seg = buildSewSegments(d, x0, y0, [&](std::size_t block, bool) {
-    return d.threads[block].chartCode;
-  });
+  const SewSegments seg =
+      buildSewSegments(d, x0, y0, [&](std::size_t block, bool) { return d.threads[block].chartCode; });
   const ByteBuffer header = olderHeader(d, version, turn, seg.count);
   const std::size_t logSize = 4 * d.threads.size() + 2 + kOldColorLogTail;
-  const std::size_t pecOffset = header.size() + seg.bytes.size() + logSize + (version == 4 ? kVersion4Gap : 0);
+  const std::size_t pecOffset =
+      header.size() + seg.bytes.size() + logSize + (version == 4 ? kVersion4Gap : 0);
   if (pecOffset > kPec24BitLimit || pec.size() - kPecHeaderSize > kPec24BitLimit) return PesResult::Refused;
 
   d.showJumps = false;
@@ -240,7 +243,8 @@ PesResult writeOlder(EmbDesign& d, const PesWriteOptions& o, ByteBuffer& out) {
   const ByteBuffer pictures = pecPictures(d);
 
   const std::size_t t = d.threads.size();
-  const std::size_t trailer = version == 4 ? (t + 2 + kVersion4TrailerUnit - 1) / kVersion4TrailerUnit * kVersion4TrailerUnit : 0;
+  const std::size_t trailer =
+      version == 4 ? (t + 2 + kVersion4TrailerUnit - 1) / kVersion4TrailerUnit * kVersion4TrailerUnit : 0;
   ByteWriter w;
   w.reserve(pecOffset + pec.size() + pictures.size() + trailer);
   w.bytes(header);
@@ -260,7 +264,8 @@ PesResult writeOlder(EmbDesign& d, const PesWriteOptions& o, ByteBuffer& out) {
     w.fill(kFill, trailer);
     ByteBuffer& b = w.buffer();
     b[at] = static_cast<std::uint8_t>(t > 255 ? 255 : t - 1);
-    for (std::size_t i = 0; i < t; ++i) b[at + 1 + i] = static_cast<std::uint8_t>(d.threads[i].chartCode & 0xFF);
+    for (std::size_t i = 0; i < t; ++i)
+      b[at + 1 + i] = static_cast<std::uint8_t>(d.threads[i].chartCode & 0xFF);
   }
   out = w.take();
   return PesResult::Written;

@@ -250,7 +250,8 @@ PesResult writePes(EmbDesign& design, const PesWriteOptions& options, ByteBuffer
 
 std::optional<ByteBuffer> writePes(DesignCodec& codec, EmbDesign& design) {
   ByteBuffer out;
-  if (writePes(design, pesWriteOptions(codec.settings()), out) != PesResult::Written || out.empty()) return std::nullopt;
+  if (writePes(design, pesWriteOptions(codec.settings()), out) != PesResult::Written || out.empty())
+    return std::nullopt;
   return out;
 }
 

@@ -302,7 +302,8 @@ bool Runner::commit(std::size_t i, ItemOutcome& item, DesignCodec& codec) {
   ++result.processed;
   lastHandled_ = source;
   if (callbacks_.status) callbacks_.status(source);
-  if (item.loadResult != LoadResult::Ok && callbacks_.loadFailed) callbacks_.loadFailed(source, item.loadResult);
+  if (item.loadResult != LoadResult::Ok && callbacks_.loadFailed)
+    callbacks_.loadFailed(source, item.loadResult);
   Handled done;
   done.source = source;
   DesignOutcome& outcome = done.outcome;

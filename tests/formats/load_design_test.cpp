@@ -14,8 +14,8 @@
 namespace lh {
 namespace {
 
-using test::makeDesign;
 using test::colorChange;
+using test::makeDesign;
 using test::st;
 using test::TempDir;
 
@@ -53,8 +53,7 @@ class LoadDesignTest : public ::testing::Test {
   void SetUp() override { gCalls = 0; }
 
   // Loads as a caller does: count up first, the load counts down.
-  LoadResult load(EmbDesign& d, const std::string& path,
-                    std::span<const FormatInfo> table = formatTable()) {
+  LoadResult load(EmbDesign& d, const std::string& path, std::span<const FormatInfo> table = formatTable()) {
     ++codec.busyCount;
     const LoadResult r = codec.loadDesign(&d, path, table);
     EXPECT_EQ(codec.busyCount.load(), 0) << path;
@@ -313,7 +312,8 @@ TEST(ErrorPictures, AreSmallSixteenColorBitmaps) {
 // name says, and the design notes which; a name that agrees with the signature (or one whose
 // reader takes those bytes anyway) is read as before.
 TEST_F(LoadDesignTest, SignaturesOfOtherFormatsWinOverTheExtension) {
-  const EmbDesign source = makeDesign({st(0, 0), st(40, 30), st(-20, 25), colorChange(), st(30, -40), st(10, 10)});
+  const EmbDesign source =
+      makeDesign({st(0, 0), st(40, 30), st(-20, 25), colorChange(), st(30, -40), st(10, 10)});
   const struct {
     FormatCode writtenAs;
     const char* name;
@@ -333,7 +333,8 @@ TEST_F(LoadDesignTest, SignaturesOfOtherFormatsWinOverTheExtension) {
 
     EmbDesign misnamed, own;
     ASSERT_EQ(load(misnamed, dir.file(c.name)), LoadResult::Ok) << c.name;
-    ASSERT_EQ(load(own, dir.file(std::string("own.") + lowerExtension(*findFormat(c.writtenAs)))), LoadResult::Ok);
+    ASSERT_EQ(load(own, dir.file(std::string("own.") + lowerExtension(*findFormat(c.writtenAs)))),
+              LoadResult::Ok);
     EXPECT_EQ(misnamed.attributes.getText(kReadAsAttribute).value_or(""), c.readAs) << c.name;
     EXPECT_FALSE(own.attributes.getText(kReadAsAttribute)) << c.name;
     EXPECT_EQ(test::sewnPoints(misnamed), test::sewnPoints(own)) << c.name;
