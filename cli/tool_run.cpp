@@ -140,10 +140,7 @@ void complain(const std::string& path, std::string_view what) {
 // The name of a format code for messages ("HUS"), conversion target or not.
 std::string typeName(int code) {
   const FormatInfo* f = code >= 0 ? findFormat(static_cast<FormatCode>(code)) : nullptr;
-  if (f == nullptr) return "the target format";
-  std::string name(f->type);
-  for (char& c : name) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-  return name;
+  return f != nullptr ? upperName(*f) : "the target format";
 }
 
 std::string millimetres(std::int64_t tenths) {

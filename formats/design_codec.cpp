@@ -99,13 +99,6 @@ const FormatInfo* readerRow(const FormatInfo* byExtension, ByteSpan file, std::s
   return bySignature;
 }
 
-std::string upperCase(std::string_view text) {
-  std::string out(text);
-  for (char& c : out)
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-  return out;
-}
-
 // Reader run at the dispatcher's border: nothing thrown inside gets out. A reader that throws
 // has failed, and so has one whose design is beyond the limits of any real design (that
 // design is emptied).
@@ -175,7 +168,7 @@ LoadResult DesignCodec::loadDesign(EmbDesign* design, std::string_view path,
   ReadResult result = ReadResult::Ok;
   if (kind == FormatKind::Design) {
     const FormatInfo* reader = readerRow(format, file, formats);
-    if (reader != format) design->attributes.setText(kReadAsAttribute, upperCase(reader->type));
+    if (reader != format) design->attributes.setText(kReadAsAttribute, upperName(*reader));
     // Bytes that no reader looked at hold no design.
     result = length > kShortestDesign && reader != nullptr && reader->reader != nullptr
                  ? runReader(reader->reader, *this, *design, file)

@@ -169,6 +169,8 @@ std::optional<ByteBuffer> writeAs(DesignCodec& codec, EmbDesign& design, FormatC
 
 std::string lowerExtension(const FormatInfo& format) { return withCase(format.type, false); }
 
+std::string upperName(const FormatInfo& format) { return withCase(format.type, true); }
+
 std::string replaceExtension(std::string_view path, std::string_view ext) {
   std::string_view ownExt = extensionOf(path);
   std::string out(path.substr(0, path.size() - ownExt.size()));

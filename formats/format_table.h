@@ -96,6 +96,8 @@ std::optional<ByteBuffer> writeAs(DesignCodec& codec, EmbDesign& design, FormatC
 
 // The lower-case file extension of a type ("dst", "jef+").
 std::string lowerExtension(const FormatInfo& format);
+// The upper-case name of a type ("DST", "JEF+").
+std::string upperName(const FormatInfo& format);
 
 // Replaces the extension of a file or "Zip:" member path (the text after the last dot of
 // the last path component); a path without one gets `ext` appended. `ext` has no dot.

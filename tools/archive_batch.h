@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "formats/bytes.h"
+#include "zip/zip_archive.h"
 
 namespace lh {
 
@@ -36,8 +37,7 @@ class ArchiveBatch {
 
  private:
   struct Pending {
-    std::unordered_set<std::string> taken;               // member names, letter case folded
-    std::unordered_map<std::string, std::string> last;   // wanted name -> last name given for it
+    TakenMemberNames taken;  // the archive's member names and those gathered
     std::vector<std::pair<std::string, ByteBuffer>> members;
   };
   std::map<std::string, Pending> pending_;

@@ -382,13 +382,6 @@ void Runner::tell(Handled& done) {
   }
 }
 
-std::string lowerCase(std::string_view text) {
-  std::string out(text);
-  for (char& c : out)
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  return out;
-}
-
 // Order in which threads take the designs: largest file first, so that no big design is
 // left for the end while the other threads have nothing to do. Members of an archive weigh
 // their uncompressed size.
@@ -405,13 +398,13 @@ std::vector<std::size_t> largestFirst(std::span<const std::string> items) {
         it = archives.emplace(zip->archive, Sizes()).first;
         for (const ZipMemberInfo& m : ZipArchive::memberInfos(zip->archive)) {
           it->second.first.try_emplace(m.path, m.size);
-          it->second.second.try_emplace(lowerCase(m.path), m.size);
+          it->second.second.try_emplace(foldedMemberName(m.path), m.size);
         }
       }
       const auto& [exact, folded] = it->second;
       if (const auto e = exact.find(zip->member); e != exact.end())
         weight[i] = e->second;
-      else if (const auto f = folded.find(lowerCase(zip->member)); f != folded.end())
+      else if (const auto f = folded.find(foldedMemberName(zip->member)); f != folded.end())
         weight[i] = f->second;
     } else {
       const auto size = std::filesystem::file_size(items[i], ec);

@@ -222,39 +222,28 @@ bool addMember(zip_t* za, const std::string& name, std::span<const std::uint8_t>
          zip_file_set_mtime(za, i, std::time(nullptr), 0) == 0;
 }
 
-std::string folded(std::string_view name) {
+}  // namespace
+
+std::string foldedMemberName(std::string_view name) {
   std::string out(name);
   for (char& c : out)
     if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
   return out;
 }
 
-// Member names in use, compared without case, and where the "(n)" sequence of each wanted
-// name stopped last, so that naming many new members takes one look-up each.
-class TakenNames {
- public:
-  explicit TakenNames(const std::vector<std::string>& names) {
-    for (const std::string& n : names)
-      if (!n.empty()) names_.insert(folded(n));
-  }
-  bool has(std::string_view name) const { return names_.contains(folded(name)); }
-  void take(std::string_view name) { names_.insert(folded(name)); }
-  // `wanted`, or the first free name of the nextUniqueName sequence after it; now taken.
-  std::string takeFirstFree(const std::string& wanted) {
-    std::string& last = last_[wanted];
-    std::string name = last.empty() ? wanted : last;
-    while (has(name)) name = nextUniqueName(name);
-    take(name);
-    last = name;
-    return name;
-  }
+TakenMemberNames::TakenMemberNames(const std::vector<std::string>& names) {
+  for (const std::string& n : names)
+    if (!n.empty()) take(n);
+}
 
- private:
-  std::unordered_set<std::string> names_;
-  std::unordered_map<std::string, std::string> last_;
-};
-
-}  // namespace
+std::string TakenMemberNames::takeFirstFree(const std::string& wanted) {
+  std::string& last = last_[wanted];
+  std::string name = last.empty() ? wanted : last;
+  while (has(name)) name = nextUniqueName(name);
+  take(name);
+  last = name;
+  return name;
+}
 
 std::vector<std::string> ZipArchive::listMembers(const std::string& archivePath) {
   return namesIn(directoryOf(archivePath));
@@ -303,7 +292,7 @@ bool ZipArchive::writeMember(const std::string& archivePath, std::string_view me
       if (replace) {
         if (found.matches > 1 || zip_delete(za, found.index) != 0) return false;
       } else if (unique) {
-        name = TakenNames(namesOf(za)).takeFirstFree(name);
+        name = TakenMemberNames(namesOf(za)).takeFirstFree(name);
       } else {
         return false;
       }
@@ -323,7 +312,7 @@ std::optional<std::vector<std::string>> ZipArchive::storeMembers(const std::stri
   if (members.empty()) return names;
   const bool unique = options & ZipUniqueName;
   const bool done = rewrite(archivePath, [&](zip_t* za) {
-    TakenNames taken(namesOf(za));
+    TakenMemberNames taken(namesOf(za));
     for (const NewMember& m : members) {
       if (m.path.empty() || (!unique && taken.has(m.path))) return false;
       names.push_back(taken.takeFirstFree(m.path));
@@ -380,7 +369,7 @@ bool isZipPath(std::string_view path) { return path.starts_with(kZipPrefix); }
 namespace {
 
 bool endsWithZip(std::string_view path) {
-  return path.size() >= 4 && folded(path.substr(path.size() - 4)) == ".zip";
+  return path.size() >= 4 && foldedMemberName(path.substr(path.size() - 4)) == ".zip";
 }
 
 bool isFileNotFolder(const std::string& path) {
@@ -397,7 +386,7 @@ std::optional<ZipPath> splitZipPath(std::string_view path) {
   if (colon == std::string_view::npos) return std::nullopt;
   std::string archive(rest.substr(0, colon));
   if (!endsWithZip(archive)) {
-    const auto last = folded(rest).rfind(".zip:");
+    const auto last = foldedMemberName(rest).rfind(".zip:");
     if (last != std::string::npos && last + 4 > colon && !isFileNotFolder(archive))
       return ZipPath{std::string(rest.substr(0, last + 4)), std::string(rest.substr(last + 5))};
   }

@@ -14,6 +14,8 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 namespace lh {
@@ -94,6 +96,25 @@ class ZipArchive {
   // when it could escape it or name nothing ("..", ".", empty, control characters). A colon
   // (a drive prefix, or part of the name) becomes '_'.
   static std::optional<std::string> safeFileName(std::string_view memberPath);
+};
+
+// A member name with its letter case folded: the key under which member names compare.
+std::string foldedMemberName(std::string_view name);
+
+// Member names in use, compared without case, and where the "(n)" sequence of each wanted
+// name stopped last, so that naming many new members takes one look-up each.
+class TakenMemberNames {
+ public:
+  TakenMemberNames() = default;
+  explicit TakenMemberNames(const std::vector<std::string>& names);
+  bool has(std::string_view name) const { return names_.contains(foldedMemberName(name)); }
+  void take(std::string_view name) { names_.insert(foldedMemberName(name)); }
+  // `wanted`, or the first free name of the nextUniqueName sequence after it; now taken.
+  std::string takeFirstFree(const std::string& wanted);
+
+ private:
+  std::unordered_set<std::string> names_;
+  std::unordered_map<std::string, std::string> last_;
 };
 
 // A "Zip:" path split into archive and member. The archive path ends at the first ':' found

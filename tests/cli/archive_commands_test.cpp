@@ -16,6 +16,7 @@
 #include <string>
 #include <thread>
 
+#include "tests/support/cli_run.h"
 #include "tests/support/file_events.h"
 #include "tests/tools/tool_fixtures.h"
 #include "tests/zip/raw_zip.h"
@@ -26,21 +27,9 @@ extern char** environ;
 namespace lh {
 namespace {
 
+using test::CliRun;
 using test::sampleDesign;
-
-struct CliRun {
-  int status = -1;
-  std::string out, err;
-};
-
-std::string q(const std::string& s) { return "'" + s + "'"; }
-
-std::string slurp(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream ss;
-  ss << in.rdbuf();
-  return ss.str();
-}
+using test::shellQuote;
 
 class CliArchives : public ::testing::Test {
  protected:
@@ -50,19 +39,7 @@ class CliArchives : public ::testing::Test {
     large = test::readAll(in / "d2.dst");
   }
   // Runs loomhall-cli in the scratch folder `in`, settings isolated.
-  CliRun cli(const std::string& args) {
-    const std::string cmd = "cd " + q(in.path()) + " && XDG_CONFIG_HOME=" + q(home.path()) + " " LH_CLI " " + args +
-                            " 2>" + q(home / "err.txt");
-    CliRun r;
-    FILE* p = ::popen(cmd.c_str(), "r");
-    if (!p) return r;
-    char buf[4096];
-    for (std::size_t n; (n = std::fread(buf, 1, sizeof buf, p)) > 0;) r.out.append(buf, n);
-    const int st = ::pclose(p);
-    r.status = WIFEXITED(st) ? WEXITSTATUS(st) : -1;
-    r.err = slurp(home / "err.txt");
-    return r;
-  }
+  CliRun cli(const std::string& args) { return test::runCli(args, home.path(), in.path()); }
   std::string archiveOf(const std::vector<test::RawMember>& members, const std::string& name = "set.zip") {
     const auto image = test::buildZip(members);
     test::writeAll(in / name, std::string(image.begin(), image.end()));
@@ -75,7 +52,7 @@ class CliArchives : public ::testing::Test {
 TEST_F(CliArchives, EachMemberIsReadUnderItsOwnName) {
   const std::string archive =
       archiveOf({{"Rose.dst", small}, {"rose.dst", large}, {"tulip.dst", small}, {"tulip.dst", large}});
-  const CliRun r = cli("convert --to exp --out " + q(out.path()) + " " + q(archive));
+  const CliRun r = cli("convert --to exp --out " + shellQuote(out.path()) + " " + shellQuote(archive));
   EXPECT_EQ(r.status, 1);  // the repeated name
   EXPECT_NE(r.err.find(makeZipPath(archive, "tulip.dst") + ": 2 members have this name"), std::string::npos) << r.err;
   EXPECT_EQ(out.files(), (std::vector<std::string>{"Rose.exp", "rose.exp"}));
@@ -83,11 +60,11 @@ TEST_F(CliArchives, EachMemberIsReadUnderItsOwnName) {
 
   // info shows the member named, as the plain file of the same design does.
   auto sizeText = [](const std::string& line) { return line.substr(line.find('\t')); };
-  const CliRun member = cli("info " + q(makeZipPath(archive, "rose.dst")));
-  const CliRun plain = cli("info " + q(in / "d2.dst"));
+  const CliRun member = cli("info " + shellQuote(makeZipPath(archive, "rose.dst")));
+  const CliRun plain = cli("info " + shellQuote(in / "d2.dst"));
   ASSERT_EQ(member.status, 0);
   EXPECT_EQ(sizeText(member.out), sizeText(plain.out));
-  const CliRun repeated = cli("info " + q(makeZipPath(archive, "TULIP.dst")));
+  const CliRun repeated = cli("info " + shellQuote(makeZipPath(archive, "TULIP.dst")));
   EXPECT_EQ(repeated.status, 1);
   EXPECT_NE(repeated.err.find("2 members have this name"), std::string::npos) << repeated.err;
 }
@@ -98,7 +75,7 @@ TEST_F(CliArchives, AnInPlaceRunWritesTheArchiveOnce) {
   const std::string archive = archiveOf(members);
   test::PublishCounter published(in.path(), "set.zip");
   ASSERT_TRUE(published.ok());
-  const CliRun r = cli("convert --to exp -j 2 " + q(archive));
+  const CliRun r = cli("convert --to exp -j 2 " + shellQuote(archive));
   EXPECT_EQ(r.status, 0) << r.err;
   EXPECT_EQ(published.count(), 1);
   EXPECT_NE(r.out.find(makeZipPath(archive, "m11.exp") + "\n"), std::string::npos) << r.out;
@@ -110,7 +87,7 @@ TEST_F(CliArchives, AnArchiveWithoutWritePermissionIsLeftAlone) {
   const std::string archive = archiveOf({{"rose.dst", small}});
   ASSERT_EQ(::chmod(archive.c_str(), 0444), 0);
   const auto before = test::readAll(archive);
-  const CliRun r = cli("convert --to exp " + q(archive));
+  const CliRun r = cli("convert --to exp " + shellQuote(archive));
   EXPECT_EQ(r.status, 1);
   EXPECT_NE(r.err.find("cannot write " + archive), std::string::npos) << r.err;
   EXPECT_NE(r.out.find(makeZipPath(archive, "rose.exp") + " could not be saved."), std::string::npos) << r.out;
@@ -124,8 +101,8 @@ TEST_F(CliArchives, ColonsInArchivePathsAndMemberNames) {
   std::filesystem::create_directories(in / "a:b");
   const std::string archive = archiveOf({{"c:d.dst", small}}, "a:b/set.zip");
   const std::string member = makeZipPath(archive, "c:d.dst");
-  EXPECT_EQ(cli("info " + q(member)).status, 0);
-  const CliRun r = cli("convert --to exp --out " + q(out.path()) + " " + q(member));
+  EXPECT_EQ(cli("info " + shellQuote(member)).status, 0);
+  const CliRun r = cli("convert --to exp --out " + shellQuote(out.path()) + " " + shellQuote(member));
   EXPECT_EQ(r.status, 0) << r.err;
   EXPECT_EQ(out.files(), std::vector<std::string>{"c_d.exp"});
 }
@@ -134,7 +111,7 @@ TEST_F(CliArchives, OutMustBeAFolder) {
   const std::string archive = archiveOf({{"rose.dst", small}});
   test::writeAll(in / "file.txt", "a file");
   for (const std::string& value : {makeZipPath(archive, "sub"), std::string("Zip:new.zip:x"), in / "file.txt"}) {
-    const CliRun r = cli("convert --to exp --out " + q(value) + " " + q(archive));
+    const CliRun r = cli("convert --to exp --out " + shellQuote(value) + " " + shellQuote(archive));
     EXPECT_EQ(r.status, 2) << value;
     EXPECT_NE(r.err.find("--out needs a folder"), std::string::npos) << r.err;
   }
@@ -183,7 +160,7 @@ TEST_F(CliArchives, CtrlCStopsAnInPlaceRunAndWritesWhatWasDone) {
   ASSERT_EQ(::waitpid(pid, &status, 0), pid);
   ASSERT_TRUE(WIFEXITED(status)) << "ended by the signal";
   EXPECT_EQ(WEXITSTATUS(status), 1);
-  const std::string text = slurp(outFile);
+  const std::string text = test::readText(outFile);
   EXPECT_NE(text.find("Operation halted by the user."), std::string::npos) << text;
   // What was converted before the stop is in the archive, written once, and listed.
   const std::size_t listed = static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n'));

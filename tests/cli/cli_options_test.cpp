@@ -10,24 +10,15 @@
 #include <sstream>
 #include <string>
 
+#include "tests/support/cli_run.h"
 #include "tests/tools/tool_fixtures.h"
 
 namespace lh {
 namespace {
 
+using test::CliRun;
 using test::sampleDesign;
-
-struct CliRun {
-  int status = -1;
-  std::string out;
-  std::string err;
-};
-
-std::string q(const std::string& s) {
-  std::string quoted = "'";
-  for (char c : s) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
-  return quoted + "'";
-}
+using test::shellQuote;
 
 class CliOptions : public ::testing::Test {
  protected:
@@ -39,21 +30,7 @@ class CliOptions : public ::testing::Test {
 
   // Runs loomhall-cli with `args` (quoted already) in the input folder, without stored
   // settings; stdout and stderr apart.
-  CliRun cli(const std::string& args) const {
-    const std::string err = home / "stderr.txt";
-    const std::string cmd = "cd " + q(in.path()) + " && XDG_CONFIG_HOME=" + q(home.path()) + " " + q(LH_CLI) + " " +
-                            args + " 2>" + q(err);
-    CliRun r;
-    FILE* p = ::popen(cmd.c_str(), "r");
-    if (!p) return r;
-    char buf[4096];
-    for (std::size_t n; (n = std::fread(buf, 1, sizeof buf, p)) > 0;) r.out.append(buf, n);
-    const int st = ::pclose(p);
-    r.status = WIFEXITED(st) ? WEXITSTATUS(st) : -1;
-    const auto bytes = test::readAll(err);
-    r.err.assign(bytes.begin(), bytes.end());
-    return r;
-  }
+  CliRun cli(const std::string& args) const { return test::runCli(args, home.path(), in.path()); }
 
   test::ScratchDir in, out, home;
 };
@@ -132,24 +109,24 @@ const std::string kShrinkingHoop =
     "--set Conversion/expsh=1 --set Conversion/expshpct=10 ";
 
 TEST_F(CliOptions, FitNotesAndTheirRefusals) {
-  const CliRun turned = cli("convert --to exp " + kTurningHoop + "--out " + q(out.path()) + " wide.dst d1.dst");
+  const CliRun turned = cli("convert --to exp " + kTurningHoop + "--out " + shellQuote(out.path()) + " wide.dst d1.dst");
   EXPECT_EQ(turned.status, 0) << turned.err;
   EXPECT_EQ(turned.err, "wide.dst: turned a quarter turn to fit the 30 x 80 mm hoop\n");
 
-  const CliRun shrunk = cli("convert --to exp " + kShrinkingHoop + "--out " + q(out.path()) + " wide.dst");
+  const CliRun shrunk = cli("convert --to exp " + kShrinkingHoop + "--out " + shellQuote(out.path()) + " wide.dst");
   EXPECT_EQ(shrunk.status, 0) << shrunk.err;
   EXPECT_EQ(shrunk.err, "wide.dst: shrunk by 3.3 % to fit the 58 x 80 mm hoop\n");
 
   const CliRun split = cli("convert --to exp --set Conversion/expsc=1 --set Conversion/expnc=1 --out " +
-                           q(out.path()) + " d1.dst");
+                           shellQuote(out.path()) + " d1.dst");
   EXPECT_EQ(split.status, 0) << split.err;
   EXPECT_EQ(split.err, "d1.dst: split into 2 files\n");
 
   // The shortcuts refuse instead.
-  const CliRun noTurn = cli("convert --to exp --no-turn " + kTurningHoop + "--out " + q(out.path()) + " wide.dst");
+  const CliRun noTurn = cli("convert --to exp --no-turn " + kTurningHoop + "--out " + shellQuote(out.path()) + " wide.dst");
   EXPECT_EQ(noTurn.status, 1);
   EXPECT_NE(noTurn.out.find("wide.dst is too big for the new format."), std::string::npos) << noTurn.out;
-  const CliRun noShrink = cli("convert --to exp --no-shrink " + kShrinkingHoop + "--out " + q(out.path()) + " wide.dst");
+  const CliRun noShrink = cli("convert --to exp --no-shrink " + kShrinkingHoop + "--out " + shellQuote(out.path()) + " wide.dst");
   EXPECT_EQ(noShrink.status, 1);
   EXPECT_NE(noShrink.out.find("wide.dst is too big for the new format."), std::string::npos) << noShrink.out;
   EXPECT_EQ(noShrink.err.find("shrunk"), std::string::npos) << noShrink.err;
@@ -158,7 +135,7 @@ TEST_F(CliOptions, FitNotesAndTheirRefusals) {
 TEST_F(CliOptions, JsonRecordsPerInput) {
   test::writeAll(in / "broken.dst", "not a design");
   const CliRun r =
-      cli("convert --json --to exp " + kTurningHoop + "--out " + q(out.path()) + " wide.dst broken.dst d1.dst none.dst");
+      cli("convert --json --to exp " + kTurningHoop + "--out " + shellQuote(out.path()) + " wide.dst broken.dst d1.dst none.dst");
   EXPECT_EQ(r.status, 1);
   std::vector<nlohmann::json> records;
   std::istringstream lines(r.out);
@@ -187,7 +164,7 @@ TEST_F(CliOptions, JsonRecordsPerInput) {
   EXPECT_NE(r.err.find("files were created."), std::string::npos) << r.err;
 
   // Too big: the reason names the hoop.
-  const CliRun big = cli("convert --json --to exp --no-turn " + kTurningHoop + "--out " + q(out.path()) + " wide.dst");
+  const CliRun big = cli("convert --json --to exp --no-turn " + kTurningHoop + "--out " + shellQuote(out.path()) + " wide.dst");
   EXPECT_EQ(nlohmann::json::parse(big.out)["reason"].get<std::string>().rfind("too big for the 30 x 80 mm hoop", 0), 0u)
       << big.out;
 }

@@ -5,6 +5,7 @@
 #include <nlohmann/json.hpp>
 
 #include "formats/dst.h"
+#include "tests/support/cli_run.h"
 #include "tests/support/design_builder.h"
 #include "tests/zip/temp_dir.h"
 #include "zip/zip_archive.h"
@@ -17,31 +18,13 @@ using test::jump;
 using test::makeDesign;
 using test::st;
 
-struct CliRun {
-  int status = -1;
-  std::string out;
-};
-
-std::string quoted(const std::string& s) {
-  std::string q = "'";
-  for (char c : s) q += c == '\'' ? std::string("'\\''") : std::string(1, c);
-  return q + "'";
-}
+using test::CliRun;
 
 // Runs loomhall-cli with the arguments; stderr is dropped.
 CliRun cli(std::initializer_list<std::string> args) {
-  std::string command = quoted(LH_CLI);
-  for (const std::string& a : args) command += " " + quoted(a);
-  command += " 2>/dev/null";
-  CliRun r;
-  FILE* pipe = ::popen(command.c_str(), "r");
-  if (pipe == nullptr) return r;
-  char buf[4096];
-  std::size_t n;
-  while ((n = std::fread(buf, 1, sizeof buf, pipe)) > 0) r.out.append(buf, n);
-  const int status = ::pclose(pipe);
-  r.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  return r;
+  std::string words;
+  for (const std::string& a : args) words += " " + test::shellQuote(a);
+  return test::runCli(words);
 }
 
 class CliTest : public ::testing::Test {

@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "formats/dst.h"
+#include "tests/support/cli_run.h"
 #include "tests/support/design_builder.h"
 #include "tests/zip/temp_dir.h"
 
@@ -107,16 +108,6 @@ class Child {
   bool ended_ = false;
 };
 
-std::string readText(const std::string& path) {
-  std::string text;
-  if (FILE* f = std::fopen(path.c_str(), "r")) {
-    char buf[4096];
-    for (std::size_t n; (n = std::fread(buf, 1, sizeof buf, f)) > 0;) text.append(buf, n);
-    std::fclose(f);
-  }
-  return text;
-}
-
 class CliFiles : public ::testing::Test {
  protected:
   // A small DST design at `path` (folders made as needed).
@@ -136,7 +127,7 @@ class CliFiles : public ::testing::Test {
       design(folder / name, 50 + i % 40);
     }
   }
-  std::string errors() const { return readText(err); }
+  std::string errors() const { return test::readText(err); }
   // Entries of `folder` that are hidden stage files.
   static std::vector<std::string> stageFiles(const fs::path& folder) {
     std::vector<std::string> found;

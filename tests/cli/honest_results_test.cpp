@@ -10,42 +10,21 @@
 #include <string>
 
 #include "formats/format_table.h"
+#include "tests/support/cli_run.h"
 #include "tests/tools/tool_fixtures.h"
 #include "zip/zip_archive.h"
 
 namespace lh {
 namespace {
 
+using test::CliRun;
 using test::sampleDesign;
-
-struct CliRun {
-  int status = -1;
-  std::string out, err;
-};
-
-std::string q(const std::string& s) { return "'" + s + "'"; }
-
-std::string readText(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), {});
-}
+using test::shellQuote;
 
 class CliHonesty : public ::testing::Test {
  protected:
   // Runs loomhall-cli with `args` (already quoted), settings isolated, stderr kept.
-  CliRun cli(const std::string& args) {
-    const std::string errFile = home / "stderr";
-    const std::string cmd = "XDG_CONFIG_HOME=" + q(home.path()) + " " LH_CLI " " + args + " 2>" + q(errFile);
-    CliRun r;
-    FILE* p = ::popen(cmd.c_str(), "r");
-    if (!p) return r;
-    char buf[4096];
-    for (std::size_t n; (n = std::fread(buf, 1, sizeof buf, p)) > 0;) r.out.append(buf, n);
-    const int st = ::pclose(p);
-    r.status = WIFEXITED(st) ? WEXITSTATUS(st) : -1;
-    r.err = readText(errFile);
-    return r;
-  }
+  CliRun cli(const std::string& args) { return test::runCli(args, home.path()); }
   void write(const std::string& path, const ByteBuffer& bytes) {
     std::ofstream(path, std::ios::binary)
         .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
@@ -64,7 +43,7 @@ TEST_F(CliHonesty, RunsWithNothingToWorkOnFail) {
   std::filesystem::create_directory(in / "empty");
   const std::string whole = in / "whole.zip";
   ASSERT_TRUE(ZipArchive::writeMember(whole, "rose.dst", image(FormatDst, sampleDesign(300, 200))));
-  const std::string zipped = readText(whole);
+  const std::string zipped = test::readText(whole);
   test::writeAll(in / "truncated.zip", zipped.substr(0, zipped.size() / 2));
   test::writeAll(in / "photo.zip", std::string("\xFF\xD8\xFF\xE0\0\x10JFIF\0\x01\x01\0\0\x01\0\x01\0\0", 20));
   ASSERT_TRUE(ZipArchive::writeMember(in / "notes.zip", "notes.txt", ByteBuffer{'h', 'i'}));
@@ -77,11 +56,11 @@ TEST_F(CliHonesty, RunsWithNothingToWorkOnFail) {
       {in / "notes.zip", "an archive without designs"},
   };
   for (const auto& c : cases) {
-    const CliRun r = cli("convert --to jef --defaults " + q(c.input));
+    const CliRun r = cli("convert --to jef --defaults " + shellQuote(c.input));
     EXPECT_EQ(r.status, 1) << c.input;
     EXPECT_NE(r.err.find(c.input + ": " + c.says + "\n"), std::string::npos) << r.err;
   }
-  EXPECT_EQ(cli("convert --to jef --defaults " + q(whole)).status, 0);
+  EXPECT_EQ(cli("convert --to jef --defaults " + shellQuote(whole)).status, 0);
 }
 
 // info says what a file is instead of a zero-size design, and fails; dump does not claim a
@@ -107,11 +86,11 @@ TEST_F(CliHonesty, InfoSaysWhatTheFileIs) {
       {archive, "an archive with 2 designs"},
   };
   for (const auto& c : cases) {
-    const CliRun info = cli("info " + q(c.file));
+    const CliRun info = cli("info " + shellQuote(c.file));
     EXPECT_EQ(info.status, 1) << c.file;
     EXPECT_EQ(info.out, "") << c.file;
     EXPECT_EQ(info.err.rfind("loomhall-cli: " + c.file + ": " + c.says, 0), 0u) << info.err;
-    const CliRun dump = cli("dump --json " + q(c.file));
+    const CliRun dump = cli("dump --json " + shellQuote(c.file));
     EXPECT_EQ(dump.status, 1) << c.file;
     EXPECT_EQ(dump.out.find("\"result\":0,"), std::string::npos) << dump.out;
   }
@@ -120,7 +99,7 @@ TEST_F(CliHonesty, InfoSaysWhatTheFileIs) {
 // A PES file named .dst is read as PES, with a note, instead of as a garbled DST.
 TEST_F(CliHonesty, MisnamedDesignIsReadAsItsFormat) {
   write(in / "rose.dst", image(FormatPes, sampleDesign(300, 200, 2)));
-  const CliRun r = cli("info " + q(in / "rose.dst"));
+  const CliRun r = cli("info " + shellQuote(in / "rose.dst"));
   EXPECT_EQ(r.status, 0);
   EXPECT_EQ(r.out.find(in / "rose.dst\t3.00 cm x 2.00 cm : "), 0u) << r.out;
   EXPECT_TRUE(r.out.ends_with("\t2\n")) << r.out;
@@ -130,8 +109,8 @@ TEST_F(CliHonesty, MisnamedDesignIsReadAsItsFormat) {
 // The report names the design that failed; stderr adds why.
 TEST_F(CliHonesty, FailuresNameTheSourceAndTheReason) {
   test::writeDst(sampleDesign(3100, 200), in / "wide.dst");
-  const CliRun r = cli("convert --to jef --defaults --set Conversion/jefr=0 --out " + q(out.path()) + " " +
-                       q(in / "wide.dst"));
+  const CliRun r = cli("convert --to jef --defaults --set Conversion/jefr=0 --out " + shellQuote(out.path()) + " " +
+                       shellQuote(in / "wide.dst"));
   EXPECT_EQ(r.status, 1);
   EXPECT_EQ(r.out, in / "wide.dst is too big for the new format.\nNo work completed.\n");
   EXPECT_EQ(r.err, "loomhall-cli: " + in / "wide.dst" +
@@ -144,12 +123,12 @@ TEST_F(CliHonesty, RecoverOfASoundFileWritesNothing) {
   write(in / "sound.pes", image(FormatPes, sampleDesign(300, 200, 2)));
   test::writeDst(sampleDesign(300, 200), in / "plain.dst");
   for (const char* name : {"sound.pes", "plain.dst"}) {
-    const CliRun r = cli("recover --defaults --out " + q(out.path()) + " " + q(in / name));
+    const CliRun r = cli("recover --defaults --out " + shellQuote(out.path()) + " " + shellQuote(in / name));
     EXPECT_EQ(r.status, 0) << name;
     EXPECT_TRUE(out.files().empty()) << name;
     EXPECT_EQ(r.err, "loomhall-cli: " + in / name + ": not a damaged PES 1.0 file; nothing was written\n");
   }
-  const CliRun forced = cli("recover --defaults --force --out " + q(out.path()) + " " + q(in / "sound.pes"));
+  const CliRun forced = cli("recover --defaults --force --out " + shellQuote(out.path()) + " " + shellQuote(in / "sound.pes"));
   EXPECT_EQ(forced.status, 0);
   EXPECT_EQ(out.files(), std::vector<std::string>{"sound Fixed.pes"});
 }

@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <string>
 
+#include "tests/support/cli_run.h"
 #include "tests/support/process_guards.h"
 #include "tests/tools/tool_fixtures.h"
 #include "zip/zip_archive.h"
@@ -13,27 +14,12 @@
 namespace lh {
 namespace {
 
+using test::CliRun;
 using test::sampleDesign;
-
-struct CliRun {
-  int status = -1;
-  std::string out;
-};
+using test::shellQuote;
 
 // Runs loomhall-cli with `args` (already quoted), settings isolated in a scratch folder.
-CliRun cli(const std::string& args, const std::string& home) {
-  const std::string cmd = "XDG_CONFIG_HOME='" + home + "' " LH_CLI " " + args + " 2>/dev/null";
-  CliRun r;
-  FILE* p = ::popen(cmd.c_str(), "r");
-  if (!p) return r;
-  char buf[4096];
-  for (std::size_t n; (n = std::fread(buf, 1, sizeof buf, p)) > 0;) r.out.append(buf, n);
-  const int st = ::pclose(p);
-  r.status = WIFEXITED(st) ? WEXITSTATUS(st) : -1;
-  return r;
-}
-
-std::string q(const std::string& s) { return "'" + s + "'"; }
+CliRun cli(const std::string& args, const std::string& home) { return test::runCli(args, home); }
 
 class CliTools : public ::testing::Test {
  protected:
@@ -45,17 +31,17 @@ class CliTools : public ::testing::Test {
 };
 
 TEST_F(CliTools, ConvertAFolderInParallel) {
-  const CliRun r = cli("convert --to exp -j 2 " + q(in.path()), home.path());
+  const CliRun r = cli("convert --to exp -j 2 " + shellQuote(in.path()), home.path());
   EXPECT_EQ(r.status, 0);
   EXPECT_EQ(r.out, in / "d1.exp\n" + in / "d2.exp\n" + in / "d3.exp\nPreferred file type: EXP\n3 files were created.\n");
   // Again: never overwritten.
-  const CliRun again = cli("convert --to exp -j 2 " + q(in / "d1.dst"), home.path());
+  const CliRun again = cli("convert --to exp -j 2 " + shellQuote(in / "d1.dst"), home.path());
   EXPECT_EQ(again.out, in / "d1(2).exp\nPreferred file type: EXP\n1 file was created.\n");
 }
 
 TEST_F(CliTools, TooBigFailsTheRun) {
   test::writeDst(sampleDesign(3100, 200), in / "wide.dst");
-  const CliRun r = cli("convert --to jef --out " + q(out.path()) + " --set Conversion/jefr=0 " + q(in / "wide.dst"),
+  const CliRun r = cli("convert --to jef --out " + shellQuote(out.path()) + " --set Conversion/jefr=0 " + shellQuote(in / "wide.dst"),
                     home.path());
   EXPECT_EQ(r.status, 1);
   // The line names the design that failed, not the file it would have become.
@@ -65,7 +51,7 @@ TEST_F(CliTools, TooBigFailsTheRun) {
 TEST_F(CliTools, OutputFolderTakesCopiesAndArchiveMembers) {
   const std::string archive = in / "set.zip";
   ASSERT_TRUE(ZipArchive::writeMember(archive, "inner/rose.dst", test::readAll(in / "d1.dst")));
-  const CliRun r = cli("convert --to dst --out " + q(out.path()) + " " + q(archive) + " " + q(in / "d2.dst"), home.path());
+  const CliRun r = cli("convert --to dst --out " + shellQuote(out.path()) + " " + shellQuote(archive) + " " + shellQuote(in / "d2.dst"), home.path());
   EXPECT_EQ(r.status, 0);
   EXPECT_EQ(out.files(), (std::vector<std::string>{"d2.dst", "rose.dst"}));
 }
@@ -85,7 +71,7 @@ TEST_F(CliTools, ToolsWriteTheToolFormat) {
   };
   for (const Case& c : cases) {
     test::ScratchDir own;
-    const CliRun r = cli(std::string(c.args) + " --out " + q(own.path()) + " " + q(in / "d1.dst"), home.path());
+    const CliRun r = cli(std::string(c.args) + " --out " + shellQuote(own.path()) + " " + shellQuote(in / "d1.dst"), home.path());
     EXPECT_EQ(r.status, 0) << c.args;
     EXPECT_EQ(own.files(), std::vector<std::string>{c.file}) << c.args;
   }
@@ -95,7 +81,7 @@ TEST_F(CliTools, UsageErrors) {
   for (const char* args : {"convert --to pec x.pes", "convert --to", "reduce x.pes", "sort -j 0 x.pes", "sort",
                            "baste --set nokey x.pes", "sort --to txt x.pes"})
     EXPECT_EQ(cli(args, home.path()).status, 2) << args;
-  EXPECT_EQ(cli("sort " + q(in / "missing.dst"), home.path()).status, 1);
+  EXPECT_EQ(cli("sort " + shellQuote(in / "missing.dst"), home.path()).status, 1);
 }
 
 // Workers save side by side; every file they create honours the user's umask (the program
@@ -103,7 +89,7 @@ TEST_F(CliTools, UsageErrors) {
 TEST_F(CliTools, ParallelConversionHonoursTheUmask) {
   for (int i = 4; i <= 24; ++i) test::writeDst(sampleDesign(100 + 20 * i, 200), in / ("d" + std::to_string(i) + ".dst"));
   test::ScopedUmask mask(027);
-  const CliRun r = cli("convert --to dst --force -j 8 --out " + q(out.path()) + " " + q(in.path()), home.path());
+  const CliRun r = cli("convert --to dst --force -j 8 --out " + shellQuote(out.path()) + " " + shellQuote(in.path()), home.path());
   EXPECT_EQ(r.status, 0);
   ASSERT_EQ(out.files().size(), 24u);
   for (const std::string& name : out.files()) {

@@ -21,7 +21,9 @@ using test::sewnPoints;
 
 // An EMD image: a blank 50-byte header, then the pairs.
 ByteBuffer emdFile(std::vector<std::uint8_t> pairs) {
-  ByteBuffer f(50, 0);
+  ByteBuffer f;
+  f.reserve(50 + pairs.size());
+  f.resize(50, 0);
   f.insert(f.end(), pairs.begin(), pairs.end());
   return f;
 }
