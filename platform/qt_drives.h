@@ -1,0 +1,26 @@
+#pragma once
+// The drive service over the system's mount table (QStorageInfo), with removable disks as the
+// kernel reports them under /sys and volume labels set through UDisks2 over the system bus.
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "files/drives.h"
+
+namespace lh {
+
+class QtDrives final : public DriveService {
+ public:
+  // `sysRoot` is where sysfs is mounted; tests point it at a tree of their own.
+  explicit QtDrives(std::string sysRoot = "/sys");
+
+  // The user's disks, media and network shares (see drive_rules.h for what is left out).
+  std::vector<DriveInfo> drives() const override;
+  // Asks UDisks2 to set the label; the bus's or the daemon's error text on failure.
+  std::string setLabel(const DriveInfo& drive, std::string_view label) override;
+
+ private:
+  std::string sysRoot_;
+};
+
+}  // namespace lh
