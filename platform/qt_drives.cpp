@@ -60,7 +60,8 @@ QString blockObject(const QDBusConnection& bus, const std::string& device) {
 
 }  // namespace
 
-QtDrives::QtDrives(std::string sysRoot) : sysRoot_(std::move(sysRoot)) {}
+QtDrives::QtDrives(std::string sysRoot, std::string busAddress)
+    : sysRoot_(std::move(sysRoot)), busAddress_(std::move(busAddress)) {}
 
 std::vector<DriveInfo> QtDrives::drives() const {
   // Keyed by root: the list comes out ordered, and of two mounts on one folder the later,
@@ -84,7 +85,9 @@ std::vector<DriveInfo> QtDrives::drives() const {
 std::string QtDrives::setLabel(const DriveInfo& drive, std::string_view label) {
   if (drive.device.empty() || !drive.device.starts_with('/'))
     return "The drive " + drive.root + " has no disk device whose label could be set.";
-  QDBusConnection bus = QDBusConnection::systemBus();
+  const QString address = QString::fromStdString(busAddress_);
+  QDBusConnection bus = address.isEmpty() ? QDBusConnection::systemBus()
+                                          : QDBusConnection::connectToBus(address, "lh-drives:" + address);
   if (!bus.isConnected()) return failureText(bus.lastError(), "The system bus is not available.");
   QDBusMessage call = QDBusMessage::createMethodCall(kUDisks, blockObject(bus, drive.device), kFilesystem, "SetLabel");
   call << QString::fromUtf8(label.data(), static_cast<qsizetype>(label.size())) << QVariantMap{};

@@ -11,8 +11,9 @@ namespace lh {
 
 class QtDrives final : public DriveService {
  public:
-  // `sysRoot` is where sysfs is mounted; tests point it at a tree of their own.
-  explicit QtDrives(std::string sysRoot = "/sys");
+  // `sysRoot` is where sysfs is mounted; `busAddress` is the D-Bus that UDisks2 answers on,
+  // empty for the system bus. Tests point both at their own.
+  explicit QtDrives(std::string sysRoot = "/sys", std::string busAddress = {});
 
   // The user's disks, media and network shares (see drive_rules.h for what is left out).
   std::vector<DriveInfo> drives() const override;
@@ -21,6 +22,7 @@ class QtDrives final : public DriveService {
 
  private:
   std::string sysRoot_;
+  std::string busAddress_;
 };
 
 }  // namespace lh
