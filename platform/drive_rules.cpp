@@ -51,9 +51,9 @@ bool diskIsRemovable(const std::string& disk, const fs::path& sysRoot, int depth
 
 bool isNetworkFileSystem(std::string_view fileSystem) {
   static constexpr std::array<std::string_view, 17> kNetwork = {
-      "nfs",   "nfs4",   "cifs",      "smb3",       "smbfs",    "sshfs",         "fuse.sshfs",
-      "afs",   "ceph",   "glusterfs", "fuse.glusterfs", "davfs", "fuse.davfs2", "9p",
-      "ncpfs", "fuse.rclone", "fuse.s3fs"};
+      "nfs",         "nfs4", "cifs",  "smb3",        "smbfs",          "sshfs",
+      "fuse.sshfs",  "afs",  "ceph",  "glusterfs",   "fuse.glusterfs", "davfs",
+      "fuse.davfs2", "9p",   "ncpfs", "fuse.rclone", "fuse.s3fs"};
   return isOneOf(fileSystem, kNetwork);
 }
 

@@ -70,7 +70,8 @@ std::vector<DriveInfo> QtDrives::drives() const {
   for (const QStorageInfo& volume : QStorageInfo::mountedVolumes()) {
     if (!volume.isValid()) continue;
     const std::string root = text(volume.rootPath());
-    if (!drive_rules::isUserVolume(root, volume.device().toStdString(), volume.fileSystemType().toStdString()))
+    if (!drive_rules::isUserVolume(root, volume.device().toStdString(),
+                                   volume.fileSystemType().toStdString()))
       continue;
     // Bind-mounted single files (a container's /etc/hosts) are not drives.
     if (!QFileInfo(volume.rootPath()).isDir()) continue;
@@ -89,7 +90,8 @@ std::string QtDrives::setLabel(const DriveInfo& drive, std::string_view label) {
   QDBusConnection bus = address.isEmpty() ? QDBusConnection::systemBus()
                                           : QDBusConnection::connectToBus(address, "lh-drives:" + address);
   if (!bus.isConnected()) return failureText(bus.lastError(), "The system bus is not available.");
-  QDBusMessage call = QDBusMessage::createMethodCall(kUDisks, blockObject(bus, drive.device), kFilesystem, "SetLabel");
+  QDBusMessage call =
+      QDBusMessage::createMethodCall(kUDisks, blockObject(bus, drive.device), kFilesystem, "SetLabel");
   call << QString::fromUtf8(label.data(), static_cast<qsizetype>(label.size())) << QVariantMap{};
   const QDBusMessage reply = bus.call(call, QDBus::Block, kSetLabelTimeoutMs);
   if (reply.type() == QDBusMessage::ReplyMessage) return {};

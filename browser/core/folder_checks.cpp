@@ -41,7 +41,8 @@ bool isLargeDrive(std::string_view folder, const DriveService& drives) {
 
 FolderCheck checkTypedFolder(std::string_view typed) {
   std::string path(withoutTrailingSlash(typed));
-  if (path.empty() || path.front() != '/') return verdict(FolderVerdict::Refused, path, folder_text::kNotValid);
+  if (path.empty() || path.front() != '/')
+    return verdict(FolderVerdict::Refused, path, folder_text::kNotValid);
   std::error_code ec;
   const fs::file_status status = fs::status(path, ec);
   if (fs::is_directory(status)) return {FolderVerdict::Ok, path, {}};

@@ -24,17 +24,23 @@ DriveInfo drive(std::string root, DriveKind kind) {
 TEST(LargeDrive, AskedForTheRootAndFixedMountPoints) {
   const test::FakeDrives drives({drive("/", DriveKind::Fixed), drive("/data", DriveKind::Fixed),
                                  drive("/media/ann/STICK", DriveKind::Removable),
-                                 drive("/media/ann/CD", DriveKind::Optical), drive("/mnt/nas", DriveKind::Network)});
+                                 drive("/media/ann/CD", DriveKind::Optical),
+                                 drive("/mnt/nas", DriveKind::Network)});
   struct Case {
     const char* folder;
     bool asked;
   };
   const Case cases[] = {
-      {"/", true},           {"//", true},
-      {"/data", true},       {"/data/", true},
-      {"/mnt/nas", true},    {"/data/designs", false},
-      {"/home", false},      {"/media/ann/STICK", false},
-      {"/media/ann/CD/", false}, {"", false},
+      {"/", true},
+      {"//", true},
+      {"/data", true},
+      {"/data/", true},
+      {"/mnt/nas", true},
+      {"/data/designs", false},
+      {"/home", false},
+      {"/media/ann/STICK", false},
+      {"/media/ann/CD/", false},
+      {"", false},
   };
   for (const Case& c : cases) EXPECT_EQ(isLargeDrive(c.folder, drives), c.asked) << c.folder;
   EXPECT_TRUE(isLargeDrive("/", test::FakeDrives()));
@@ -63,8 +69,10 @@ TEST(FolderPicker, ChecksInOrderWithTheirTexts) {
       {d + "/linked", FolderVerdict::Ok, d + "/linked", ""},
       {"", FolderVerdict::Refused, "", "\nThis is not a valid folder."},
       {"designs", FolderVerdict::Refused, "designs", "designs\nThis is not a valid folder."},
-      {d + "/notes.txt", FolderVerdict::Refused, d + "/notes.txt", d + "/notes.txt\nThis is a file not a directory."},
-      {d + "/notes.txt/", FolderVerdict::Refused, d + "/notes.txt", d + "/notes.txt\nThis is a file not a directory."},
+      {d + "/notes.txt", FolderVerdict::Refused, d + "/notes.txt",
+       d + "/notes.txt\nThis is a file not a directory."},
+      {d + "/notes.txt/", FolderVerdict::Refused, d + "/notes.txt",
+       d + "/notes.txt\nThis is a file not a directory."},
       {d + "/notes.txt/new", FolderVerdict::Refused, d + "/notes.txt/new",
        d + "/notes.txt/new\nThis is not a valid folder."},
       {d + "/new/", FolderVerdict::AskToCreate, d + "/new",

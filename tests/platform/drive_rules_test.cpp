@@ -19,12 +19,18 @@ TEST(DriveRules, KindFromFileSystemAndRemovableFlag) {
     DriveKind kind;
   };
   const Case cases[] = {
-      {"ext4", false, DriveKind::Fixed},        {"vfat", true, DriveKind::Removable},
-      {"exfat", true, DriveKind::Removable},    {"iso9660", true, DriveKind::Optical},
-      {"udf", false, DriveKind::Optical},       {"nfs", false, DriveKind::Network},
-      {"nfs4", false, DriveKind::Network},      {"cifs", false, DriveKind::Network},
-      {"smb3", false, DriveKind::Network},      {"fuse.sshfs", false, DriveKind::Network},
-      {"sshfs", false, DriveKind::Network},     {"fuseblk", false, DriveKind::Fixed},
+      {"ext4", false, DriveKind::Fixed},
+      {"vfat", true, DriveKind::Removable},
+      {"exfat", true, DriveKind::Removable},
+      {"iso9660", true, DriveKind::Optical},
+      {"udf", false, DriveKind::Optical},
+      {"nfs", false, DriveKind::Network},
+      {"nfs4", false, DriveKind::Network},
+      {"cifs", false, DriveKind::Network},
+      {"smb3", false, DriveKind::Network},
+      {"fuse.sshfs", false, DriveKind::Network},
+      {"sshfs", false, DriveKind::Network},
+      {"fuseblk", false, DriveKind::Fixed},
       {"fuse.gvfsd-fuse", false, DriveKind::Fixed},
   };
   for (const Case& c : cases) EXPECT_EQ(driveKind(c.fileSystem, c.removable), c.kind) << c.fileSystem;

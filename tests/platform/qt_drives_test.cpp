@@ -10,7 +10,8 @@ namespace {
 
 TEST(QtDrives, ListsTheRootFolderOnceAndInOrder) {
   const std::vector<DriveInfo> drives = QtDrives().drives();
-  const auto root = std::find_if(drives.begin(), drives.end(), [](const DriveInfo& d) { return d.root == "/"; });
+  const auto root =
+      std::find_if(drives.begin(), drives.end(), [](const DriveInfo& d) { return d.root == "/"; });
   ASSERT_NE(root, drives.end());
   // Whatever else is mounted, the system's own disk is neither a medium nor a share.
   EXPECT_EQ(root->kind, DriveKind::Fixed) << root->device << " " << root->fileSystem;

@@ -1,5 +1,7 @@
 // The label call followed to UDisks2 and back: a private bus with a stand-in daemon on it, so
 // no disk of this machine is touched.
+#include <gtest/gtest.h>
+
 #include <QCoreApplication>
 #include <QDBusArgument>
 #include <QDBusConnection>
@@ -10,8 +12,6 @@
 #include <QProcess>
 #include <QStandardPaths>
 #include <QThread>
-#include <gtest/gtest.h>
-
 #include <mutex>
 
 #include "platform/qt_drives.h"
@@ -32,13 +32,15 @@ class FakeUDisks final : public QDBusVirtualObject {
     std::lock_guard lock(mutex);
     if (m.member() == "ResolveDevice" && resolves) {
       resolved = qdbus_cast<QVariantMap>(m.arguments().at(0)).value("path").toString();
-      bus.send(m.createReply(QVariant::fromValue(QList<QDBusObjectPath>{QDBusObjectPath(QString(kBlock) + "sdz1")})));
+      bus.send(m.createReply(
+          QVariant::fromValue(QList<QDBusObjectPath>{QDBusObjectPath(QString(kBlock) + "sdz1")})));
     } else if (m.member() == "SetLabel" && m.interface() == "org.freedesktop.UDisks2.Filesystem") {
       labelledObject = m.path();
       label = m.arguments().at(0).toString();
       options = qdbus_cast<QVariantMap>(m.arguments().at(1));
-      bus.send(refusal.isEmpty() ? m.createReply()
-                                 : m.createErrorReply("org.freedesktop.UDisks2.Error.NotAuthorized", refusal));
+      bus.send(refusal.isEmpty()
+                   ? m.createReply()
+                   : m.createErrorReply("org.freedesktop.UDisks2.Error.NotAuthorized", refusal));
     } else {
       bus.send(m.createErrorReply(QDBusError::UnknownMethod, "No such method " + m.member()));
     }
