@@ -196,6 +196,7 @@ std::optional<std::vector<std::uint8_t>> readCatalogBytes(const std::string& pat
   }
   auto bytes = readWhole(file.fd, result);
   ::close(file.fd);
+  if (bytes) result = {CatalogLoad::Loaded, {}, {}};
   return bytes;
 }
 

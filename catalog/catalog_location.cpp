@@ -46,8 +46,10 @@ std::string_view asText(const std::vector<std::uint8_t>& bytes) {
 bool writeKeepingOld(const std::string& path, const std::vector<std::uint8_t>& bytes, std::string& keptOldAs) {
   CatalogLoadResult existing;
   const auto old = readCatalogBytes(path, existing);
-  if (existing.status == CatalogLoad::Missing) return writeNewFile(path, bytes);
-  if (!old) return false;  // something is there that cannot be read: leave it alone
+  if (!old) {
+    // Something there that cannot be read is left alone.
+    return existing.status == CatalogLoad::Missing && writeNewFile(path, bytes);
+  }
   if (*old == bytes) return true;
   const Naming kept = nameFirstFree(path, nextUniqueName(path));
   if (kept.result == NameResult::Linked) {
