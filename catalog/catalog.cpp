@@ -35,7 +35,8 @@ bool hasText(const std::vector<std::string>& entries, std::string_view text) {
 
 bool hasFile(const std::vector<std::string>& entries, std::string_view entry) {
   const std::string_view file = entryFileText(entry);
-  return std::any_of(entries.begin(), entries.end(), [&](const std::string& e) { return entryFileText(e) == file; });
+  return std::any_of(entries.begin(), entries.end(),
+                     [&](const std::string& e) { return entryFileText(e) == file; });
 }
 
 std::size_t eraseText(std::vector<std::string>& entries, std::string_view text) {

@@ -130,7 +130,6 @@ std::string saveTarget(const std::string& path) {
   return ec ? path : target.string();
 }
 
-
 }  // namespace
 
 Catalog readCatalog(std::span<const std::uint8_t> bytes, CatalogReadStats* stats) {
@@ -181,7 +180,8 @@ std::string writeCatalog(const Catalog& catalog) {
   return out;
 }
 
-std::optional<std::vector<std::uint8_t>> readCatalogBytes(const std::string& path, CatalogLoadResult& result) {
+std::optional<std::vector<std::uint8_t>> readCatalogBytes(const std::string& path,
+                                                          CatalogLoadResult& result) {
   const OpenedFile file = openRegularFile(path);
   const int openError = errno;
   if (file.check == OpenCheck::Missing) {
@@ -222,7 +222,8 @@ CatalogLoadResult loadCatalogFile(Catalog& catalog, const std::string& path) {
   read.setFilePath(path);
   catalog = std::move(read);
   if (result.stats.droppedEntries > 0)
-    catalog.refuseSaving(std::to_string(result.stats.droppedEntries) + std::string(catalog_texts::kDroppedReason));
+    catalog.refuseSaving(std::to_string(result.stats.droppedEntries) +
+                         std::string(catalog_texts::kDroppedReason));
   return result;
 }
 

@@ -29,12 +29,14 @@ std::string homeFromUserDatabase() {
   passwd pw{};
   passwd* found = nullptr;
   std::vector<char> buffer(16384);
-  if (::getpwuid_r(::getuid(), &pw, buffer.data(), buffer.size(), &found) != 0 || !found || !pw.pw_dir) return {};
+  if (::getpwuid_r(::getuid(), &pw, buffer.data(), buffer.size(), &found) != 0 || !found || !pw.pw_dir)
+    return {};
   return pw.pw_dir;
 }
 
 bool sameFolder(std::string_view a, std::string_view b) {
-  return fs::path(withoutTrailingSlash(a)).lexically_normal() == fs::path(withoutTrailingSlash(b)).lexically_normal();
+  return fs::path(withoutTrailingSlash(a)).lexically_normal() ==
+         fs::path(withoutTrailingSlash(b)).lexically_normal();
 }
 
 std::string_view asText(const std::vector<std::uint8_t>& bytes) {
@@ -43,7 +45,8 @@ std::string_view asText(const std::vector<std::uint8_t>& bytes) {
 
 // Writes `bytes` as `path`, keeping a different file that is there under the next free name.
 // Returns false when nothing was written.
-bool writeKeepingOld(const std::string& path, const std::vector<std::uint8_t>& bytes, std::string& keptOldAs) {
+bool writeKeepingOld(const std::string& path, const std::vector<std::uint8_t>& bytes,
+                     std::string& keptOldAs) {
   CatalogLoadResult existing;
   const auto old = readCatalogBytes(path, existing);
   if (!old) {

@@ -64,10 +64,10 @@ CatalogStartup openCatalogAtStartup(Catalog& catalog, SettingsStore& store, std:
 CatalogSaveResult saveCatalog(Catalog& catalog, SettingsStore& store, std::string_view dataFolder);
 
 struct CatalogFolderChange {
-  CatalogSaveResult savedOld;        // the save to the old place
-  bool copiedToNew = false;          // the new folder had no catalog: this one went there
-  std::string newFolderError;        // the system's text when no catalog could be put there
-  CatalogLoadResult load;            // the catalog read from the new folder
+  CatalogSaveResult savedOld;  // the save to the old place
+  bool copiedToNew = false;    // the new folder had no catalog: this one went there
+  std::string newFolderError;  // the system's text when no catalog could be put there
+  CatalogLoadResult load;      // the catalog read from the new folder
 };
 // Changes the catalog folder: saves the catalog to its current place, stores `newFolder` in
 // "Catalog Path", saves the catalog there when the folder has no "Catalog.QY" (or, when

@@ -10,7 +10,8 @@ inline constexpr std::string_view kNewCatalogFile = "Loomhall Catalog\r\n";
 inline constexpr std::string_view kCatalogFileName = "Catalog.QY";
 
 // Deleting the top category.
-inline constexpr std::string_view kKeepTopCategory = "Don't delete your top category. Try renaming it instead.";
+inline constexpr std::string_view kKeepTopCategory =
+    "Don't delete your top category. Try renaming it instead.";
 inline constexpr std::string_view kKeepTopCategoryCaption = "Whoops!";
 
 // Asked before a category is deleted: kConfirmDelete + name + "'".
@@ -32,9 +33,11 @@ inline constexpr std::string_view kSaveRefused =
     "The catalog was not saved, so that the catalog file is not replaced by a shorter one:\n";
 inline constexpr std::string_view kSaveFailed = "The catalog could not be saved:\n";
 inline constexpr std::string_view kReadFailedReason = "the catalog file could not be read (";
-inline constexpr std::string_view kDroppedReason = " entry lines before the first category could not be placed";
+inline constexpr std::string_view kDroppedReason =
+    " entry lines before the first category could not be placed";
 inline constexpr std::string_view kTooLargeReason = "the catalog file is too large to read";
-inline constexpr std::string_view kNotCatalogReason = "the file is not a catalog file (its extension is not QY)";
+inline constexpr std::string_view kNotCatalogReason =
+    "the file is not a catalog file (its extension is not QY)";
 
 // Finding moved designs.
 inline constexpr std::string_view kLinksUpdated = "%i catalog links updated.";

@@ -33,9 +33,10 @@ std::vector<std::uint8_t> vec(std::string_view s) { return {s.begin(), s.end()};
 
 TEST(CatalogFile, SevenLineExampleReadsAndWritesBackTheSameBytes) {
   const Catalog catalog = readText(kSevenLines);
-  EXPECT_EQ(outline(catalog),
-            "Loomhall Catalog [/home/ann/Designs/rose.pes] | -Flowers [/media/ann/SPRING/tulip.pes\tSPRING] | "
-            "--Roses [Zip:/home/ann/z/set.zip:a.pes] | -Animals");
+  EXPECT_EQ(
+      outline(catalog),
+      "Loomhall Catalog [/home/ann/Designs/rose.pes] | -Flowers [/media/ann/SPRING/tulip.pes\tSPRING] | "
+      "--Roses [Zip:/home/ann/z/set.zip:a.pes] | -Animals");
   EXPECT_EQ(writeCatalog(catalog), kSevenLines);
   EXPECT_EQ(catalog.pathOf(catalog.findCategory("Loomhall Catalog\\Flowers\\Roses")),
             "Loomhall Catalog\\Flowers\\Roses");
@@ -50,8 +51,10 @@ TEST(CatalogFile, ReadingRules) {
   } cases[] = {
       {"LF line ends", "Top\n/a.pes\n\tSub\n", "Top [/a.pes] | -Sub", 0},
       {"depths relative to the first line", "\t\tTop\r\n\t\t\tSub\r\n\t\tNext\r\n", "Top | -Sub | Next", 0},
-      {"five extra tabs make a direct child", "Top\r\n\tA\r\n\t\t\t\t\t\t\tB\r\n\t\tC\r\n", "Top | -A | --B | --C", 0},
-      {"fewer tabs go up to that depth", "Top\r\n\tA\r\n\t\tB\r\n\t\t\tC\r\n\tD\r\n", "Top | -A | --B | ---C | -D", 0},
+      {"five extra tabs make a direct child", "Top\r\n\tA\r\n\t\t\t\t\t\t\tB\r\n\t\tC\r\n",
+       "Top | -A | --B | --C", 0},
+      {"fewer tabs go up to that depth", "Top\r\n\tA\r\n\t\tB\r\n\t\t\tC\r\n\tD\r\n",
+       "Top | -A | --B | ---C | -D", 0},
       {"less than the first line is top-level", "\tTop\r\n\t\tA\r\nBb\r\n", "Top | -A | Bb", 0},
       {"entries before the first category", "/x.pes\r\nC:\\y.pes\r\nTop\r\n", "Top", 2},
       {"short and tab-only lines skipped", "Top\r\n\r\nx\r\n\t\t\r\n\tA\r\n", "Top | -A", 0},
@@ -115,10 +118,8 @@ TEST(CatalogFile, LoadStatesAndTheSaveRefusal) {
     CatalogLoad status;
     bool mayBeSaved;
   } cases[] = {
-      {"Catalog.QY", CatalogLoad::Loaded, true},
-      {"missing.QY", CatalogLoad::Missing, true},
-      {"folder.QY", CatalogLoad::Unreadable, false},
-      {"list.txt", CatalogLoad::NotCatalog, false},
+      {"Catalog.QY", CatalogLoad::Loaded, true},     {"missing.QY", CatalogLoad::Missing, true},
+      {"folder.QY", CatalogLoad::Unreadable, false}, {"list.txt", CatalogLoad::NotCatalog, false},
       {"lost.QY", CatalogLoad::Loaded, false},  // an entry line had no category to go to
   };
   for (const auto& c : cases) {
@@ -149,7 +150,8 @@ TEST(CatalogFile, SavesReplaceTheFileWholeOrNotAtAll) {
   ::chmod(path.c_str(), 0640);
   Catalog catalog;
   ASSERT_EQ(loadCatalogFile(catalog, path).status, CatalogLoad::Loaded);
-  for (int i = 0; i < 2000; ++i) catalog.addEntry(catalog.topCategory(), "/d/design" + std::to_string(i) + ".pes");
+  for (int i = 0; i < 2000; ++i)
+    catalog.addEntry(catalog.topCategory(), "/d/design" + std::to_string(i) + ".pes");
   {
     test::ScopedFileSizeLimit limit(4096);
     const CatalogSaveResult failed = saveCatalogFile(catalog, path);

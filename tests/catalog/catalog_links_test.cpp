@@ -47,7 +47,8 @@ TEST(FindFile, SearchesOneFolderItsArchivesAndNothingHidden) {
   }
   const auto found = findInFolder(dir.path().string(), "ROSE.pes");
   ASSERT_TRUE(found);
-  EXPECT_EQ(itemText(*found), first == "rose.pes" ? dir.file("rose.pes") : "Zip:" + dir.file("set.zip") + ":ROSE.PES");
+  EXPECT_EQ(itemText(*found),
+            first == "rose.pes" ? dir.file("rose.pes") : "Zip:" + dir.file("set.zip") + ":ROSE.PES");
 }
 
 TEST(FindFile, RelinksTheEntryAndOtherMissingLinks) {
@@ -58,8 +59,8 @@ TEST(FindFile, RelinksTheEntryAndOtherMissingLinks) {
   ASSERT_TRUE(ZipArchive::writeMember(dir.file("more.zip"), "tulip.pes", kDesign));
   dir.write("present.pes", kDesign);
   Catalog catalog = readText("Top\r\n" + old + "rose.pes\tDISK\r\n\tA\r\n" + old + "lily.pes\r\n" + old +
-                             "tulip.pes\r\n" + old + "daisy.pes\r\n/elsewhere/lily.pes\r\n" + dir.file("present.pes") +
-                             "\r\n\tB\r\n" + old + "lily.pes\r\n");
+                             "tulip.pes\r\n" + old + "daisy.pes\r\n/elsewhere/lily.pes\r\n" +
+                             dir.file("present.pes") + "\r\n\tB\r\n" + old + "lily.pes\r\n");
   const FileItem rose = parseItemText(catalog.category(catalog.topCategory())->entries()[0]);
   const auto found = findInFolder(folderOfDir(dir), rose.name);
   ASSERT_TRUE(found);
@@ -71,9 +72,10 @@ TEST(FindFile, RelinksTheEntryAndOtherMissingLinks) {
   EXPECT_EQ(changes[0].oldText, old + "lily.pes");
   EXPECT_EQ(changes[1].newText, "Zip:" + dir.file("more.zip") + ":tulip.pes");
   EXPECT_EQ(changes[2].category, catalog.findCategory("Top\\B"));
-  EXPECT_EQ(outline(catalog), "Top [" + dir.file("rose.pes") + "] | -A [" + dir.file("lily.pes") + ", Zip:" +
-                                  dir.file("more.zip") + ":tulip.pes, " + old + "daisy.pes, /elsewhere/lily.pes, " +
-                                  dir.file("present.pes") + "] | -B [" + dir.file("lily.pes") + "]");
+  EXPECT_EQ(outline(catalog), "Top [" + dir.file("rose.pes") + "] | -A [" + dir.file("lily.pes") +
+                                  ", Zip:" + dir.file("more.zip") + ":tulip.pes, " + old +
+                                  "daisy.pes, /elsewhere/lily.pes, " + dir.file("present.pes") + "] | -B [" +
+                                  dir.file("lily.pes") + "]");
   // Without a folder to come from, any missing entry is looked for.
   EXPECT_EQ(relinkMissing(catalog, folderOfDir(dir)).size(), 1u);
 }
@@ -86,7 +88,8 @@ TEST(CatalogEntries, CategoriesHoldingAnItem) {
             (std::vector<std::string>{"Top", "Top\\Two"}));
   EXPECT_EQ(catalogEntryPaths(catalog, parseItemText("/a/rose.pes\tDISK")),
             (std::vector<std::string>{"Top", "Top\\One", "Top\\Two"}));
-  EXPECT_EQ(catalogEntryPaths(catalog, parseItemText("Zip:/a/Z.zip:ROSE.pes")), std::vector<std::string>{"Top\\Three"});
+  EXPECT_EQ(catalogEntryPaths(catalog, parseItemText("Zip:/a/Z.zip:ROSE.pes")),
+            std::vector<std::string>{"Top\\Three"});
   EXPECT_TRUE(catalogEntryPaths(catalog, parseItemText("/b/rose.pes")).empty());
 }
 
@@ -110,7 +113,8 @@ TEST(CatalogEntries, PresentMissingOrOnADiskThatIsOut) {
 }
 
 TEST(DiskNaming, ItemsAndEntriesTakeTheNewName) {
-  std::vector<FileItem> items = {parseItemText("/media/ann/OLD/a.pes\tOLD"), parseItemText("/media/ann/OLD/b.pes"),
+  std::vector<FileItem> items = {parseItemText("/media/ann/OLD/a.pes\tOLD"),
+                                 parseItemText("/media/ann/OLD/b.pes"),
                                  parseItemText("/mnt/other/c.pes\tOLD"), parseItemText("/home/ann/d.pes")};
   Catalog catalog = readText(
       "Top\r\n/media/ann/OLD/a.pes\tOLD\r\nZip:/media/ann/OLD/s.zip:x.pes\tOLD\r\n"

@@ -16,7 +16,9 @@ using test::TempDir;
 
 std::vector<std::uint8_t> vec(std::string_view s) { return {s.begin(), s.end()}; }
 
-std::string storedPath(const SettingsStore& store) { return store.getString("Settings", "Catalog Path", "(none)"); }
+std::string storedPath(const SettingsStore& store) {
+  return store.getString("Settings", "Catalog Path", "(none)");
+}
 
 TEST(CatalogLocation, DataFolderFromTheEnvironment) {
   EXPECT_EQ(dataFolderFrom("/x/data/", "/home/ann"), "/x/data/Quenby/Loomhall");

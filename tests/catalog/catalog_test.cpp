@@ -32,12 +32,14 @@ TEST(Catalog, PathsAndFindingCategories) {
 TEST(Catalog, AddRenameAndDeleteCategories) {
   Catalog catalog = Catalog::fresh();
   const CategoryId top = catalog.topCategory();
-  for (const char* name : {"roses", "Animals", "Birds", "apples"}) EXPECT_NE(catalog.addCategory(top, name), 0u);
+  for (const char* name : {"roses", "Animals", "Birds", "apples"})
+    EXPECT_NE(catalog.addCategory(top, name), 0u);
   EXPECT_EQ(outline(catalog), "Loomhall Catalog | -Animals | -apples | -Birds | -roses");
   // Top-level additions go last: the top category stays first.
   const CategoryId extra = catalog.addCategory(0, "Aardvark");
   EXPECT_EQ(catalog.topCategory(), top);
-  for (const char* bad : {"", "two\nlines", "\tindented", "cr\r"}) EXPECT_EQ(catalog.addCategory(top, bad), 0u) << bad;
+  for (const char* bad : {"", "two\nlines", "\tindented", "cr\r"})
+    EXPECT_EQ(catalog.addCategory(top, bad), 0u) << bad;
 
   EXPECT_FALSE(catalog.renameCategory(extra, ""));  // keeps the old name
   EXPECT_EQ(catalog.category(extra)->name(), "Aardvark");
