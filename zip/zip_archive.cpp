@@ -49,7 +49,9 @@ std::vector<zipdir::Entry> entriesOf(zip_t* za) {
 }
 
 // The members `member` designates in an archive opened for changing.
-zipdir::Lookup lookupIn(zip_t* za, std::string_view member) { return zipdir::findEntry(entriesOf(za), member); }
+zipdir::Lookup lookupIn(zip_t* za, std::string_view member) {
+  return zipdir::findEntry(entriesOf(za), member);
+}
 
 std::optional<std::vector<zipdir::Entry>> directoryOf(const std::string& path) {
   const zipdir::FileSource src(path);

@@ -94,7 +94,8 @@ void FileList::ctrlClick(std::size_t index) {
 
 void FileList::shiftClick(std::size_t index) {
   if (!inRange(index)) return;
-  auto anchor = std::find_if(items_.begin(), items_.end(), [](const FileItem& item) { return item.isAnchor; });
+  auto anchor =
+      std::find_if(items_.begin(), items_.end(), [](const FileItem& item) { return item.isAnchor; });
   if (anchor == items_.end()) {
     anchor = items_.begin();
     anchor->isAnchor = true;

@@ -21,8 +21,8 @@ class FileList {
   // Lists `folder` (see listFolder) and appends its items with `treeItem` set and, when the
   // folder's drive is a removable or optical medium with a volume label, that label as
   // `extra`. `drives` may be null (no disk names). Returns the number of items added.
-  std::size_t addFolder(std::uint64_t treeItem, std::string_view folder, std::span<const std::string> viewedTypes,
-                        const DriveService* drives);
+  std::size_t addFolder(std::uint64_t treeItem, std::string_view folder,
+                        std::span<const std::string> viewedTypes, const DriveService* drives);
   // Takes out every item listed for `treeItem`; returns how many.
   std::size_t removeFolder(std::uint64_t treeItem);
   // Appends one item as it is (a catalog category's entries fill the list this way).

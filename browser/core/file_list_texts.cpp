@@ -34,15 +34,21 @@ std::string substitute(std::string_view format, std::string_view mark, std::stri
 
 }  // namespace
 
-std::string countText(std::string_view format, std::size_t n) { return substitute(format, "%i", std::to_string(n)); }
+std::string countText(std::string_view format, std::size_t n) {
+  return substitute(format, "%i", std::to_string(n));
+}
 
-std::string pathText(std::string_view format, std::string_view text) { return substitute(format, "%s", text); }
+std::string pathText(std::string_view format, std::string_view text) {
+  return substitute(format, "%s", text);
+}
 
 std::string filesCountText(std::size_t n) { return countText(kFilesCount, n); }
 
 std::string selectedCountText(std::size_t n) { return countText(kSelectedCount, n); }
 
-std::string deleteQuestion(std::size_t n) { return n == 1 ? std::string(kDeleteOne) : countText(kDeleteMany, n); }
+std::string deleteQuestion(std::size_t n) {
+  return n == 1 ? std::string(kDeleteOne) : countText(kDeleteMany, n);
+}
 
 std::string copiedText(std::size_t n) { return n == 1 ? std::string(kCopiedOne) : countText(kCopiedMany, n); }
 

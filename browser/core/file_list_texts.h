@@ -41,10 +41,12 @@ inline constexpr std::string_view kRenamePrompt = "Please enter the new name:";
 inline constexpr std::string_view kNoNameCaption = "No File Name";
 inline constexpr std::string_view kNoName = "Please use a filename.";
 inline constexpr std::string_view kBadNameCaption = "Bad File Name";
-inline constexpr std::string_view kBadName = "A file name cannot hold \"/\" or control characters, nor be \".\" or \"..\".";
+inline constexpr std::string_view kBadName =
+    "A file name cannot hold \"/\" or control characters, nor be \".\" or \"..\".";
 inline constexpr std::string_view kTypeChangeCaption = "File Type Change";
 inline constexpr std::string_view kTypeChange =
-    "You are changing the file type, but this will NOT CONVERT THE FILE!\n Are you sure that this is what you want?";
+    "You are changing the file type, but this will NOT CONVERT THE FILE!\n Are you sure that this is what "
+    "you want?";
 inline constexpr std::string_view kRenameFailedCaption = "Rename Failed";
 inline constexpr std::string_view kRenameTaken = "%s\nA file of this name is already there.";
 inline constexpr std::string_view kRenameFailed = "%s\nThe file could not be renamed.\n";

@@ -27,8 +27,9 @@ std::string_view trimmed(std::string_view s) {
 }
 
 bool badName(std::string_view name) {
-  return name == "." || name == ".." ||
-         std::any_of(name.begin(), name.end(), [](char c) { return c == '/' || static_cast<unsigned char>(c) < 0x20; });
+  return name == "." || name == ".." || std::any_of(name.begin(), name.end(), [](char c) {
+           return c == '/' || static_cast<unsigned char>(c) < 0x20;
+         });
 }
 
 // `name` with its extension made `ext` ("" drops it).
@@ -105,9 +106,11 @@ std::string renameMember(const FileItem& item, const std::string& newName, bool 
   const std::string oldPath = item.path();
   const std::string newPath = item.folder + newName;
   const std::vector<std::uint8_t> bytes = ZipArchive::readMember(archive, oldPath);
-  if (bytes.empty()) return failureText(item, newName, ZipArchive::memberExists(archive, oldPath) ? EACCES : ENOENT);
+  if (bytes.empty())
+    return failureText(item, newName, ZipArchive::memberExists(archive, oldPath) ? EACCES : ENOENT);
   const auto failed = [&] {
-    return failureText(item, newName, ZipArchive::memberExists(archive, newPath) && !caseOnly ? EEXIST : EACCES);
+    return failureText(item, newName,
+                       ZipArchive::memberExists(archive, newPath) && !caseOnly ? EEXIST : EACCES);
   };
   if (!caseOnly) {
     if (!ZipArchive::writeMember(archive, newPath, bytes)) return failed();
@@ -116,7 +119,8 @@ std::string renameMember(const FileItem& item, const std::string& newName, bool 
     return failed();
   }
   std::string mid;
-  if (!ZipArchive::writeMember(archive, item.folder + intermediateName(newName, 0), bytes, ZipUniqueName, &mid))
+  if (!ZipArchive::writeMember(archive, item.folder + intermediateName(newName, 0), bytes, ZipUniqueName,
+                               &mid))
     return failed();
   if (!ZipArchive::deleteMember(archive, oldPath)) {
     ZipArchive::deleteMember(archive, mid);
@@ -154,7 +158,8 @@ NewName decideNewName(std::string_view oldName, std::string_view typed, const Ty
 
 std::string renameFile(const FileItem& item, const std::string& newName) {
   const bool caseOnly = foldedMemberName(item.name) == foldedMemberName(newName);
-  return item.isArchiveMember() ? renameMember(item, newName, caseOnly) : renamePlain(item, newName, caseOnly);
+  return item.isArchiveMember() ? renameMember(item, newName, caseOnly)
+                                : renamePlain(item, newName, caseOnly);
 }
 
 RenameResult renameSelected(FileList& list, std::string_view typed, const TypeChangeQuestion& ask,

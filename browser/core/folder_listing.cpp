@@ -29,7 +29,8 @@ class TypeFilter {
     const auto dot = name.rfind('.');
     if (dot == std::string_view::npos) return false;
     const std::string_view ext = name.substr(dot + 1);
-    return std::any_of(types_.begin(), types_.end(), [&](const std::string& t) { return sameExtension(t, ext); });
+    return std::any_of(types_.begin(), types_.end(),
+                       [&](const std::string& t) { return sameExtension(t, ext); });
   }
 
  private:

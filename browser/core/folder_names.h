@@ -17,6 +17,7 @@ std::string newFolderName(std::string_view parent, std::string_view name = texts
 
 // Creates the folder under the first free name; returns its path, nothing when every name is
 // taken or creating failed.
-std::optional<std::string> createNewFolder(std::string_view parent, std::string_view name = texts::kNewFolder);
+std::optional<std::string> createNewFolder(std::string_view parent,
+                                           std::string_view name = texts::kNewFolder);
 
 }  // namespace lh

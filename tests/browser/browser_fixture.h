@@ -12,7 +12,8 @@
 
 namespace lh::test {
 
-inline FileItem fileItem(const std::string& folder, const std::string& name, const std::string& archive = {}) {
+inline FileItem fileItem(const std::string& folder, const std::string& name,
+                         const std::string& archive = {}) {
   FileItem item;
   item.archive = archive;
   item.folder = folder;
@@ -20,7 +21,8 @@ inline FileItem fileItem(const std::string& folder, const std::string& name, con
   return item;
 }
 
-inline DriveInfo drive(const std::string& root, DriveKind kind, const std::string& label = {}, bool ready = true) {
+inline DriveInfo drive(const std::string& root, DriveKind kind, const std::string& label = {},
+                       bool ready = true) {
   DriveInfo d;
   d.root = root;
   d.kind = kind;

@@ -33,7 +33,8 @@ TEST(FileListing, SortsWithoutCaseAndListsViewedArchiveMembers) {
   FileList list;
   const std::string folder = dir.path().string();  // without its '/': one is added
   EXPECT_EQ(list.addFolder(7, folder, kPesTxt, nullptr), 6u);
-  EXPECT_EQ(namesOf(list), (std::vector<std::string>{"a.PES", "A2.pes", "B.pes", "c.txt", "d.pes", "link.pes"}));
+  EXPECT_EQ(namesOf(list),
+            (std::vector<std::string>{"a.PES", "A2.pes", "B.pes", "c.txt", "d.pes", "link.pes"}));
   EXPECT_EQ(itemText(list[0]), folder + "/a.PES");
   EXPECT_EQ(itemText(list[4]), "Zip:" + zip + ":d.pes");
   EXPECT_EQ(itemText(list[1]), "Zip:" + zip + ":sub/A2.pes");
@@ -98,7 +99,8 @@ FileList listOf(std::initializer_list<const char*> names) {
 
 std::string marks(const FileList& list) {
   std::string out;
-  for (const FileItem& item : list.items()) out += item.isAnchor ? (item.isSelected ? 'A' : 'a') : (item.isSelected ? 'x' : '.');
+  for (const FileItem& item : list.items())
+    out += item.isAnchor ? (item.isSelected ? 'A' : 'a') : (item.isSelected ? 'x' : '.');
   return out;
 }
 

@@ -40,7 +40,8 @@ TEST(DeleteFiles, MembersLeaveTheirArchivePlainFilesGoToTheTrash) {
   const std::string zip = dir.addZip("z.zip", {"a.pes", "b.pes", "c.pes"});
   FileList list = listed(dir);
   for (const char* n : {"rose.pes", "keep.pes", "a.pes", "b.pes"}) list[indexOf(list, n)].isSelected = true;
-  EXPECT_EQ(texts::deleteQuestion(list.selectionCount()), "Are you sure that you want to delete these 4 files!");
+  EXPECT_EQ(texts::deleteQuestion(list.selectionCount()),
+            "Are you sure that you want to delete these 4 files!");
 
   std::vector<std::string> trashed, removed;
   const TrashFunction trash = [&](const std::string& path) {
@@ -48,12 +49,14 @@ TEST(DeleteFiles, MembersLeaveTheirArchivePlainFilesGoToTheTrash) {
     trashed.push_back(path);
     return true;
   };
-  const DeleteResult r = deleteSelected(list, trash, [&](const std::string& text) { removed.push_back(text); });
+  const DeleteResult r =
+      deleteSelected(list, trash, [&](const std::string& text) { removed.push_back(text); });
 
   EXPECT_EQ(r.deleted, 3u);
   EXPECT_EQ(trashed, std::vector<std::string>{dir.file("rose.pes")});
   EXPECT_EQ(ZipArchive::listMembers(zip), std::vector<std::string>{"c.pes"});
-  EXPECT_EQ(removed, (std::vector<std::string>{"Zip:" + zip + ":a.pes", "Zip:" + zip + ":b.pes", dir.file("rose.pes")}));
+  EXPECT_EQ(removed, (std::vector<std::string>{"Zip:" + zip + ":a.pes", "Zip:" + zip + ":b.pes",
+                                               dir.file("rose.pes")}));
   // A file that could not be deleted stays listed, selected and catalogued.
   EXPECT_EQ(r.failed, std::vector<std::string>{dir.file("keep.pes")});
   ASSERT_EQ(list.size(), 2u);
@@ -137,11 +140,13 @@ TEST_F(CopyFiles, ARunStopsAtTheFirstFailureOrCancelAndGoesOnAfterASkip) {
   EXPECT_EQ(run.copied, 1u);
   ASSERT_TRUE(run.stop);
   EXPECT_EQ(run.stop->status, CopyStatus::Failed);
-  EXPECT_EQ(run.stop->error, from.file("gone.pes") + "\nThe file could not be copied.\nThe file could not be located.");
+  EXPECT_EQ(run.stop->error,
+            from.file("gone.pes") + "\nThe file could not be copied.\nThe file could not be located.");
   EXPECT_EQ(texts::copiedText(run.copied), "One file copied");
 
   const auto cancel = [](const FileItem&, const std::string&) { return ClashAnswer::Cancel; };
-  run = copyItems(std::vector<FileItem>{plain, test::fileItem(from.folder(), "rose.pes")}, to.path().string(), cancel);
+  run = copyItems(std::vector<FileItem>{plain, test::fileItem(from.folder(), "rose.pes")}, to.path().string(),
+                  cancel);
   EXPECT_EQ(run.copied, 0u);
   EXPECT_EQ(run.stop->status, CopyStatus::Cancelled);
 }
@@ -150,7 +155,8 @@ TEST(SendToFloppy, TheFirstReadyRemovableMedium) {
   using test::drive;
   test::FakeDrives drives({drive("/", DriveKind::Fixed), drive("/media/cd", DriveKind::Optical),
                            drive("/media/empty", DriveKind::Removable, "", false),
-                           drive("/media/stick", DriveKind::Removable), drive("/media/other", DriveKind::Removable)});
+                           drive("/media/stick", DriveKind::Removable),
+                           drive("/media/other", DriveKind::Removable)});
   EXPECT_EQ(removableMediumFolder(drives), "/media/stick");
   EXPECT_EQ(removableMediumFolder(test::FakeDrives({drive("/", DriveKind::Fixed)})), std::nullopt);
 }
@@ -205,8 +211,9 @@ class RenameFiles : public ::testing::Test {
   }
   RenameResult rename(const std::string& name, const std::string& typed) {
     list.click(indexOf(list, name));
-    return renameSelected(list, typed, [] { return TypeChangeAnswer::Yes; },
-                          [&](const FileItem& a, const FileItem& b) { told.emplace_back(itemText(a), itemText(b)); });
+    return renameSelected(
+        list, typed, [] { return TypeChangeAnswer::Yes; },
+        [&](const FileItem& a, const FileItem& b) { told.emplace_back(itemText(a), itemText(b)); });
   }
 };
 
@@ -214,7 +221,9 @@ TEST_F(RenameFiles, APlainFileKeepsItsExtensionAndTheCatalogIsTold) {
   EXPECT_EQ(rename("rose.pes", "daisy").status, RenameStatus::Renamed);
   EXPECT_EQ(dir.read("daisy.pes"), bytesOf("rose.pes"));
   EXPECT_EQ(list.selectedItems().front().name, "daisy.pes");
-  EXPECT_EQ(told, (std::vector<std::pair<std::string, std::string>>{{dir.file("rose.pes"), dir.file("daisy.pes")}}));
+  EXPECT_EQ(
+      told,
+      (std::vector<std::pair<std::string, std::string>>{{dir.file("rose.pes"), dir.file("daisy.pes")}}));
 }
 
 TEST_F(RenameFiles, NeverReplacesAnotherFile) {
