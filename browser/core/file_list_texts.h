@@ -15,7 +15,7 @@ inline constexpr std::string_view kSelectedCount = "Selected: %i";
 inline constexpr std::string_view kDeleteCaption = "Delete Files";
 inline constexpr std::string_view kDeleteMany = "Are you sure that you want to delete these %i files!";
 inline constexpr std::string_view kDeleteOne = "Are you sure that you want to delete this file!";
-inline constexpr std::string_view kDeleteFailedCaption = "Delete Files";
+// Shown with kDeleteCaption.
 inline constexpr std::string_view kDeleteFailed = "These files could not be deleted:\n%s";
 
 // Copy to, Send to Floppy.
