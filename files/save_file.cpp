@@ -11,6 +11,9 @@
 #include <cerrno>
 #include <cstdio>
 #include <utility>
+#include <vector>
+
+#include "files/regular_file.h"
 
 namespace lh {
 
@@ -338,6 +341,29 @@ std::optional<std::string> saveUnique(const std::string& path, SaveBytes bytes, 
   std::optional<StagedFile> file = StagedFile::stage(path, bytes, deferred);
   if (!file) return std::nullopt;
   return file->publish(path);
+}
+
+bool appendFile(const std::string& from, StagedFile& to) {
+  const int in = openRegularFile(from).fd;
+  if (in < 0) return false;
+  std::vector<std::uint8_t> buf(1 << 16);
+  bool ok = true;
+  for (;;) {
+    const ssize_t n = ::read(in, buf.data(), buf.size());
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) {
+      ok = n == 0;
+      break;
+    }
+    if (!to.write({buf.data(), static_cast<std::size_t>(n)})) {
+      ok = false;
+      break;
+    }
+  }
+  const int err = errno;
+  ::close(in);
+  errno = err;
+  return ok;
 }
 
 }  // namespace lh

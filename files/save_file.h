@@ -141,4 +141,8 @@ bool writeNewFile(const std::string& path, SaveBytes bytes);
 // returns, or, with `deferred`, once the caller's FolderSync::syncAll has run.
 std::optional<std::string> saveUnique(const std::string& path, SaveBytes bytes, FolderSync* deferred = nullptr);
 
+// Appends the regular file `from` to `to`; false when it cannot be read or not all of it was
+// written (errno tells why).
+bool appendFile(const std::string& from, StagedFile& to);
+
 }  // namespace lh

@@ -13,7 +13,6 @@
 #include <unordered_map>
 #include <unordered_set>
 
-#include "files/regular_file.h"
 #include "files/save_file.h"
 #include "zip/zip_directory.h"
 
@@ -42,11 +41,16 @@ std::vector<std::string> namesOf(zip_t* za) {
   return out;
 }
 
-// The members `member` designates in an archive opened for changing.
-zipdir::Lookup lookupIn(zip_t* za, std::string_view member) {
+// The names of an archive opened for changing, as entries to look names up in.
+std::vector<zipdir::Entry> entriesOf(zip_t* za) {
   std::vector<zipdir::Entry> entries;
   for (std::string& name : namesOf(za)) entries.push_back(zipdir::Entry{.name = std::move(name)});
-  return zipdir::findEntry(entries, member);
+  return entries;
+}
+
+// The members `member` designates in an archive opened for changing.
+zipdir::Lookup lookupIn(zip_t* za, std::string_view member) {
+  return zipdir::findEntry(entriesOf(za), member);
 }
 
 std::optional<std::vector<zipdir::Entry>> directoryOf(const std::string& path) {
@@ -83,28 +87,6 @@ zip_int64_t liveMembers(zip_t* za) {
 bool exists(const std::string& path) {
   struct stat st {};
   return ::lstat(path.c_str(), &st) == 0;
-}
-
-// Appends the file `from` to the new file `to`.
-bool copyInto(const std::string& from, StagedFile& to) {
-  const int in = openRegularFile(from).fd;
-  if (in < 0) return false;
-  std::vector<std::uint8_t> buf(1 << 16);
-  bool ok = true;
-  for (;;) {
-    const ssize_t n = ::read(in, buf.data(), buf.size());
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) {
-      ok = n == 0;
-      break;
-    }
-    if (!to.write({buf.data(), static_cast<std::size_t>(n)})) {
-      ok = false;
-      break;
-    }
-  }
-  ::close(in);
-  return ok;
 }
 
 // "x.zip" -> "x.bak": the first name the old archive keeps while the new one takes its place.
@@ -194,7 +176,7 @@ bool rewrite(const std::string& path, Change change) {
   if (had && !mayChange(archive, st)) return false;
   const std::optional<mode_t> mode = had ? std::optional<mode_t>(st.st_mode & 07777) : std::nullopt;
   std::optional<StagedFile> next = StagedFile::create(archive, mode);
-  if (!next || (had && !copyInto(archive, *next)) || !next->close()) return false;
+  if (!next || (had && !appendFile(archive, *next)) || !next->close()) return false;
   switch (applyChange(next->path(), had, change)) {
     case Changed::Failed:
       return false;
@@ -335,6 +317,24 @@ bool ZipArchive::deleteMember(const std::string& archivePath, std::string_view m
   return rewrite(archivePath, [&](zip_t* za) {
     const zipdir::Lookup found = lookupIn(za, memberPath);
     return found.matches == 1 && zip_delete(za, found.index) == 0;
+  });
+}
+
+bool ZipArchive::deleteMembers(const std::string& archivePath, std::span<const std::string> memberPaths) {
+  if (memberPaths.empty()) return true;
+  if (!exists(archivePath)) return false;
+  return rewrite(archivePath, [&](zip_t* za) {
+    // Looked up before any is deleted: a deleted member no longer has a name to find.
+    const std::vector<zipdir::Entry> entries = entriesOf(za);
+    std::vector<zip_uint64_t> doomed;
+    for (const std::string& member : memberPaths) {
+      const zipdir::Lookup found = zipdir::findEntry(entries, member);
+      if (found.matches != 1) return false;
+      doomed.push_back(found.index);
+    }
+    for (const zip_uint64_t i : doomed)
+      if (zip_get_name(za, i, 0) != nullptr && zip_delete(za, i) != 0) return false;
+    return true;
   });
 }
 

@@ -82,6 +82,9 @@ class ZipArchive {
   static bool mayRewrite(const std::string& archivePath);
 
   static bool deleteMember(const std::string& archivePath, std::string_view memberPath);
+  // Deletes every named member in one rewrite of the archive. All or nothing: false, and the
+  // archive unchanged, when a name designates no member or a repeated one.
+  static bool deleteMembers(const std::string& archivePath, std::span<const std::string> memberPaths);
 
   // readMember, then writes the bytes to a new file (an existing file is never replaced).
   static bool extractMember(const std::string& archivePath, std::string_view memberPath,

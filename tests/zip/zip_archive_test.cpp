@@ -82,6 +82,18 @@ TEST_F(ZipArchiveTest, DeletingTheOnlyMemberLeavesAnEmptyArchive) {
   EXPECT_FALSE(ZipArchive::deleteMember(dir.file("none.zip"), "x"));
 }
 
+TEST_F(ZipArchiveTest, DeletesSeveralMembersAtOnceOrNone) {
+  const std::vector<ZipArchive::NewMember> members = {{"a.pes", rose}, {"b.pes", tulip}, {"c.pes", rose}};
+  ASSERT_TRUE(ZipArchive::storeMembers(archive, members));
+  const std::vector<std::string> withMissing = {"a.pes", "gone.pes"};
+  EXPECT_FALSE(ZipArchive::deleteMembers(archive, withMissing));
+  EXPECT_EQ(ZipArchive::listMembers(archive).size(), 3u);
+  const std::vector<std::string> two = {"C.PES", "a.pes"};
+  ASSERT_TRUE(ZipArchive::deleteMembers(archive, two));
+  EXPECT_EQ(ZipArchive::listMembers(archive), std::vector<std::string>{"b.pes"});
+  EXPECT_EQ(ZipArchive::readMember(archive, "b.pes"), tulip);
+}
+
 TEST_F(ZipArchiveTest, KeepsTheUsersBakFile) {
   dir.write("designs.bak", bytesOf("mine"));
   ASSERT_TRUE(ZipArchive::writeMember(archive, "rose.pes", rose));
