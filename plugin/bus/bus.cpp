@@ -113,7 +113,8 @@ bool Bus::isJoined() const {
 }
 
 int Bus::peerCount() const {
-  return static_cast<int>(std::count_if(peers_.begin(), peers_.end(), [](const auto& p) { return !p->dropped; }));
+  return static_cast<int>(
+      std::count_if(peers_.begin(), peers_.end(), [](const auto& p) { return !p->dropped; }));
 }
 
 // Connects to the program serving the bus, or becomes that program. The lock beside the
@@ -246,7 +247,8 @@ void Bus::passOn(const BusFrame& frame, const std::vector<std::uint8_t>& bytes) 
 // The serving program receives its own and everyone's frames from the event loop, in the
 // order it passes them on, like every other program on the bus.
 void Bus::deliverHere(const BusFrame& frame) {
-  QMetaObject::invokeMethod(this, [this, frame] { emit frameReceived(frame); }, Qt::QueuedConnection);
+  QMetaObject::invokeMethod(
+      this, [this, frame] { emit frameReceived(frame); }, Qt::QueuedConnection);
 }
 
 void Bus::flushAll() {

@@ -1,12 +1,12 @@
 // Frames written out byte by byte as docs/plugin-bus.md lays them out, so that the codec is
 // held to the document a plug-in writer in another language works from.
+#include "plugin/bus/bus_frame.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdint>
 #include <string>
 #include <vector>
-
-#include "plugin/bus/bus_frame.h"
 
 namespace lh {
 namespace {
@@ -17,13 +17,13 @@ void append(Bytes& bytes, const std::string& text) { bytes.insert(bytes.end(), t
 
 // "LHGetFirst", wParam 1, lParam 4242, no block: 30 + 10 = 40 bytes.
 Bytes getFirstBytes() {
-  Bytes bytes = {'L', 'H', 'B', 'F',                       // magic
-                 0x01, 0x00,                               // version 1
-                 0x00, 0x00,                               // flags: no block
-                 0x28, 0x00, 0x00, 0x00,                   // frame length 40
-                 0x01, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00,   // wParam 1
-                 0x92, 0x10, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00,   // lParam 4242
-                 0x0A, 0x00};                              // name length 10
+  Bytes bytes = {'L',  'H',  'B',  'F',                           // magic
+                 0x01, 0x00,                                      // version 1
+                 0x00, 0x00,                                      // flags: no block
+                 0x28, 0x00, 0x00, 0x00,                          // frame length 40
+                 0x01, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00,  // wParam 1
+                 0x92, 0x10, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00,  // lParam 4242
+                 0x0A, 0x00};                                     // name length 10
   append(bytes, "LHGetFirst");
   return bytes;
 }
@@ -31,16 +31,17 @@ Bytes getFirstBytes() {
 // "LHCallback", wParam 1, lParam -2, block "LHEmbroideryFile" of 3 bytes:
 // 30 + 10 + 2 + 16 + 4 + 3 = 65 bytes.
 Bytes callbackBytes() {
-  Bytes bytes = {'L', 'H', 'B', 'F', 0x01, 0x00,
-                 0x01, 0x00,                               // flags: a block follows
-                 0x41, 0x00, 0x00, 0x00,                   // frame length 65
+  Bytes bytes = {'L',  'H',  'B',  'F',   // magic
+                 0x01, 0x00,              // version 1
+                 0x01, 0x00,              // flags: a block follows
+                 0x41, 0x00, 0x00, 0x00,  // frame length 65
                  0x01, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00,
-                 0xFE, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF,   // lParam -2
+                 0xFE, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF,  // lParam -2
                  0x0A, 0x00};
   append(bytes, "LHCallback");
-  bytes.insert(bytes.end(), {0x10, 0x00});                 // format name length 16
+  bytes.insert(bytes.end(), {0x10, 0x00});  // format name length 16
   append(bytes, "LHEmbroideryFile");
-  bytes.insert(bytes.end(), {0x03, 0x00, 0x00, 0x00,       // block length 3
+  bytes.insert(bytes.end(), {0x03, 0x00, 0x00, 0x00,  // block length 3
                              0x01, 0x00, 0xFF});
   return bytes;
 }
@@ -86,7 +87,8 @@ TEST(BusFrame, EncoderKeepsNamesWithinTheirLengths) {
 
 TEST(BusFrameDecoder, YieldsTheSameFramesForAnyChunking) {
   Bytes stream = getFirstBytes();
-  for (const Bytes& part : {callbackBytes(), getFirstBytes()}) stream.insert(stream.end(), part.begin(), part.end());
+  for (const Bytes& part : {callbackBytes(), getFirstBytes()})
+    stream.insert(stream.end(), part.begin(), part.end());
   const std::vector<BusFrame> expected = {getFirstFrame(), callbackFrame(), getFirstFrame()};
 
   for (std::size_t chunk = 1; chunk <= stream.size(); ++chunk) {
@@ -130,13 +132,15 @@ TEST(BusFrameDecoder, RefusesMalformedFramesForGood) {
   };
   for (const Patch& patch : cases) {
     Bytes bytes = patch.withBlock ? callbackBytes() : getFirstBytes();
-    std::copy(patch.bytes.begin(), patch.bytes.end(), bytes.begin() + static_cast<std::ptrdiff_t>(patch.offset));
+    std::copy(patch.bytes.begin(), patch.bytes.end(),
+              bytes.begin() + static_cast<std::ptrdiff_t>(patch.offset));
     BusFrameDecoder decoder;
     decoder.feed(std::span(bytes).first(patch.keep));
     BusFrame frame;
     EXPECT_EQ(decoder.next(frame), BusDecode::Malformed) << patch.what;
     decoder.feed(getFirstBytes());
-    EXPECT_EQ(decoder.next(frame), BusDecode::Malformed) << patch.what << ": a dropped connection stays dropped";
+    EXPECT_EQ(decoder.next(frame), BusDecode::Malformed)
+        << patch.what << ": a dropped connection stays dropped";
     EXPECT_EQ(decodeBusFrame(bytes), std::nullopt) << patch.what;
   }
 }

@@ -1,5 +1,7 @@
 // Several programs on one bus, played by several Bus objects in this process, each on a
 // socket in the test's own folder so that no test meets another or the user's bus.
+#include "plugin/bus/bus.h"
+
 #include <gtest/gtest.h>
 #include <sys/socket.h>
 #include <sys/un.h>
@@ -14,7 +16,6 @@
 #include <functional>
 #include <memory>
 
-#include "plugin/bus/bus.h"
 #include "tests/zip/temp_dir.h"
 
 namespace lh {
@@ -23,7 +24,8 @@ namespace {
 // Everything one program has received, in order.
 struct Inbox {
   explicit Inbox(Bus& bus) {
-    QObject::connect(&bus, &Bus::frameReceived, &bus, [this](const BusFrame& frame) { frames.push_back(frame); });
+    QObject::connect(&bus, &Bus::frameReceived, &bus,
+                     [this](const BusFrame& frame) { frames.push_back(frame); });
   }
   std::vector<BusFrame> frames;
 };
@@ -129,7 +131,8 @@ TEST_F(BusTest, MalformedBytesDropOnlyTheirConnection) {
     intruder.connectToServer(path_);
     ASSERT_TRUE(intruder.waitForConnected(2000));
     intruder.write(fault);
-    ASSERT_TRUE(waitUntil([&] { return intruder.state() == QLocalSocket::UnconnectedState; })) << fault.toHex().constData();
+    ASSERT_TRUE(waitUntil([&] { return intruder.state() == QLocalSocket::UnconnectedState; }))
+        << fault.toHex().constData();
 
     const BusFrame after{"LHCall", 1, 5, std::nullopt};
     ASSERT_TRUE(b.post(after));
@@ -195,7 +198,8 @@ TEST_F(BusTest, OtherFileAtTheSocketPathIsLeftAlone) {
 // Restores one environment variable at the end of a test.
 class ScopedEnv {
  public:
-  explicit ScopedEnv(const char* name) : name_(name), had_(qEnvironmentVariableIsSet(name)), old_(qgetenv(name)) {}
+  explicit ScopedEnv(const char* name)
+      : name_(name), had_(qEnvironmentVariableIsSet(name)), old_(qgetenv(name)) {}
   ~ScopedEnv() { had_ ? qputenv(name_, old_) : qunsetenv(name_); }
   ScopedEnv(const ScopedEnv&) = delete;
   ScopedEnv& operator=(const ScopedEnv&) = delete;
