@@ -36,12 +36,14 @@ std::span<const std::uint8_t> toSpan(const QByteArray& bytes) {
   return {reinterpret_cast<const std::uint8_t*>(bytes.constData()), static_cast<std::size_t>(bytes.size())};
 }
 
-// Whether something other than a socket sits at the path: it is never removed or replaced
-// (QLocalServer would put its socket in its place).
-bool pathHoldsOtherFile(const QString& path) {
+// Whether the path holds something this program must not use: a file that is not a socket
+// (never removed or replaced, as QLocalServer would), or a socket of another user, who could
+// otherwise read this user's frames.
+bool pathIsForeign(const QString& path) {
 #ifdef Q_OS_UNIX
   struct stat info {};
-  return ::lstat(QFile::encodeName(path).constData(), &info) == 0 && !S_ISSOCK(info.st_mode);
+  if (::lstat(QFile::encodeName(path).constData(), &info) != 0) return false;
+  return !S_ISSOCK(info.st_mode) || info.st_uid != ::getuid();
 #else
   Q_UNUSED(path);
   return false;
@@ -124,7 +126,7 @@ bool Bus::join() {
   if (isJoined()) return true;
   if (link_) dropLink();
   QLockFile election(socketPath_ + QStringLiteral(".lock"));
-  if (pathHoldsOtherFile(socketPath_) || !election.tryLock(kLockWaitMs)) return false;
+  if (pathIsForeign(socketPath_) || !election.tryLock(kLockWaitMs)) return false;
   bool refused = false;
   if (connectToServer(refused)) return true;
   // Refused: a server that crashed left its socket behind.
