@@ -101,6 +101,11 @@ void rebuildDesign(std::span<const ColorStop> stops, RebuildMode mode, EmbDesign
     }
     last = &stop;
     BlockSpan span{i, target.stitches.size(), 0, 0};
+    if (stop.size() == 0) {
+      span.own = span.end = span.first;  // nothing is sewn there: no jump either
+      if (spans) spans->push_back(span);
+      continue;
+    }
     appendJump(target.stitches, stop.startX - x, stop.startY - y);
     span.own = target.stitches.size();
     target.stitches.insert(target.stitches.end(), stop.stitches->begin(), stop.stitches->end());

@@ -32,7 +32,8 @@ std::vector<ColorStop> buildStops(const EmbDesign& design);
 
 // Replaces the stitches and threads of `target` with the qualifying stops in order and
 // recomputes its bounds; the rest of `target` stays. Each block is sewn where it was: when
-// the needle is elsewhere a jump moves it to the stop's start first. Every block after the
+// the needle is elsewhere a jump moves it to the stop's start first (not for a stop without
+// records). Every block after the
 // first is opened by a colour change, also after a block without records, so that thread k
 // always colours block k. `spans`, when given, receives one entry per block written.
 void rebuildDesign(std::span<const ColorStop> stops, RebuildMode mode, EmbDesign& target,
