@@ -79,7 +79,10 @@ class SequenceModel {
   // length and flags. It comes with its display palette slot taken (paletteIndex, and rgb
   // as the palette holds it); the result names the old slot to release.
   EditResult colorChosen(const ThreadColor& chosen);
-  // Cuts the block being simulated at `simPosition` (stitches sewn so far) into two stops.
+  // Cuts the block being simulated into two stops: the record sewn last (index
+  // simPosition - 1 of the working design) opens the new stop, which is selected, and the
+  // simulation position moves one on so that it still points at that record. Nothing
+  // happens when the old block would keep no record of its own.
   EditResult insertColorStop(int simPosition, bool simulationRunning);
   EditResult undo();
   EditResult redo();
