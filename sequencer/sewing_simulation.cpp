@@ -114,19 +114,27 @@ void SewingSimulation::dragTo(int thumb) {
   moveTo(count_ * std::clamp(thumb, 0, range) / range);
 }
 
-SimulationStatus simulationStatus(std::span<const Stitch> stitches, std::int64_t position) {
-  if (stitches.empty()) return {};
-  const auto n = static_cast<std::int64_t>(stitches.size());
-  const std::int64_t p = std::clamp<std::int64_t>(position, 0, n);
-  std::int64_t x = 0, y = 0;
-  int block = 1;
-  for (std::int64_t i = 0; i < p; ++i) {
-    const Stitch& s = stitches[static_cast<std::size_t>(i)];
+void NeedleWalk::advanceTo(std::span<const Stitch> stitches, std::int64_t position) {
+  const std::int64_t p = std::clamp<std::int64_t>(position, 0, static_cast<std::int64_t>(stitches.size()));
+  if (p < count) *this = NeedleWalk{};
+  for (; count < p; ++count) {
+    const Stitch& s = stitches[static_cast<std::size_t>(count)];
     x += s.dx;
     y += s.dy;
-    if (s.isColorChange()) ++block;
+    if (s.isColorChange()) ++colorChanges;
   }
-  if (p < 2) block = 1;
+}
+
+SimulationStatus simulationStatus(std::span<const Stitch> stitches, std::int64_t position) {
+  NeedleWalk walk;
+  return simulationStatus(stitches, position, walk);
+}
+
+SimulationStatus simulationStatus(std::span<const Stitch> stitches, std::int64_t position, NeedleWalk& walk) {
+  if (stitches.empty()) return {};
+  walk.advanceTo(stitches, position);
+  const std::int64_t p = walk.count;
+  const int block = p < 2 ? 1 : walk.colorChanges + 1;
   const char* mark = "";
   if (p > 0) {
     const Stitch& current = stitches[static_cast<std::size_t>(p - 1)];
@@ -141,8 +149,8 @@ SimulationStatus simulationStatus(std::span<const Stitch> stitches, std::int64_t
   out.stitch = buf;
   std::snprintf(buf, sizeof buf, "Col: %i", block);
   out.color = buf;
-  std::snprintf(buf, sizeof buf, "x:%2.1f y:%2.1f %s", static_cast<double>(x) * 0.1, static_cast<double>(y) * 0.1,
-                mark);
+  std::snprintf(buf, sizeof buf, "x:%2.1f y:%2.1f %s", static_cast<double>(walk.x) * 0.1,
+                static_cast<double>(walk.y) * 0.1, mark);
   out.needle = buf;
   return out;
 }

@@ -89,4 +89,14 @@ struct SimulationStatus {
 };
 SimulationStatus simulationStatus(std::span<const Stitch> stitches, std::int64_t position);
 
+// The needle after the first `count` records, kept between calls so that a running simulation
+// walks only the records it added. Start a new walk (NeedleWalk{}) whenever the design changes.
+struct NeedleWalk {
+  std::int64_t count = 0;
+  std::int64_t x = 0, y = 0;
+  int colorChanges = 0;
+  void advanceTo(std::span<const Stitch> stitches, std::int64_t position);
+};
+SimulationStatus simulationStatus(std::span<const Stitch> stitches, std::int64_t position, NeedleWalk& walk);
+
 }  // namespace lh

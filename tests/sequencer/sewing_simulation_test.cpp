@@ -207,6 +207,13 @@ TEST(SewingSimulation, StatusTexts) {
     EXPECT_EQ(s.color, c.color) << c.position;
     EXPECT_EQ(s.needle, c.needle) << c.position;
   }
+  // A kept walk going forwards and back gives the same texts as a fresh one.
+  NeedleWalk walk;
+  for (std::int64_t p : {1, 3, 4, 2, 0, 4}) {
+    const SimulationStatus kept = simulationStatus(records, p, walk);
+    EXPECT_EQ(kept.needle, simulationStatus(records, p).needle) << p;
+    EXPECT_EQ(kept.color, simulationStatus(records, p).color) << p;
+  }
   const SimulationStatus none = simulationStatus({}, 3);
   EXPECT_TRUE(none.stitch.empty() && none.color.empty() && none.needle.empty());
 }
