@@ -325,7 +325,8 @@ void drawDashedLine(DesignBitmap& bm, int x0, int y0, int x1, int y1, int slot) 
   const std::int64_t dx = static_cast<std::int64_t>(x1) - x0, dy = static_cast<std::int64_t>(y1) - y0;
   if (dx == 0 && dy == 0) return;
   const std::int64_t n = std::max(std::llabs(dx), std::llabs(dy));
-  const std::int64_t xl = static_cast<std::int64_t>(bm.width) - 2, yl = static_cast<std::int64_t>(bm.height) - 2;
+  const std::int64_t xl = static_cast<std::int64_t>(bm.width) - 2,
+                     yl = static_cast<std::int64_t>(bm.height) - 2;
   std::int64_t lo = 0, hi = n;
   clipRange(lo, hi, x0, dx, n, xl);
   clipRange(lo, hi, y0, dy, n, yl);

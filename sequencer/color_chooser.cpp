@@ -49,7 +49,8 @@ void ColorChooser::selectRow(int row) {
 
 void ColorChooser::sortBy(ChooserSort order) {
   sort_ = order;
-  for (ThreadPalette& p : palettes_) order == ChooserSort::Color ? sortByColor(p.entries) : sortByName(p.entries);
+  for (ThreadPalette& p : palettes_)
+    order == ChooserSort::Color ? sortByColor(p.entries) : sortByName(p.entries);
   showPalette(shown_);
 }
 
@@ -94,7 +95,8 @@ void ColorChooser::showThread(const ThreadColor& thread) {
   auto byName = std::find_if(list.begin(), list.end(),
                              [&](const ThreadColor& t) { return t.displayName == thread.displayName; });
   if (byName == list.end())
-    byName = std::find_if(list.begin(), list.end(), [&](const ThreadColor& t) { return t.rgb == thread.rgb; });
+    byName =
+        std::find_if(list.begin(), list.end(), [&](const ThreadColor& t) { return t.rgb == thread.rgb; });
   if (byName != list.end()) selected_ = static_cast<int>(byName - list.begin());
 }
 

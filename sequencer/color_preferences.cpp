@@ -53,7 +53,8 @@ void ColorPreferences::store(int index, std::uint32_t rgb) {
 ColorPreferences loadColorPreferences(const SettingsStore& s) {
   ColorPreferences p = ColorPreferences::defaults();
   for (int i = 0; i < ColorPreferences::kStorageCount; ++i)
-    p.storage[static_cast<std::size_t>(i)] = readColor(s, storageKey(i), p.storage[static_cast<std::size_t>(i)]);
+    p.storage[static_cast<std::size_t>(i)] =
+        readColor(s, storageKey(i), p.storage[static_cast<std::size_t>(i)]);
   p.backgroundIndex = clampIndex(s.getInt(kSequencerSection, kBackgroundIndexKey, p.backgroundIndex));
   p.background = readColor(s, kBackgroundColorKey, p.background);
   p.hoopIndex = clampIndex(s.getInt(kSequencerSection, kHoopIndexKey, p.hoopIndex));
@@ -97,14 +98,26 @@ std::uint32_t colorOfHsb(const HsbValue& in) {
   const double p = v * (1 - s), q = v * (1 - s * f), t = v * (1 - s * (1 - f));
   double r = v, g = t, b = p;
   switch (sector) {
-    case 1: r = q, g = v, b = p; break;
-    case 2: r = p, g = v, b = t; break;
-    case 3: r = p, g = q, b = v; break;
-    case 4: r = t, g = p, b = v; break;
-    case 5: r = v, g = p, b = q; break;
-    default: break;
+    case 1:
+      r = q, g = v, b = p;
+      break;
+    case 2:
+      r = p, g = v, b = t;
+      break;
+    case 3:
+      r = p, g = q, b = v;
+      break;
+    case 4:
+      r = t, g = p, b = v;
+      break;
+    case 5:
+      r = v, g = p, b = q;
+      break;
+    default:
+      break;
   }
-  return rgbOf(static_cast<int>(std::lround(r)), static_cast<int>(std::lround(g)), static_cast<int>(std::lround(b)));
+  return rgbOf(static_cast<int>(std::lround(r)), static_cast<int>(std::lround(g)),
+               static_cast<int>(std::lround(b)));
 }
 
 }  // namespace lh

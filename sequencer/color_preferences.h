@@ -30,7 +30,9 @@ struct ColorPreferences {
   void pick(ColorTarget target, int index);
   // A colour set by the sliders; it no longer comes from a storage position.
   void setColor(ColorTarget target, std::uint32_t rgb);
-  std::uint32_t color(ColorTarget target) const { return target == ColorTarget::Background ? background : hoop; }
+  std::uint32_t color(ColorTarget target) const {
+    return target == ColorTarget::Background ? background : hoop;
+  }
   // A colour dropped on storage position `index`; ignored outside 0..23.
   void store(int index, std::uint32_t rgb);
 

@@ -44,7 +44,8 @@ void DisplayPalette::release(int slot, std::span<const ThreadColor> stillShown) 
   palette_.refresh();
 }
 
-void DisplayPalette::recolor(ThreadColor& thread, std::uint32_t chosenRgb, std::span<const ThreadColor> others) {
+void DisplayPalette::recolor(ThreadColor& thread, std::uint32_t chosenRgb,
+                             std::span<const ThreadColor> others) {
   release(thread.paletteIndex, others);
   thread.rgb = chosenRgb;
   enter(thread);

@@ -42,7 +42,8 @@ ColorBar colorBarOf(const PixelRect& strip, std::span<const ThreadColor> threads
   int start = left;
   for (const ThreadColor& t : threads) {
     sewn = std::min(sewn + std::max(0, t.stitchCount), stitchCount);
-    const int end = left + static_cast<int>(static_cast<double>(sewn) / static_cast<double>(stitchCount) * span);
+    const int end =
+        left + static_cast<int>(static_cast<double>(sewn) / static_cast<double>(stitchCount) * span);
     bar.segments.push_back({{start, strip.top, end, strip.bottom}, t.rgb});
     start = end;
   }

@@ -39,7 +39,8 @@ int brandOf(const std::string& u) {
 
 template <typename Fn>
 void withList(std::vector<ThreadColor>& entries, Fn fn) {
-  std::list<ThreadColor> list(std::make_move_iterator(entries.begin()), std::make_move_iterator(entries.end()));
+  std::list<ThreadColor> list(std::make_move_iterator(entries.begin()),
+                              std::make_move_iterator(entries.end()));
   fn(list);
   entries.assign(std::make_move_iterator(list.begin()), std::make_move_iterator(list.end()));
 }
@@ -65,14 +66,22 @@ int chartKey(std::string_view name) {
   const std::string u = upper(name);
   const bool poly = u.find("POLY") != std::string::npos && u.find("RAYON") == std::string::npos;
   switch (brandOf(u)) {
-    case 0: return poly ? 7 : 1;
-    case 1: return 2;
-    case 2: return 3;
-    case 3: return 8;
-    case 4: return poly ? 5 : 4;
-    case 5: return 6;
-    case 6: return 9;
-    default: return 0;
+    case 0:
+      return poly ? 7 : 1;
+    case 1:
+      return 2;
+    case 2:
+      return 3;
+    case 3:
+      return 8;
+    case 4:
+      return poly ? 5 : 4;
+    case 5:
+      return 6;
+    case 6:
+      return 9;
+    default:
+      return 0;
   }
 }
 
@@ -83,8 +92,9 @@ void sortByColor(std::vector<ThreadColor>& entries) {
   if (entries.size() <= 2) return;
   for (ThreadColor& e : entries) e.updateHsb();
   withList(entries, [](std::list<ThreadColor>& list) {
-    auto seed = std::min_element(list.begin(), list.end(),
-                                 [](const ThreadColor& a, const ThreadColor& b) { return a.hueGroup < b.hueGroup; });
+    auto seed = std::min_element(list.begin(), list.end(), [](const ThreadColor& a, const ThreadColor& b) {
+      return a.hueGroup < b.hueGroup;
+    });
     list.splice(list.begin(), list, seed);
     bool first = true;
     for (auto s = list.begin(); std::next(s) != list.end();) {
@@ -143,7 +153,8 @@ void sortByCloseness(std::vector<ThreadColor>& entries, const ThreadColor& threa
 std::vector<ThreadPalette> splitPalettes(std::span<const ThreadColor> received, std::string_view designPath) {
   std::vector<ThreadPalette> palettes;
   if (received.empty()) return palettes;
-  if (!isChartHeader(received.front().rgb)) palettes.push_back({upper(extensionOf(designPath)) + " colors", {}});
+  if (!isChartHeader(received.front().rgb))
+    palettes.push_back({upper(extensionOf(designPath)) + " colors", {}});
   for (const ThreadColor& t : received) {
     if (isChartHeader(t.rgb)) {
       palettes.push_back({t.displayName, {}});

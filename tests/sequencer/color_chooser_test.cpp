@@ -1,3 +1,5 @@
+#include "sequencer/color_chooser.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -5,7 +7,6 @@
 #include <vector>
 
 #include "design/settings.h"
-#include "sequencer/color_chooser.h"
 #include "sequencer/color_preferences.h"
 #include "sequencer/sequencer_keys.h"
 #include "sequencer/thread_palettes.h"
@@ -29,8 +30,9 @@ std::vector<std::string> names(std::span<const ThreadColor> list) {
 }
 
 TEST(ThreadPalettes, HeadersStartPalettes) {
-  const std::vector<ThreadColor> received{header("Madeira Rayon", 2), entry("MA 1", 0x0000FF), entry("MA 2", 0x00FF00),
-                                          header("Sulky Rayon", 1), entry("Sulky 1", 0xFF0000)};
+  const std::vector<ThreadColor> received{header("Madeira Rayon", 2), entry("MA 1", 0x0000FF),
+                                          entry("MA 2", 0x00FF00), header("Sulky Rayon", 1),
+                                          entry("Sulky 1", 0xFF0000)};
   const auto palettes = splitPalettes(received, "/d/rose.pes");
   ASSERT_EQ(palettes.size(), 2u);
   EXPECT_EQ(palettes[0].name, "Madeira Rayon");
@@ -43,7 +45,8 @@ TEST(ThreadPalettes, HeadersStartPalettes) {
 }
 
 TEST(ThreadPalettes, AMachinePaletteIsNamedAfterTheExtension) {
-  const std::vector<ThreadColor> received{entry("Red", 0x0000FF), entry("Green", 0x00FF00), entry("Blue", 0xFF0000)};
+  const std::vector<ThreadColor> received{entry("Red", 0x0000FF), entry("Green", 0x00FF00),
+                                          entry("Blue", 0xFF0000)};
   struct Case {
     const char* path;
     const char* name;
@@ -55,7 +58,8 @@ TEST(ThreadPalettes, AMachinePaletteIsNamedAfterTheExtension) {
     EXPECT_EQ(palettes[0].entries.size(), 3u);
   }
   // A header after machine colours starts a second palette.
-  const std::vector<ThreadColor> mixed{entry("Red", 0x0000FF), header("Isacord Poly", 1), entry("I 1", 0x00FF00)};
+  const std::vector<ThreadColor> mixed{entry("Red", 0x0000FF), header("Isacord Poly", 1),
+                                       entry("I 1", 0x00FF00)};
   const auto two = splitPalettes(mixed, "/d/rose.vip");
   ASSERT_EQ(two.size(), 2u);
   EXPECT_EQ(two[0].name, "VIP colors");
@@ -69,10 +73,21 @@ TEST(ThreadPalettes, ChartKeys) {
     int key;
   };
   const Case cases[] = {
-      {"Madeira Rayon", 1},      {"Madeira Poly", 7},       {"MA Polyneon", 7},  {"Marathon", 1},
-      {"Sulky Rayon", 2},        {"sulky 1147 Red", 2},     {"Isafil Rayon", 3}, {"Isacord Poly", 8},
-      {"R-A Poly", 5},           {"RA Rayon", 4},           {"Robison-Anton Poly 40", 5},
-      {"Stickma Poly", 6},       {"Alcazar Rayon", 9},      {"Embroidery", 0},   {"PES colors", 0},
+      {"Madeira Rayon", 1},
+      {"Madeira Poly", 7},
+      {"MA Polyneon", 7},
+      {"Marathon", 1},
+      {"Sulky Rayon", 2},
+      {"sulky 1147 Red", 2},
+      {"Isafil Rayon", 3},
+      {"Isacord Poly", 8},
+      {"R-A Poly", 5},
+      {"RA Rayon", 4},
+      {"Robison-Anton Poly 40", 5},
+      {"Stickma Poly", 6},
+      {"Alcazar Rayon", 9},
+      {"Embroidery", 0},
+      {"PES colors", 0},
       {"Madeira Poly Rayon", 1},  // "RAYON" sets rayon again
       {"Sulky Isacord", 8},       // a later brand word overrides an earlier one
   };
@@ -80,9 +95,10 @@ TEST(ThreadPalettes, ChartKeys) {
 }
 
 TEST(ThreadPalettes, SortByColorWalksFromGroupToGroup) {
-  std::vector<ThreadColor> list{entry("red", rgbOf(255, 0, 0)),        entry("green", rgbOf(0, 255, 0)),
-                                entry("grey", rgbOf(128, 128, 128)),   entry("dark red", rgbOf(128, 0, 0)),
-                                entry("light red", rgbOf(255, 128, 128)), entry("silver", rgbOf(192, 192, 192))};
+  std::vector<ThreadColor> list{
+      entry("red", rgbOf(255, 0, 0)),           entry("green", rgbOf(0, 255, 0)),
+      entry("grey", rgbOf(128, 128, 128)),      entry("dark red", rgbOf(128, 0, 0)),
+      entry("light red", rgbOf(255, 128, 128)), entry("silver", rgbOf(192, 192, 192))};
   sortByColor(list);
   EXPECT_EQ(names(list),
             (std::vector<std::string>{"silver", "grey", "light red", "red", "dark red", "green"}));
@@ -128,8 +144,8 @@ TEST(ColorChooser, SearchIgnoresCaseAndWraps) {
                                 entry("Sulky 1002 Blue", 0xFF0000), entry("Sulky 1003 Dark Red", 0x000080),
                                 entry("Sulky 1004 Green", 0x00FF00)});
   c.sortBy(ChooserSort::Name);
-  ASSERT_EQ(c.rowTexts(), (std::vector<std::string>{"Sulky 1001 RED", "Sulky 1002 Blue", "Sulky 1003 Dark Red",
-                                                    "Sulky 1004 Green"}));
+  ASSERT_EQ(c.rowTexts(), (std::vector<std::string>{"Sulky 1001 RED", "Sulky 1002 Blue",
+                                                    "Sulky 1003 Dark Red", "Sulky 1004 Green"}));
   std::vector<int> found;
   for (int i = 0; i < 3; ++i) {
     EXPECT_TRUE(c.search("red"));
@@ -144,10 +160,10 @@ TEST(ColorChooser, SearchIgnoresCaseAndWraps) {
 }
 
 TEST(ColorChooser, ShowThreadFindsThePaletteAndTheRow) {
-  ColorChooser c = chooserWith({header("Isacord Poly", 1), entry("Isacord 0015", 0xFFFFFF), header("Sulky Rayon", 3),
-                                entry("Sulky 1147 Red", 0x0000FF), entry("Sulky 1005 Black", 0),
-                                entry("Sulky 1001 White", 0xFFFFFF), header("Sulky Rayon (named)", 1),
-                                entry("Sulky 1147 Red", 0x0000FF)});
+  ColorChooser c = chooserWith({header("Isacord Poly", 1), entry("Isacord 0015", 0xFFFFFF),
+                                header("Sulky Rayon", 3), entry("Sulky 1147 Red", 0x0000FF),
+                                entry("Sulky 1005 Black", 0), entry("Sulky 1001 White", 0xFFFFFF),
+                                header("Sulky Rayon (named)", 1), entry("Sulky 1147 Red", 0x0000FF)});
   ThreadColor stop = entry("Sulky 1147 Red", 0x0000FF);  // no chart index yet
   c.showThread(stop);
   ASSERT_EQ(c.shownPalette(), 1);  // the first palette of chart number 2
@@ -176,9 +192,10 @@ TEST(ColorChooser, ShowThreadFindsThePaletteAndTheRow) {
 }
 
 TEST(ColorChooser, FindMatchesReordersTheShownPaletteOnly) {
-  ColorChooser c = chooserWith({header("A", 3), entry("green", rgbOf(0, 255, 0)), entry("red", rgbOf(255, 0, 0)),
-                                entry("blue", rgbOf(0, 0, 255)), header("B", 3), entry("green", rgbOf(0, 255, 0)),
-                                entry("red", rgbOf(255, 0, 0)), entry("blue", rgbOf(0, 0, 255))});
+  ColorChooser c =
+      chooserWith({header("A", 3), entry("green", rgbOf(0, 255, 0)), entry("red", rgbOf(255, 0, 0)),
+                   entry("blue", rgbOf(0, 0, 255)), header("B", 3), entry("green", rgbOf(0, 255, 0)),
+                   entry("red", rgbOf(255, 0, 0)), entry("blue", rgbOf(0, 0, 255))});
   const auto otherBefore = names(c.palettes()[1].entries);
   c.selectRow(1);
   c.findMatches(entry("x", rgbOf(250, 0, 0)));

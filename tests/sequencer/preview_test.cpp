@@ -62,11 +62,13 @@ TEST(PreviewShadeRamp, FollowsThePreviewRule) {
   };
   auto grey = [](int v) { return rgbOf(v, v, v); };
   const Case cases[] = {
-      {rgbOf(200, 100, 50), {rgbOf(220, 110, 55), rgbOf(184, 92, 46), rgbOf(160, 80, 40), rgbOf(120, 60, 30)}},
+      {rgbOf(200, 100, 50),
+       {rgbOf(220, 110, 55), rgbOf(184, 92, 46), rgbOf(160, 80, 40), rgbOf(120, 60, 30)}},
       // Dark colours are lifted to a sum of 138 first (x 2 here).
       {rgbOf(0, 0, 69), {rgbOf(0, 0, 151), rgbOf(0, 0, 126), rgbOf(0, 0, 110), rgbOf(0, 0, 82)}},
       {0, {grey(60), grey(45), grey(25), grey(0)}},
-      {rgbOf(250, 250, 10), {rgbOf(255, 255, 11), rgbOf(230, 230, 9), rgbOf(200, 200, 8), rgbOf(150, 150, 6)}},
+      {rgbOf(250, 250, 10),
+       {rgbOf(255, 255, 11), rgbOf(230, 230, 9), rgbOf(200, 200, 8), rgbOf(150, 150, 6)}},
       {rgbOf(240, 240, 240), {grey(245), grey(238), grey(225), grey(210)}},
   };
   for (const Case& c : cases) EXPECT_EQ(previewShadeRamp(c.color), c.ramp) << std::hex << c.color;
@@ -86,8 +88,8 @@ TEST(PreviewGeometry, ScaleFitsAndIsKeptWhileTheWidthStays) {
   g.forgetScale();
   EXPECT_FLOAT_EQ(g.fit({-10, -10, 10, 10}), 20.0f);
 
-  EXPECT_FLOAT_EQ(fitScale(100, 100, {0, 0, 0, 0}), 1.0f);   // a design without extent
-  EXPECT_GT(fitScale(2, 2, {-10, -10, 10, 10}), 0.0f);        // a pane too small for any picture
+  EXPECT_FLOAT_EQ(fitScale(100, 100, {0, 0, 0, 0}), 1.0f);  // a design without extent
+  EXPECT_GT(fitScale(2, 2, {-10, -10, 10, 10}), 0.0f);      // a pane too small for any picture
 }
 
 TEST(PreviewGeometry, FrameAndNeedleMarkAreScaledAboutTheOrigin) {
@@ -102,9 +104,9 @@ TEST(PreviewGeometry, FrameAndNeedleMarkAreScaledAboutTheOrigin) {
 
 // Three blocks side by side: red at x -80..-40, blue at -20..20, red again at 40..80.
 struct ClickFixture {
-  EmbDesign design = makeDesign({jump(-80, 0), st(40, 0), colorChange(), jump(20, 0), st(40, 0), colorChange(),
-                                 jump(20, 0), st(40, 0)},
-                                {0x0000FF, 0xFF0000, 0x0000FF});
+  EmbDesign design = makeDesign(
+      {jump(-80, 0), st(40, 0), colorChange(), jump(20, 0), st(40, 0), colorChange(), jump(20, 0), st(40, 0)},
+      {0x0000FF, 0xFF0000, 0x0000FF});
   DisplayPalette palette;
   PreviewGeometry geometry;
 
@@ -116,7 +118,8 @@ struct ClickFixture {
     PreviewPainter(design, geometry).drawAll();
   }
   int click(int x, int y) {
-    return blockAtClick(design, palette.manager(), geometry, x, y, previewColorAt(design, palette.manager(), x, y));
+    return blockAtClick(design, palette.manager(), geometry, x, y,
+                        previewColorAt(design, palette.manager(), x, y));
   }
 };
 
@@ -125,8 +128,8 @@ TEST(PreviewClick, FindsTheNearestBlockDrawnInTheClickedColour) {
   const int y = f.geometry.toPixelY(0);
   EXPECT_EQ(f.click(f.geometry.toPixelX(-60), y), 0);
   EXPECT_EQ(f.click(f.geometry.toPixelX(0), y), 1);
-  EXPECT_EQ(f.click(f.geometry.toPixelX(60), y), 2);  // red, but nearer the third block
-  EXPECT_EQ(f.click(f.geometry.toPixelX(0), 5), kNoBlockHit);  // background
+  EXPECT_EQ(f.click(f.geometry.toPixelX(60), y), 2);                  // red, but nearer the third block
+  EXPECT_EQ(f.click(f.geometry.toPixelX(0), 5), kNoBlockHit);         // background
   EXPECT_EQ(rowOfPreviewBlock(kNoBlockHit, {true, true, true}), -1);  // the selection stays
 }
 
@@ -148,7 +151,7 @@ TEST(PreviewClick, BlockMapsToTheRowOfTheBlockthShownStop) {
   const Case cases[] = {
       {0, {true, true, true}, 0},
       {1, {true, false, true}, 2},
-      {0, {false, false, true}, 2},          // removed stops before the block
+      {0, {false, false, true}, 2},                // removed stops before the block
       {0, {false, false, false, true, false}, 3},  // "Selected" mode shows one stop
       {2, {true, false, true}, -1},
       {-2, {true}, -1},
@@ -157,7 +160,8 @@ TEST(PreviewClick, BlockMapsToTheRowOfTheBlockthShownStop) {
 }
 
 TEST(PreviewPainter, DrawingOnInStepsGivesTheWholePicture) {
-  EmbDesign d = makeDesign({st(10, 0), st(0, 10), jump(-30, 0), st(0, -20), colorChange(), st(15, 15), st(5, -25)});
+  EmbDesign d =
+      makeDesign({st(10, 0), st(0, 10), jump(-30, 0), st(0, -20), colorChange(), st(15, 15), st(5, -25)});
   d.shaded = true;
   DisplayPalette palette;
   PreviewGeometry g;

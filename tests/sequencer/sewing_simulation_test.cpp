@@ -1,8 +1,9 @@
+#include "sequencer/sewing_simulation.h"
+
 #include <gtest/gtest.h>
 
 #include <vector>
 
-#include "sequencer/sewing_simulation.h"
 #include "tests/support/design_builder.h"
 
 namespace lh {
@@ -17,14 +18,12 @@ TEST(SewingSimulation, SpeedGivesIntervalsAndSteps) {
     int speed, startInterval, runningInterval, steps;
   };
   const Case cases[] = {
-      {500, 0, 100, 1},     // d = 0: no wait, one stitch a tick
-      {1000, 1, 100, 62},   // the fastest: 1 ms and (1000 - 499) / 8 stitches
-      {1, 332, 332, 1},     // the slowest
-      {501, 0, 100, 1},     // above 500 the step count still rounds up to 1
-      {750, 1, 100, 31},
-      {200, 200, 200, 1},
-      {0, 332, 332, 1},     // clamped to 1
-      {5000, 1, 100, 62},   // clamped to 1000
+      {500, 0, 100, 1},    // d = 0: no wait, one stitch a tick
+      {1000, 1, 100, 62},  // the fastest: 1 ms and (1000 - 499) / 8 stitches
+      {1, 332, 332, 1},    // the slowest
+      {501, 0, 100, 1},    // above 500 the step count still rounds up to 1
+      {750, 1, 100, 31},  {200, 200, 200, 1}, {0, 332, 332, 1},  // clamped to 1
+      {5000, 1, 100, 62},                                        // clamped to 1000
   };
   for (const Case& c : cases) {
     SewingSimulation sim;
@@ -195,10 +194,8 @@ TEST(SewingSimulation, StatusTexts) {
     const char* needle;
   };
   const Case cases[] = {
-      {0, "St: 0", "Col: 1", "x:0.0 y:0.0 "},
-      {1, "St: 1", "Col: 1", "x:1.0 y:2.0 "},
-      {2, "St: 2", "Col: 1", "x:1.5 y:1.5 JS"},
-      {3, "St: 3", "Col: 2", "x:1.5 y:1.5 CS"},
+      {0, "St: 0", "Col: 1", "x:0.0 y:0.0 "},   {1, "St: 1", "Col: 1", "x:1.0 y:2.0 "},
+      {2, "St: 2", "Col: 1", "x:1.5 y:1.5 JS"}, {3, "St: 3", "Col: 2", "x:1.5 y:1.5 CS"},
       {4, "St: 4", "Col: 2", "x:1.2 y:1.5 "},
   };
   for (const Case& c : cases) {
