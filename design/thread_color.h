@@ -29,6 +29,8 @@ struct ThreadColor {
   std::int64_t threadLength = 0;  // a sum of many moves: 64 bits
   std::uint32_t rgb = 0;  // 0x00BBGGRR
   std::int32_t chartCode = 0;
+  // The colour chooser's palette the thread was picked from; -1 when it has no chooser position.
+  std::int32_t chartIndex = -1;
   std::int32_t paletteIndex = 0;
   std::int32_t fileThreadIndex = 0;
   std::array<std::int32_t, 4> shades{};

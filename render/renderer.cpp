@@ -318,6 +318,31 @@ void drawShadedLine(DesignBitmap& bitmap, int x0, int y0, int x1, int y1, int s0
   checkedDda(bitmap, x0, y0, x1, y1, 0, shades, thick);
 }
 
+void drawDashedLine(DesignBitmap& bm, int x0, int y0, int x1, int y1, int slot) {
+  if (bm.width <= 0 || bm.height <= 0 ||
+      bm.pixels.size() != static_cast<std::size_t>(bm.width) * static_cast<std::size_t>(bm.height))
+    return;
+  const std::int64_t dx = static_cast<std::int64_t>(x1) - x0, dy = static_cast<std::int64_t>(y1) - y0;
+  if (dx == 0 && dy == 0) return;
+  const std::int64_t n = std::max(std::llabs(dx), std::llabs(dy));
+  const std::int64_t xl = static_cast<std::int64_t>(bm.width) - 2,
+                     yl = static_cast<std::int64_t>(bm.height) - 2;
+  std::int64_t lo = 0, hi = n;
+  clipRange(lo, hi, x0, dx, n, xl);
+  clipRange(lo, hi, y0, dy, n, yl);
+  if (lo >= hi) return;
+  Axis ax, ay;
+  ax.start(x0, dx, n, lo);
+  ay.start(y0, dy, n, lo);
+  for (std::int64_t k = lo; k < hi; ++k) {
+    const std::int64_t b = n - k;
+    if (b % 5 >= 3 && ax.inside(xl) && ay.inside(yl))
+      plot(bm.pixels.data(), bm.width, ax.pixel(), ay.pixel(), static_cast<std::uint8_t>(slot), false);
+    ax.advance(n);
+    ay.advance(n);
+  }
+}
+
 ShadeRamp shadeRampOf(std::uint32_t color) {
   const double ch[3] = {static_cast<double>(redOf(color)), static_cast<double>(greenOf(color)),
                         static_cast<double>(blueOf(color))};

@@ -47,6 +47,10 @@ void drawLine(DesignBitmap& bitmap, int x0, int y0, int x1, int y1, int slot, bo
 void drawShadedLine(DesignBitmap& bitmap, int x0, int y0, int x1, int y1, int s0, int s1, int s2,
                     int s3, bool thick);
 
+// A thin dashed line over the same pixels as drawLine: with b counting the steps from the
+// line's length down to 1, a pixel is set only where b modulo 5 is 3 or 4.
+void drawDashedLine(DesignBitmap& bitmap, int x0, int y0, int x1, int y1, int slot);
+
 // The four "Instant 3D" colours of one block colour, before they are placed in a palette:
 // highlight, then three darker shades. Near-white colours get a fixed ramp that is placed
 // without quantising.
