@@ -25,20 +25,16 @@ bool containsNoCase(std::string_view text, std::string_view part) {
                      [](char a, char b) { return lowerAscii(a) == lowerAscii(b); }) != text.end();
 }
 
-// Where a new category goes: its parent and its name. The path splits at a "\" whose left side
-// names a category (the parent's path may itself end in "\"); a path without one names a new
-// top-level category.
+// Where a new category goes: its parent and its name. The name is what follows the last "\"
+// (a name may end in "\" itself); the parent is the path before it, with or without that "\"
+// (a parent's name may end in one too). A path without "\" names a new top-level category.
 std::optional<std::pair<CategoryId, std::string>> newCategoryPlace(const Catalog& catalog,
                                                                    std::string_view path) {
-  for (auto i = path.rfind('\\'); i != std::string_view::npos && i > 0; i = path.rfind('\\', i - 1)) {
-    const std::string_view name = path.substr(i + 1);
-    if (name.empty()) continue;
-    if (const CategoryId parent = catalog.findCategory(path.substr(0, i)))
-      return std::pair(parent, std::string(name));
-    if (const CategoryId parent = catalog.findCategory(path.substr(0, i + 1)))
-      return std::pair(parent, std::string(name));
-  }
-  if (path.find('\\') == std::string_view::npos) return std::pair(CategoryId{0}, std::string(path));
+  const auto i = path.size() < 2 ? std::string_view::npos : path.rfind('\\', path.size() - 2);
+  if (i == std::string_view::npos) return std::pair(CategoryId{0}, std::string(path));
+  const std::string name(path.substr(i + 1));
+  if (const CategoryId parent = catalog.findCategory(path.substr(0, i))) return std::pair(parent, name);
+  if (const CategoryId parent = catalog.findCategory(path.substr(0, i + 1))) return std::pair(parent, name);
   return std::nullopt;
 }
 
