@@ -49,4 +49,17 @@ inline constexpr std::string_view kLookForMoreCaption = "Look for more?";
 inline constexpr std::string_view kNotCataloged = "This item is not cataloged.";
 inline constexpr std::string_view kNotCatalogedCaption = "Not Cataloged";
 
+// Cataloguing refusals, gathered and told once: kSomeCatalogued (only when something was
+// catalogued) + the reason's text.
+inline constexpr std::string_view kSomeCatalogued = "Some files were cataloged fine, but others were not.\n";
+inline constexpr std::string_view kUnnamedDisk =
+    "You have asked to catalog files from an unnamed removable or floppy disk.\n";
+inline constexpr std::string_view kNameDiskQuestion = "Would you like to name this disk?\n\n";
+inline constexpr std::string_view kUnnamedDiskCaption = "Catalog Failure: Un-Named Removable Disk";
+inline constexpr std::string_view kTemporaryFiles =
+    "You have attempted to catalog temporary (TMP) files.\n"
+    "If you want to save the files, copy them by dragging them into a different directory.\n"
+    "This will also allow you to catalog them.";
+inline constexpr std::string_view kTemporaryFilesCaption = "Catalog Failure: Temporary (TMP) Files";
+
 }  // namespace lh::catalog_texts

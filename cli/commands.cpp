@@ -26,6 +26,8 @@ std::span<const Command> commands() {
       {"notes", "[OPTIONS] INPUT...  design notes as TXT", runNotes},
       {"preview", "[OPTIONS] INPUT...  preview picture as BMP", runPreview},
       {"reduce", "--needles N [OPTIONS] INPUT  fewer distinct colours in the first design (\" Reduced\")", runReduce},
+      {"catalog", "[--file PATH] COMMAND  the catalog: show, new, rename, delete, add, remove, find, check, relink",
+       runCatalog},
   };
   return table;
 }

@@ -40,5 +40,6 @@ int runRecover(Args args);
 int runNotes(Args args);
 int runPreview(Args args);
 int runReduce(Args args);
+int runCatalog(Args args);
 
 }  // namespace lh::cli

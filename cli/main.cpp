@@ -31,6 +31,8 @@ void printHelp() {
       "  --no-turn        refuse designs that would have to be turned to fit\n"
       "  --skip-existing  leave a design alone when its output name exists\n"
       "  --json           one JSON record per input on stdout (the report goes to stderr)\n"
+      "  --catalog        list each new file after its source in the stored catalog\n"
+      "  --catalog-file P the same in the catalog file P\n"
       "  --               every later argument is an INPUT\n"
       "An INPUT is a design file, a \"Zip:archive:member\" path, a zip archive or a folder.\n"
       "A design that was turned, shrunk or split is named on stderr with what was done.\n"

@@ -14,11 +14,14 @@
 #include <thread>
 #include <unordered_map>
 
+#include "catalog/cataloguing.h"
+#include "cli/catalog_session.h"
 #include "cli/command_line.h"
 #include "cli/design_io.h"
 #include "cli/run_records.h"
 #include "files/regular_file.h"
 #include "formats/format_table.h"
+#include "platform/qt_drives.h"
 #include "platform/qt_settings_store.h"
 #include "tools/needle_reduction.h"
 #include "tools/tool_runner.h"
@@ -234,6 +237,9 @@ std::optional<int> parseToolOptions(std::string_view command, std::string_view d
   app.add_flag("--no-shrink", o.noShrink, "refuse a design that would have to be shrunk to fit");
   app.add_flag("--no-turn", o.noTurn, "refuse a design that would have to be turned to fit");
   app.add_flag("--skip-existing", o.skipExisting, "leave a design alone when its output name exists");
+  app.add_flag("--catalog", o.catalog,
+               "list each new file after its source in every category of the stored catalog that lists it");
+  app.add_option("--catalog-file", o.catalogFile, "the same in the catalog file PATH (*.QY)")->type_name("PATH");
   app.add_flag("--json", o.json, "one JSON record per input on stdout (the report goes to stderr)");
   if (needles)
     app.add_option("--needles", o.needles, "at most N distinct colours")->check(CLI::Range(1, 100))->required()
@@ -315,6 +321,22 @@ int runOverInputs(ToolCommandId id, const ToolOptions& o) {
     }
   }
 
+  // The catalog is opened before anything is written: a catalog that cannot be read or
+  // saved stops the run before it begins.
+  std::optional<CatalogSession> catalog;
+  std::optional<DriveSnapshot> drives;
+  std::optional<CatalogFollower> follower;
+  if (o.catalog || !o.catalogFile.empty()) {
+    catalog.emplace();
+    if (const auto status = catalog->open(o.catalogFile)) return *status;
+    if (const std::string refusal = catalog->saveRefusal(); !refusal.empty()) {
+      std::fprintf(stderr, "loomhall-cli: %s: %s\n", catalog->path.c_str(), refusal.c_str());
+      return Failed;
+    }
+    drives.emplace(QtDrives());
+    follower.emplace(catalog->catalog, *drives, settings.getString("Workspace", "directory", ""));
+  }
+
   const InterruptFlag interrupt;
   std::vector<UnusableInput> unusable;
   const std::vector<std::string> items = expandInputs(o.inputs, {o.recursive, o.followLinks}, settings, unusable);
@@ -340,7 +362,8 @@ int runOverInputs(ToolCommandId id, const ToolOptions& o) {
     if (progress)
       std::fprintf(stderr, "\r\033[K[%zu/%zu] %.*s", handled, items.size(), static_cast<int>(item.size()), item.data());
   };
-  callbacks.fileCreated = [&](const std::string&, const std::string& created) {
+  callbacks.fileCreated = [&](const std::string& source, const std::string& created) {
+    if (follower) follower->fileCreated(source, created);
     if (progress) std::fprintf(stderr, "\r\033[K");
     if (!o.json) std::printf("%s\n", created.c_str());
   };
@@ -386,9 +409,12 @@ int runOverInputs(ToolCommandId id, const ToolOptions& o) {
     std::fprintf(stderr, "loomhall-cli: halted by the user at %s: %zu of %zu designs were not handled\n",
                  items[result.haltedAt].c_str(), result.notHandled, items.size());
   if (!result.flushed) std::fprintf(stderr, "loomhall-cli: the new files could not all be flushed to disk\n");
+  const bool catalogSaved = !follower || follower->insertions() == 0 || catalog->save();
   // A run that found nothing to work on ("Please select a design to work on.") has failed too.
-  return result.failed > 0 || !unusable.empty() || result.halted || !result.flushed || result.nothingToDo ? Failed
-                                                                                                          : Ok;
+  return result.failed > 0 || !unusable.empty() || result.halted || !result.flushed || result.nothingToDo ||
+                 !catalogSaved
+             ? Failed
+             : Ok;
 }
 
 }  // namespace lh::cli

@@ -26,6 +26,8 @@ struct ToolOptions {
   bool noTurn = false;          // --no-turn: refuse what would have to be turned
   bool json = false;            // --json: one JSON record per input on stdout
   bool skipExisting = false;    // --skip-existing
+  bool catalog = false;         // --catalog: new files follow their sources in the stored catalog
+  std::string catalogFile;      // --catalog-file PATH: ... in that catalog
   std::vector<std::string> inputs;
 };
 

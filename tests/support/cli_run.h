@@ -30,12 +30,14 @@ inline std::string shellQuote(const std::string& s) {
 }
 
 // Runs loomhall-cli with `args` (shell words, quoted already). With `configHome` the stored
-// settings are read from there (never the user's own) and standard error is kept in a file
-// there; without it standard error is dropped. With `folder` the program runs in it.
+// settings are read from there and the data folder (the catalog's) is its sub-folder "data",
+// never the user's own, and standard error is kept in a file there; without it standard error
+// is dropped. With `folder` the program runs in it.
 inline CliRun runCli(const std::string& args, const std::string& configHome = {}, const std::string& folder = {}) {
   std::string cmd;
   if (!folder.empty()) cmd += "cd " + shellQuote(folder) + " && ";
-  if (!configHome.empty()) cmd += "XDG_CONFIG_HOME=" + shellQuote(configHome) + " ";
+  if (!configHome.empty())
+    cmd += "XDG_CONFIG_HOME=" + shellQuote(configHome) + " XDG_DATA_HOME=" + shellQuote(configHome + "/data") + " ";
   const std::string errFile = configHome.empty() ? std::string() : configHome + "/stderr.txt";
   cmd += shellQuote(LH_CLI) + " " + args + " 2>" + (errFile.empty() ? "/dev/null" : shellQuote(errFile));
   CliRun r;
