@@ -98,14 +98,10 @@ TEST(FolderPicker, CreatesMissingFoldersOnYes) {
 }
 
 TEST(FolderPicker, AFailedCreateSaysWhyByTheKindOfDrive) {
-  // Root ignores permissions, so a read-only folder cannot make the creation fail.
-  if (::geteuid() == 0) GTEST_SKIP() << "running as root: a read-only folder would still be written";
-  test::TempDir dir;
-  const fs::path locked = dir.path() / "locked";
-  fs::create_directory(locked);
-  fs::permissions(locked, fs::perms::owner_read | fs::perms::owner_exec);
-  const std::string target = (locked / "new" / "deeper").string();
-  const std::string mount = fs::canonical(locked).string();
+  // Nothing can create a folder in /proc, not even root (who ignores permissions), so the
+  // creation fails for every user; a fake drive mounted there gives it each kind in turn.
+  const std::string mount = "/proc";
+  const std::string target = mount + "/lh-no-such-folder/deeper";
   struct Case {
     DriveKind kind;
     const char* message;
@@ -123,7 +119,6 @@ TEST(FolderPicker, AFailedCreateSaysWhyByTheKindOfDrive) {
     EXPECT_EQ(createFolder(target, drives), c.message);
   }
   EXPECT_EQ(createFolder(target, test::FakeDrives()), "You do not have permission\nto create this folder.");
-  fs::permissions(locked, fs::perms::owner_all);
 }
 
 }  // namespace
