@@ -113,10 +113,28 @@ std::string ensureCatalogFile(const std::string& path) {
   return replaceCatalogBytes(path, catalog_texts::kNewCatalogFile);
 }
 
+namespace {
+
+// No catalog folder was ever stored and the default folder holds no catalog.
+bool isFirstStart(const SettingsStore& store, const std::string& folder) {
+  return store.getString(kCatalogPathSection, kCatalogPathKey, "").empty() &&
+         checkRegularFile(catalogFileIn(folder)) == OpenCheck::Missing;
+}
+
+}  // namespace
+
 CatalogMove moveCatalogToAtelier(SettingsStore& store, std::string_view dataFolder) {
   const std::string atelier = atelierFolder(dataFolder);
   const std::string folder = catalogFolder(store, dataFolder);
   if (atelier.empty() || sameFolder(folder, atelier)) return {};
+  if (isFirstStart(store, folder)) {
+    // Nothing to move yet: the new catalog is made where a later start would move it, so
+    // no second copy is left behind in the default folder.
+    std::error_code ec;
+    fs::create_directories(atelier, ec);
+    if (!ec) store.setString(kCatalogPathSection, kCatalogPathKey, atelier);
+    return {};
+  }
   CatalogLoadResult read;
   const auto bytes = readCatalogBytes(catalogFileIn(folder), read);
   if (!bytes) return {};

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
 
 #include "catalog/catalog_texts.h"
 #include "tests/catalog/catalog_outline.h"
@@ -13,6 +14,7 @@ namespace {
 
 using test::outline;
 using test::TempDir;
+namespace fs = std::filesystem;
 
 std::vector<std::uint8_t> vec(std::string_view s) { return {s.begin(), s.end()}; }
 
@@ -29,28 +31,44 @@ TEST(CatalogLocation, DataFolderFromTheEnvironment) {
   EXPECT_EQ(catalogFileIn("/d/"), "/d/Catalog.QY");
 }
 
-TEST(CatalogLocation, FreshStartCreatesTheCatalogAndTheNextStartMovesIt) {
+TEST(CatalogLocation, FreshStartCreatesTheCatalogWhereItStays) {
   TempDir dir;
   const std::string data = dir.file("data");
   MemorySettings store;
   Catalog catalog;
-  CatalogStartup first = openCatalogAtStartup(catalog, store, data);
+  const CatalogStartup first = openCatalogAtStartup(catalog, store, data);
   EXPECT_TRUE(first.error.empty()) << first.error;
   EXPECT_FALSE(first.move.moved);
-  EXPECT_EQ(first.path, data + "/Catalog.QY");
-  EXPECT_EQ(dir.read("data/Catalog.QY"), vec("Loomhall Catalog\r\n"));
+  EXPECT_EQ(first.path, data + "/Atelier/Catalog.QY");
+  EXPECT_EQ(storedPath(store), data + "/Atelier");
+  EXPECT_EQ(dir.read("data/Atelier/Catalog.QY"), vec("Loomhall Catalog\r\n"));
+  EXPECT_FALSE(fs::exists(data + "/Catalog.QY"));  // no second copy left behind
   EXPECT_EQ(outline(catalog), "Loomhall Catalog");
 
   catalog.addEntry(catalog.topCategory(), "/a/rose.pes");
   ASSERT_TRUE(saveCatalog(catalog, store, data).ok);
-  EXPECT_EQ(storedPath(store), data);
-
   Catalog again;
   const CatalogStartup second = openCatalogAtStartup(again, store, data);
-  EXPECT_TRUE(second.move.moved);
+  EXPECT_FALSE(second.move.moved);
   EXPECT_EQ(second.path, data + "/Atelier/Catalog.QY");
+  EXPECT_EQ(outline(again), "Loomhall Catalog [/a/rose.pes]");
+}
+
+TEST(CatalogLocation, AStartMovesACatalogFromAnotherFolder) {
+  TempDir dir;
+  const std::string data = dir.file("data");
+  const std::string old = dir.file("old");
+  fs::create_directories(old);
+  MemorySettings store;
+  store.setString("Settings", "Catalog Path", old);
+  std::ofstream(old + "/Catalog.QY", std::ios::binary) << "Loomhall Catalog\r\n/a/rose.pes\r\n";
+
+  Catalog again;
+  const CatalogStartup start = openCatalogAtStartup(again, store, data);
+  EXPECT_TRUE(start.move.moved);
+  EXPECT_EQ(start.path, data + "/Atelier/Catalog.QY");
   EXPECT_EQ(storedPath(store), data + "/Atelier");  // no trailing slash
-  EXPECT_EQ(dir.read("data/Atelier/Catalog.QY"), dir.read("data/Catalog.QY"));
+  EXPECT_EQ(dir.read("data/Atelier/Catalog.QY"), dir.read("old/Catalog.QY"));
   EXPECT_EQ(outline(again), "Loomhall Catalog [/a/rose.pes]");
 }
 
