@@ -34,6 +34,12 @@ void DisplayPalette::enterAll(std::span<ThreadColor> threads) {
   for (ThreadColor& t : threads) enter(t);
 }
 
+void DisplayPalette::reset() {
+  const PaletteManager::Hold hold = palette_.hold();
+  palette_.releaseShadeSlots();
+  palette_.freeFrom(1);
+}
+
 void DisplayPalette::release(int slot, std::span<const ThreadColor> stillShown) {
   if (slot <= 0 || slot >= PaletteManager::kSlots) return;
   if (std::any_of(stillShown.begin(), stillShown.end(),

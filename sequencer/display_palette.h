@@ -30,6 +30,10 @@ class DisplayPalette {
   void enter(ThreadColor& thread);
   void enterAll(std::span<ThreadColor> threads);
 
+  // Gives back every slot but black, as when a new design replaces the one shown, so that
+  // its threads keep their exact colours however many designs came before.
+  void reset();
+
   // Gives `slot` back unless one of `stillShown` uses it. Slot 0 (black) is never released.
   void release(int slot, std::span<const ThreadColor> stillShown);
   // Puts `chosen` into `thread`'s colour: the old slot is released (unless one of `others`

@@ -9,6 +9,13 @@ namespace lh {
 inline constexpr std::string_view kSequencerProfile = "LHHuetide";
 inline constexpr std::string_view kSequencerSection = "";
 
+// The browser's profile, read for the version of the browser the sequencer talks to (the
+// browser stores 258 there; a missing value means an old browser).
+inline constexpr std::string_view kBrowserProfile = "Loomhall";
+inline constexpr std::string_view kHostVersionSection = "Settings";
+inline constexpr std::string_view kHostVersionKey = "Version";
+inline constexpr int kDefaultHostVersion = 100;
+
 // Program version times 100, and the colour chooser's screen rectangle.
 inline constexpr std::string_view kSequencerVersionKey = "Version";
 inline constexpr std::string_view kChooserTopKey = "CCTop";
