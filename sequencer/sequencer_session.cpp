@@ -132,8 +132,9 @@ void SequencerSession::fileReceived(bool arrived, SessionUpdate& update) {
 
 void SequencerSession::colorsReceived(bool arrived, SessionUpdate& update) {
   if (!waitingForColors_) return;
+  // A file asked for after the colours is still on its way: it must not be ignored when it
+  // comes.
   waitingForColors_ = false;
-  waitingForFile_ = false;
   const std::string path = model_.design().path;
   showTitle(update);
   // Without a new list the chooser keeps the palettes it has.
