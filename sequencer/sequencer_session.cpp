@@ -24,10 +24,14 @@ constexpr std::string_view kPolyneon = "MA Polyneon";
 
 Message requestOf(Navigation to) {
   switch (to) {
-    case Navigation::First: return Message::GetFirst;
-    case Navigation::Previous: return Message::GetPrevFile;
-    case Navigation::Next: return Message::Call;
-    case Navigation::Last: return Message::GetLast;
+    case Navigation::First:
+      return Message::GetFirst;
+    case Navigation::Previous:
+      return Message::GetPrevFile;
+    case Navigation::Next:
+      return Message::Call;
+    case Navigation::Last:
+      return Message::GetLast;
   }
   return Message::GetFirst;
 }

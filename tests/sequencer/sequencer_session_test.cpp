@@ -30,11 +30,13 @@ class RecordingPoster : public SessionPoster {
  public:
   void post(const PostedMessage& m, std::optional<ByteSpan> block) override {
     if (onPost) onPost(m);
-    posted.push_back({m, block ? std::optional<ByteBuffer>(ByteBuffer(block->begin(), block->end())) : std::nullopt});
+    posted.push_back(
+        {m, block ? std::optional<ByteBuffer>(ByteBuffer(block->begin(), block->end())) : std::nullopt});
   }
   std::string names() const {
     std::string out;
-    for (const Posted& p : posted) out += (out.empty() ? "" : " ") + std::string(messageName(p.message.message));
+    for (const Posted& p : posted)
+      out += (out.empty() ? "" : " ") + std::string(messageName(p.message.message));
     return out;
   }
   std::vector<Posted> posted;
@@ -113,24 +115,68 @@ TEST(SequencerSession, MessageSequences) {
   const std::string ack = " LHMessageReceived";
   const Case cases[] = {
       {"start-up", 258, {"ready"}, up, true, false, 0, ""},
-      {"old host asks for the colour array", 100, {"ready", "file"}, up + ack + " LHReqColorArray", false, true, 3, ""},
+      {"old host asks for the colour array",
+       100,
+       {"ready", "file"},
+       up + ack + " LHReqColorArray",
+       false,
+       true,
+       3,
+       ""},
       {"host 229", 229, {"ready", "file"}, up + ack + " LHReqColorArray", false, true, 3, ""},
       {"host 230", 230, {"ready", "file"}, up + ack + " LHReqThreadColorArray", false, true, 3, ""},
-      {"host 258", 258, {"ready", "file", "tcolors"}, up + ack + " LHReqThreadColorArray" + ack, false, false, 3, ""},
-      {"colour array answered", 100, {"ready", "file", "colors"}, up + ack + " LHReqColorArray" + ack, false, false, 3, ""},
+      {"host 258",
+       258,
+       {"ready", "file", "tcolors"},
+       up + ack + " LHReqThreadColorArray" + ack,
+       false,
+       false,
+       3,
+       ""},
+      {"colour array answered",
+       100,
+       {"ready", "file", "colors"},
+       up + ack + " LHReqColorArray" + ack,
+       false,
+       false,
+       3,
+       ""},
       {"another plug-in's reply", 258, {"ready", "file@7"}, up, true, false, 0, ""},
       {"own request echoed", 258, {"ready", "echo"}, up, true, false, 0, ""},
       {"no file", 258, {"ready", "file0"}, up + ack, false, false, 0, "No more selected entries"},
       {"second request while waiting", 258, {"ready", "next", "last"}, up, true, false, 0, ""},
-      {"next after a design", 258, {"ready", "file", "tcolors", "next"},
-       up + ack + " LHReqThreadColorArray" + ack + ack + " LHCall", true, false, 3, ""},
-      {"each direction", 258, {"ready", "file0", "prev", "file0", "last", "file0", "first"},
-       up + ack + ack + " LHGetPrevFile" + ack + ack + " LHGetLast" + ack + ack + " LHGetFirst", true, false, 0, ""},
-      {"late colours after navigating", 258, {"ready", "file", "prev", "tcolors"},
-       up + ack + " LHReqThreadColorArray" + ack + " LHGetPrevFile" + ack, true, false, 3, ""},
-      {"file asked for before the colours came", 258, {"ready", "file", "prev", "tcolors", "file"},
-       up + ack + " LHReqThreadColorArray" + ack + " LHGetPrevFile" + ack + ack + " LHReqThreadColorArray", false, true,
-       3, ""},
+      {"next after a design",
+       258,
+       {"ready", "file", "tcolors", "next"},
+       up + ack + " LHReqThreadColorArray" + ack + ack + " LHCall",
+       true,
+       false,
+       3,
+       ""},
+      {"each direction",
+       258,
+       {"ready", "file0", "prev", "file0", "last", "file0", "first"},
+       up + ack + ack + " LHGetPrevFile" + ack + ack + " LHGetLast" + ack + ack + " LHGetFirst",
+       true,
+       false,
+       0,
+       ""},
+      {"late colours after navigating",
+       258,
+       {"ready", "file", "prev", "tcolors"},
+       up + ack + " LHReqThreadColorArray" + ack + " LHGetPrevFile" + ack,
+       true,
+       false,
+       3,
+       ""},
+      {"file asked for before the colours came",
+       258,
+       {"ready", "file", "prev", "tcolors", "file"},
+       up + ack + " LHReqThreadColorArray" + ack + " LHGetPrevFile" + ack + ack + " LHReqThreadColorArray",
+       false,
+       true,
+       3,
+       ""},
       {"file nobody asked for", 258, {"file"}, "LHMessageReceived" + ack, false, false, 0, ""},
       {"stop whatever the token", 258, {"ready", "stop"}, up, true, false, 0, "", true},
   };
@@ -262,8 +308,10 @@ TEST(SequencerSession, SavesCountAndHandTheDesignBack) {
     const char* secondLine;
     const char* path;
   };
-  const Expect first{"This is the first file saved this session.", "Saving file version 1.", "/designs/rose+HT.pes"};
-  const Expect second{"This is 2 total saves this session.", "Saving file version 2.", "/designs/rose+HT.pes"};
+  const Expect first{"This is the first file saved this session.", "Saving file version 1.",
+                     "/designs/rose+HT.pes"};
+  const Expect second{"This is 2 total saves this session.", "Saving file version 2.",
+                      "/designs/rose+HT.pes"};
   for (const Expect& e : {first, second}) {
     const std::size_t before = h.poster.posted.size();
     const SessionUpdate u = h.session.save();
@@ -340,7 +388,8 @@ TEST(SequencerSession, EveryDesignGetsItsOwnColors) {
     h.session.navigate(Navigation::Next);
     const auto& threads = h.session.model().design().threads;
     ASSERT_EQ(threads.size(), colors.size());
-    for (std::size_t k = 0; k + 1 < colors.size(); ++k) ASSERT_EQ(threads[k].rgb, colors[k]) << design << " " << k;
+    for (std::size_t k = 0; k + 1 < colors.size(); ++k)
+      ASSERT_EQ(threads[k].rgb, colors[k]) << design << " " << k;
     EXPECT_EQ(threads.back().rgb, rgbOf(240, 240, 240));
   }
 }
@@ -352,9 +401,9 @@ EmbDesign colorList(std::vector<ThreadColor> threads) {
 }
 
 TEST(SequencerSession, MadeiraPolyIsOfferedAsPolyneonForPesDesigns) {
-  const std::vector<ThreadColor> list = {ThreadColor("Madeira Poly", 0xFF000002u, 0),
-                                         ThreadColor("Madeira Poly 1800 Red", A, 0x700),
-                                         ThreadColor("Madeira Polyester", B, 0), ThreadColor("madeira poly", C, 0)};
+  const std::vector<ThreadColor> list = {
+      ThreadColor("Madeira Poly", 0xFF000002u, 0), ThreadColor("Madeira Poly 1800 Red", A, 0x700),
+      ThreadColor("Madeira Polyester", B, 0), ThreadColor("madeira poly", C, 0)};
   for (const char* path : {"/d/rose.PES", "/d/rose.dst"}) {
     SCOPED_TRACE(path);
     const bool pes = std::string_view(path).ends_with("PES");
@@ -386,6 +435,146 @@ TEST(SequencerSession, SaveSuffixGoesBeforeTheExtensionOfTheName) {
       {"", "+HT"},
   };
   for (const auto& [path, expected] : cases) EXPECT_EQ(withNameSuffix(path, "+HT"), expected) << path;
+}
+
+// One posted message on the in-test bus.
+struct Frame {
+  std::string name;
+  std::int64_t wParam = 0, lParam = 0;
+  std::optional<ByteBuffer> block;
+};
+
+// Every post goes into one queue that the test delivers to every program in order, as the bus
+// does (the sender included).
+class TestBus : public SessionPoster {
+ public:
+  void post(const PostedMessage& m, std::optional<ByteSpan> block) override {
+    frames.push_back(
+        {std::string(messageName(m.message)), m.wParam, m.lParam,
+         block ? std::optional<ByteBuffer>(ByteBuffer(block->begin(), block->end())) : std::nullopt});
+  }
+  std::deque<Frame> frames;
+};
+
+// The browser's side of the exchange, built from the payload library: the selection served
+// in order (an answer of 0 at either end, the cursor staying), the thread charts of the
+// current file, and every handed-back design kept.
+class FakeHost {
+ public:
+  FakeHost(TestBus& bus, std::vector<EmbDesign> selection) : bus_(bus), selection_(std::move(selection)) {}
+
+  void receive(const Frame& f) {
+    const std::optional<Message> m = findMessage(f.name);
+    if (!m || !hostAccepts({*m, f.wParam, f.lParam})) return;
+    const PostedMessage request{*m, f.wParam, f.lParam};
+    const auto last = static_cast<int>(selection_.size()) - 1;
+    switch (*m) {
+      case Message::GetFirst:
+        return serve(request, 0);
+      case Message::GetLast:
+        return serve(request, last);
+      case Message::Call:
+        return serve(request, cursor_ + 1);
+      case Message::GetPrevFile:
+        return serve(request, cursor_ - 1);
+      case Message::ReqThreadColorArray:
+        return answer(request, Message::ThreadColorArray,
+                      writeThreadColorArrayPayload(selection_[cursor_].path));
+      case Message::RequestSave: {
+        EmbDesign d;
+        if (f.block && readDesignPayload(*f.block, d, PayloadSide::Host) != PayloadRead::Refused)
+          saved.push_back(d);
+        return bus_.post(replyTo(request, Message::FileSaved, 0), std::nullopt);
+      }
+      case Message::PlugInEnded:
+        ended = true;
+        return;
+      default:
+        return;
+    }
+  }
+
+  std::vector<EmbDesign> saved;
+  bool ended = false;
+
+ private:
+  void serve(const PostedMessage& request, int index) {
+    if (index < 0 || index >= static_cast<int>(selection_.size()))
+      return answer(request, Message::Callback, {});
+    cursor_ = index;
+    answer(request, Message::Callback, writeDesignPayload(selection_[index], PayloadSide::Host));
+  }
+  void answer(const PostedMessage& request, Message reply, std::optional<ByteBuffer> block) {
+    bus_.post(replyTo(request, reply, block ? 1 : 0), block ? std::optional<ByteSpan>(*block) : std::nullopt);
+  }
+
+  TestBus& bus_;
+  std::vector<EmbDesign> selection_;
+  int cursor_ = 0;
+};
+
+struct Exchange {
+  explicit Exchange(std::vector<EmbDesign> selection) : host(bus, std::move(selection)) {
+    browser.setInt(kHostVersionSection, kHostVersionKey, 258);
+  }
+  // Delivers every frame, and the frames they cause, to both programs; the last notice shown.
+  std::optional<Notice> pump() {
+    std::optional<Notice> notice;
+    while (!bus.frames.empty()) {
+      const Frame f = bus.frames.front();
+      bus.frames.pop_front();
+      host.receive(f);
+      const SessionUpdate u = session.handleMessage(
+          f.name, f.wParam, f.lParam, f.block ? std::optional<ByteSpan>(*f.block) : std::nullopt);
+      if (u.notice) notice = u.notice;
+    }
+    return notice;
+  }
+
+  MemorySettings browser, own;
+  TestBus bus;
+  FakeHost host;
+  SequencerSession session{browser, own, bus};
+};
+
+TEST(SequencerClient, MovedStopComesBackToTheHostInItsNewOrder) {
+  const EmbDesign sent = blocksDesign({A, B, C}, {12, 5, 30});
+  EmbDesign named = sent;
+  named.path = "/designs/rose.pes";
+  Exchange x({named, rose({B, C}, "/designs/tulip.pes")});
+  x.session.start("1", kToken);
+  x.session.windowReady();
+  x.pump();
+  ASSERT_EQ(order(x.session.model()), "t0 t1 t2");
+  EXPECT_FALSE(x.session.chooser().palettes().empty());
+  EXPECT_FALSE(x.session.waitingForColors());
+
+  x.session.model().move(MoveCommand::Last);
+  ASSERT_TRUE(x.session.save().saved);
+  x.pump();
+  ASSERT_EQ(x.host.saved.size(), 1u);
+  const EmbDesign& back = x.host.saved[0];
+  EXPECT_EQ(back.path, "/designs/rose+HT.pes");
+  // Block by block: the stops of the handed-back design sew what the moved stops sewed.
+  SequenceModel original, returned;
+  original.load(sent);
+  returned.load(back);
+  EXPECT_EQ(order(returned), "t1 t2 t0");
+  const std::size_t from[] = {1, 2, 0};
+  for (std::size_t k = 0; k < 3; ++k) {
+    EXPECT_EQ(returned.stops()[k].thread.rgb, original.stops()[from[k]].thread.rgb);
+    EXPECT_EQ(needlePositions(returned.stops()[k]), needlePositions(original.stops()[from[k]]));
+  }
+
+  x.session.navigate(Navigation::Next);
+  x.pump();
+  EXPECT_EQ(x.session.model().stops().size(), 2u);
+  x.session.navigate(Navigation::Next);
+  EXPECT_EQ(x.pump(), SequencerSession::kNoMoreEntries);
+  EXPECT_EQ(x.session.model().stops().size(), 2u);
+  x.session.end();
+  x.pump();
+  EXPECT_TRUE(x.host.ended);
 }
 
 }  // namespace
