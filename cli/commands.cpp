@@ -28,6 +28,7 @@ std::span<const Command> commands() {
       {"reduce", "--needles N [OPTIONS] INPUT  fewer distinct colours in the first design (\" Reduced\")", runReduce},
       {"catalog", "[--file PATH] COMMAND  the catalog: show, new, rename, delete, add, remove, find, check, relink",
        runCatalog},
+      {"plugins", "[--json]  the installed plug-ins: command, name, program, sequencer and card writer", runPlugins},
   };
   return table;
 }

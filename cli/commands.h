@@ -41,5 +41,6 @@ int runNotes(Args args);
 int runPreview(Args args);
 int runReduce(Args args);
 int runCatalog(Args args);
+int runPlugins(Args args);
 
 }  // namespace lh::cli
