@@ -273,9 +273,9 @@ TEST(ThumbnailCache, KeepsTheMostRecentlyUsedWithinItsBudget) {
 TEST(ThumbnailService, ManyBatchesFromTwoThreadsOnOneSharedPalette) {
   test::ViewFolder folder;
   std::vector<std::string> paths;
-  for (int i = 0; i < 16; ++i) paths.push_back(folder.addDesign("d" + std::to_string(i) + ".dst", i));
+  for (int i = 0; i < 16; ++i) paths.push_back(folder.addDesign("d" + std::to_string(i) + ".dst", i, 200));
   const PictureSpec specs[] = {kThumb, pictureSpec(cellGeometry(128, 128, 14), true, false, 0xFFFFFF),
-                               pictureSpec(cellGeometry(300, 260, 14), true, true, 0xFFFFFF),
+                               pictureSpec(cellGeometry(600, 520, 14), true, true, 0xFFFFFF),
                                pictureSpec(cellGeometry(96, 96, 14), false, true, 0xE0F0FF)};
   std::map<std::pair<std::string, int>, std::vector<std::uint32_t>> expected;
   for (const std::string& p : paths) {
