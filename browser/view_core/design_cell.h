@@ -70,7 +70,7 @@ struct PictureSpec {
   std::uint32_t background = 0xFFFFFF;  // 0x00BBGGRR
   friend bool operator==(const PictureSpec&, const PictureSpec&) = default;
 };
-// The spec for a cell of this geometry with its shading, jump and background choices.
+// The picture wanted from a cell of this geometry with its shading, jump and background choices.
 PictureSpec pictureSpec(const CellGeometry& geometry, bool shaded, bool showJumps, std::uint32_t background);
 
 // The colour list of the preview pane: one line per thread, with its colour for the swatch.
