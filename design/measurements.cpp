@@ -54,6 +54,8 @@ std::string inchText(double value) {
   const double frac = std::modf(value, &whole);
   const int sixteenths = static_cast<int>(std::fabs(frac) * 16.0) & 15;
   std::string text = whole != 0.0 ? format("%-2.0f", whole) : std::string();
+  // Under one inch there is no whole number to carry the sign.
+  if (whole == 0.0 && value < 0.0 && sixteenths != 0) text = "-";
   if (sixteenths == 0)
     text += whole == 0.0 ? "(0)" : "";
   else

@@ -23,6 +23,7 @@ EmbDesign sized(int w, int h) {
 TEST(Measurements, InchText) {
   const std::pair<double, const char*> cases[] = {
       {0.0, "(0)"}, {254 / 256.0, "(15/16)"}, {2.0, "2 "}, {2.5, "2 (1/2)"}, {12.0625, "12(1/16)"}, {0.125, "(1/8)"},
+      {-0.5, "-(1/2)"}, {-2.5, "-2(1/2)"},
   };
   for (const auto& [v, text] : cases) EXPECT_EQ(inchText(v), text) << v;
 }
