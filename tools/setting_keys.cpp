@@ -14,6 +14,10 @@ int readSetting(const SettingsStore& store, const SettingKey& key) {
   return std::clamp(v, key.min, key.max);
 }
 
+std::string readSetting(const SettingsStore& store, const TextSettingKey& key) {
+  return store.getString(key.section, key.key, key.defaultValue);
+}
+
 namespace {
 
 std::vector<KnownSetting> collectKnownSettings() {

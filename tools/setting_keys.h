@@ -36,6 +36,22 @@ inline constexpr SettingKey kOutline{"Settings", "Outline", 0, 0, 1, true};
 inline constexpr SettingKey kEnglishUnits{"Settings", "English", 1, 0, 1, true};
 inline constexpr SettingKey kColorSortThreshold{"Settings", "Color Sort Threshold", 5, 0, 100};
 
+// One stored text with its default.
+struct TextSettingKey {
+  std::string_view section;
+  std::string_view key;
+  std::string_view defaultValue;
+};
+
+// The on-the-fly tool format: three letters of a type's name.
+inline constexpr TextSettingKey kToolsOtf{"Settings", "Tools otf", "PES"};
+// The folder of a design a plug-in hands back without a folder of its own, when new designs
+// do not go into the temporary folder. The preferences fill in the platform's default.
+inline constexpr TextSettingKey kOriginalDirectory{"Workspace", "originalDirectory", ""};
+
+// The stored text, or its default.
+std::string readSetting(const SettingsStore& store, const TextSettingKey& key);
+
 // The stored value of a number (clamped into its range) or a flag (0 or 1).
 int readSetting(const SettingsStore& store, const SettingKey& key);
 

@@ -592,11 +592,15 @@ std::string reportHeading(int target, const ToolFormat& tools) {
   return "Preferred file type: " + std::string(formatName(code)) + "\r\n";
 }
 
+std::string createdFilesLine(std::size_t n) {
+  return n == 1 ? std::string("1 file was created.\r\n") : std::to_string(n) + " files were created.\r\n";
+}
+
 void Runner::finish() {
   const std::size_t n = result.created.size();
   std::string local;
   if (n > 0 && run_.toolsReport)
-    local = n == 1 ? std::string("1 file was created.\r\n") : std::to_string(n) + " files were created.\r\n";
+    local = createdFilesLine(n);
   if (!local.empty()) local = reportHeading(command_.target, base_.tools) + local;
   result.report = runReport.text() + local;
 }

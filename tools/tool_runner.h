@@ -155,5 +155,9 @@ RunResult runTool(ToolCommandId command, std::span<const std::string> items, Set
 // The report's heading: "Preferred file type: XXX\r\n" (the tool format for target -1),
 // "Keeping same file types.\r\n" when "Tools keep" is set and the target is -1.
 std::string reportHeading(int target, const ToolFormat& tools);
+// The heading of the report of files a plug-in run created.
+inline constexpr std::string_view kPluginReportHeading = "Loomhall Tools keep same file types.\r\n";
+// "1 file was created.\r\n", "n files were created.\r\n".
+std::string createdFilesLine(std::size_t n);
 
 }  // namespace lh
