@@ -42,5 +42,6 @@ int runPreview(Args args);
 int runReduce(Args args);
 int runCatalog(Args args);
 int runPlugins(Args args);
+int runHost(Args args);
 
 }  // namespace lh::cli

@@ -31,6 +31,7 @@ void PluginHost::beginRun() {
   created_.clear();
   origins_.clear();
   failures_.clear();
+  saveFailures_ = 0;
 }
 
 bool PluginHost::handlePluginMessage(const BusFrame& frame) {
@@ -265,6 +266,7 @@ void PluginHost::saveDesign(const EmbDesign& design) {
         if (fileCreated_) fileCreated_(source, created);
       });
   failures_ += result.report;
+  if (result.failed) ++saveFailures_;
 }
 
 std::string PluginHost::runReport() const {

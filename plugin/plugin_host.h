@@ -66,6 +66,8 @@ class PluginHost {
   // The files created in this run and the design path each came from.
   const std::vector<std::string>& created() const { return created_; }
   const std::vector<std::string>& origins() const { return origins_; }
+  // Handed-back designs of this run that could not be saved.
+  int saveFailures() const { return saveFailures_; }
   // The run's report as a finished tool run shows it: the lines of designs that could not
   // be saved, then, when files were created and "Tools report" is set, the plug-in heading
   // and the count.
@@ -116,6 +118,7 @@ class PluginHost {
   std::vector<std::string> created_;
   std::vector<std::string> origins_;
   std::string failures_;  // report lines (CR LF)
+  int saveFailures_ = 0;
 };
 
 }  // namespace lh

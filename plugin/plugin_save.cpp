@@ -1,5 +1,6 @@
 #include "plugin/plugin_save.h"
 
+#include <filesystem>
 #include <span>
 
 #include "formats/format_table.h"
@@ -39,6 +40,9 @@ std::optional<std::string> runnerPath(std::string path, const SettingsStore& set
   }
   if (hasOwnFolder(path)) return path;
   if (saving.originalDirectory.empty()) return std::nullopt;
+  // The folder is made when the first design needs it, as the preferences would have.
+  std::error_code ec;
+  std::filesystem::create_directories(saving.originalDirectory, ec);
   return pathInFolder(saving.originalDirectory, path);
 }
 

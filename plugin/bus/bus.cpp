@@ -76,6 +76,7 @@ Bus::~Bus() {
   if (server_) server_->close();
   flushAll();
   for (const auto& peer : peers_) {
+    if (peer->dropped) continue;  // its socket may be gone already (deleteLater)
     peer->socket->disconnect();
     peer->socket->abort();
   }

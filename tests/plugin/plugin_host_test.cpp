@@ -272,11 +272,11 @@ TEST_F(HostTest, SavesHandedBackDesignsBesideTheSourceWithoutOverwriting) {
   EXPECT_TRUE(host.runReport().starts_with("rose.dst could not be saved.\r\n"));
   test::ScratchDir original;
   PluginSaving saving = PluginSaving::fromSettings(settings);
-  saving.originalDirectory = original.path();
+  saving.originalDirectory = original / "My Original Designs";  // made when needed
   host.setSaving(saving);
   host.handlePluginMessage(request("LHRequestSave", 1, handedBack("rose.dst", 0x00123456)));
-  EXPECT_EQ(host.created().back(), original / "rose.pes");
-  EXPECT_EQ(firstColour(original / "rose.pes"), 0x00123456u);
+  EXPECT_EQ(host.created().back(), original / "My Original Designs/rose.pes");
+  EXPECT_EQ(firstColour(original / "My Original Designs/rose.pes"), 0x00123456u);
   // No block, or a block of another format: nothing saved, the answer all the same.
   host.handlePluginMessage(request("LHRequestSave"));
   host.handlePluginMessage(request("LHRequestSave", 1, BusBlock{"LHMultEmbroideryFiles", {}}));

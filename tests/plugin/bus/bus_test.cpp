@@ -166,6 +166,17 @@ TEST_F(BusTest, FrameOfAProgramThatLeavesAtOnceIsDelivered) {
   EXPECT_TRUE(waitUntil([&] { return hasFrame(inbox(0), ended); }));
 }
 
+TEST_F(BusTest, ServerLeavesSafelyRightAfterAPeerLeft) {
+  Bus& a = join();
+  join();
+  leave(1);
+  ASSERT_TRUE(waitUntil([&] { return a.peerCount() == 0; }));
+  // The peer's socket is deleted, but the event loop has not yet tidied the list: a program
+  // whose loop ends now still leaves without touching it.
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  leave(0);
+}
+
 // A socket file nobody listens on, as a server that crashed leaves it.
 void makeStaleSocket(const std::string& path) {
   const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);

@@ -1,0 +1,201 @@
+// loomhall-cli host [--out DIR] [--keep | --to TYPE] [OPTIONS] INPUT...: serves the given
+// designs, as the browser serves its selection, to the plug-ins on the message bus, without a
+// window, and saves the designs they hand back, until a plug-in ends or Ctrl-C.
+#include <signal.h>
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QTimer>
+#include <csignal>
+#include <cstdio>
+#include <filesystem>
+
+#include "catalog/cataloguing.h"
+#include "cli/catalog_session.h"
+#include "cli/command_line.h"
+#include "cli/commands.h"
+#include "cli/tool_run.h"
+#include "formats/format_table.h"
+#include "platform/qt_drives.h"
+#include "plugin/bus/bus.h"
+#include "plugin/plugin_host.h"
+
+namespace lh::cli {
+
+namespace {
+
+namespace fs = std::filesystem;
+
+volatile std::sig_atomic_t gInterrupted = 0;
+void onInterrupt(int) { gInterrupted = 1; }
+
+// Ctrl-C ends the serving loop (looked at a few times a second) while this lives.
+class InterruptWatch {
+ public:
+  InterruptWatch() {
+    gInterrupted = 0;
+    struct sigaction sa {};
+    sa.sa_handler = onInterrupt;
+    sigemptyset(&sa.sa_mask);
+    sa.sa_flags = SA_RESTART;
+    ::sigaction(SIGINT, &sa, &previous_);
+    ::sigaction(SIGTERM, &sa, &previousTerm_);
+  }
+  ~InterruptWatch() {
+    ::sigaction(SIGINT, &previous_, nullptr);
+    ::sigaction(SIGTERM, &previousTerm_, nullptr);
+  }
+  InterruptWatch(const InterruptWatch&) = delete;
+  InterruptWatch& operator=(const InterruptWatch&) = delete;
+
+ private:
+  struct sigaction previous_ {};
+  struct sigaction previousTerm_ {};
+};
+
+std::optional<int> parseHostOptions(Args args, ToolOptions& o) {
+  CommandLine line(
+      "host",
+      "Serves the designs to plug-ins on the message bus as the browser's selection, and saves the "
+      "designs they hand back, until a plug-in ends or Ctrl-C.");
+  CLI::App& app = line.app;
+  std::string to;
+  app.add_option("--out", o.out, "save handed-back designs into DIR (created when missing)")
+      ->type_name("DIR");
+  auto* keep = app.add_flag("--keep", o.keep, "save each design in its own format (\"Tools keep\")");
+  app.add_option("--to", to, "save handed-back designs as TYPE (pes sew jef hus pcs dst xxx exp vip vp3)")
+      ->check([](const std::string& v) {
+        return isDesignFormat(formatCodeOfName(v)) ? std::string() : "cannot save designs as '" + v + "'";
+      })
+      ->excludes(keep);
+  app.add_flag("-r,--recursive", o.recursive, "look into sub-folders of folder inputs");
+  app.add_flag("-L", o.followLinks, "with -r, also follow symbolic links to folders");
+  app.add_option("--set", o.sets, "override one stored setting for this run (repeatable)")
+      ->type_name("S/key=V")
+      ->allow_extra_args(false);
+  app.add_flag("--defaults", o.defaults, "ignore the stored preferences");
+  app.add_flag("--catalog", o.catalog, "list each saved design after its source in the stored catalog");
+  app.add_option("--catalog-file", o.catalogFile, "the same in the catalog file PATH (*.QY)")
+      ->type_name("PATH");
+  app.add_option("INPUT", o.inputs, "design files, \"Zip:ARCHIVE:MEMBER\" paths, zip archives or folders")
+      ->required();
+  if (const auto status = line.parse(args)) return status;
+  if (!to.empty()) o.to = formatCodeOfName(to);
+  return std::nullopt;
+}
+
+// Makes the --out folder when missing: nothing when it is there, otherwise the exit status.
+std::optional<int> makeOutFolder(const std::string& out) {
+  std::error_code ec;
+  if (isZipPath(out) || (fs::exists(out, ec) && !fs::is_directory(out, ec)))
+    return usageError("--out needs a folder, not '" + out + "'");
+  fs::create_directories(out, ec);
+  if (fs::is_directory(out, ec)) return std::nullopt;
+  std::fprintf(stderr, "loomhall-cli: %s: cannot make the output folder\n", out.c_str());
+  return Failed;
+}
+
+// Where handed-back designs go: --out, else beside their source, and a design without a
+// folder into "originalDirectory" (the platform's default when none is stored).
+PluginSaving savingFor(const ToolOptions& o, const SettingsStore& settings) {
+  PluginSaving saving = PluginSaving::fromSettings(settings);
+  saving.run.workspace = !o.out.empty();
+  saving.run.directory = o.out;
+  if (saving.originalDirectory.empty())
+    saving.originalDirectory = QDir::homePath().toStdString() + "/Loomhall/My Original Designs/";
+  return saving;
+}
+
+// The designs as the browser's file list, every one selected. Paths are made absolute: a
+// plug-in hands a design back under the path it was sent with.
+FileList selectionOf(const std::vector<std::string>& items) {
+  FileList files;
+  for (const std::string& item : items) {
+    FileItem file = parseItemText(absoluteLocation(item));
+    file.isSelected = true;
+    files.append(std::move(file));
+  }
+  return files;
+}
+
+std::string withoutCr(const std::string& text) {
+  std::string out;
+  for (char c : text)
+    if (c != '\r') out += c;
+  return out;
+}
+
+}  // namespace
+
+int runHost(Args args) {
+  ToolOptions o;
+  if (const auto status = parseHostOptions(args, o)) return *status;
+  MemorySettings settings;
+  if (!runSettings(o, settings)) return Usage;
+  if (o.to) {
+    settings.setInt("Settings", "Tools selected", *o.to);
+    settings.setInt("Settings", "Tools keep", 0);
+  }
+  if (o.keep) settings.setInt("Settings", "Tools keep", 1);
+  if (!o.out.empty())
+    if (const auto status = makeOutFolder(o.out)) return *status;
+  const PluginSaving saving = savingFor(o, settings);
+
+  std::optional<CatalogSession> catalog;
+  std::optional<DriveSnapshot> drives;
+  std::optional<CatalogFollower> follower;
+  if (o.catalog || !o.catalogFile.empty()) {
+    catalog.emplace();
+    if (const auto status = catalog->open(o.catalogFile)) return *status;
+    drives.emplace(QtDrives());
+    follower.emplace(catalog->catalog, *drives, saving.run.workspace ? saving.run.directory : std::string());
+  }
+
+  std::vector<UnusableInput> unusable;
+  const std::vector<std::string> items =
+      expandInputs(o.inputs, {o.recursive, o.followLinks}, settings, unusable);
+  if (items.empty()) {
+    std::fprintf(stderr, "loomhall-cli: host: no designs to serve\n");
+    return Failed;
+  }
+  const FileList files = selectionOf(items);
+
+  static int argc = 1;
+  static char name[] = "loomhall-cli";
+  static char* argv[] = {name, nullptr};
+  QCoreApplication app(argc, argv);
+  Bus bus;
+  if (!bus.isJoined()) {
+    std::fprintf(stderr, "loomhall-cli: host: cannot join the message bus at %s\n",
+                 bus.socketPath().toLocal8Bit().constData());
+    return Failed;
+  }
+  PluginHost host(files, settings, [&bus](const BusFrame& frame) { bus.post(frame); });
+  host.setSaving(saving);
+  if (follower) host.setCatalog(&*follower);
+  host.setFileCreated([](const std::string&, const std::string& created) {
+    std::printf("%s\n", created.c_str());
+    std::fflush(stdout);
+  });
+  host.setPluginEnded([&app] { app.quit(); });
+  host.beginRun();
+  QObject::connect(&bus, &Bus::frameReceived, &bus,
+                   [&host](const BusFrame& frame) { host.handlePluginMessage(frame); });
+
+  const InterruptWatch interrupt;
+  QTimer watch;
+  QObject::connect(&watch, &QTimer::timeout, &app, [&app] {
+    if (gInterrupted) app.quit();
+  });
+  watch.start(100);
+  std::fprintf(stderr, "loomhall-cli: host: serving %zu designs on %s\n", items.size(),
+               bus.socketPath().toLocal8Bit().constData());
+  app.exec();
+
+  std::fputs(withoutCr(host.runReport()).c_str(), stdout);
+  std::fflush(stdout);
+  const bool catalogSaved = !follower || follower->insertions() == 0 || catalog->save();
+  return host.saveFailures() > 0 || !catalogSaved || !unusable.empty() ? Failed : Ok;
+}
+
+}  // namespace lh::cli
