@@ -1,4 +1,4 @@
-// loomhall-cli host [--out DIR] [--keep | --to TYPE] [OPTIONS] INPUT...: serves the given
+// loomhall-cli host [--launch NAME] [--out DIR] [--keep | --to TYPE] [OPTIONS] INPUT...: serves the given
 // designs, as the browser serves its selection, to the plug-ins on the message bus, without a
 // window, and saves the designs they hand back, until a plug-in ends or Ctrl-C.
 #include <signal.h>
@@ -16,6 +16,7 @@
 #include "cli/commands.h"
 #include "cli/tool_run.h"
 #include "formats/format_table.h"
+#include "platform/plugin_launcher.h"
 #include "platform/qt_drives.h"
 #include "plugin/bus/bus.h"
 #include "plugin/plugin_host.h"
@@ -53,7 +54,7 @@ class InterruptWatch {
   struct sigaction previousTerm_ {};
 };
 
-std::optional<int> parseHostOptions(Args args, ToolOptions& o) {
+std::optional<int> parseHostOptions(Args args, ToolOptions& o, std::string& launch) {
   CommandLine line(
       "host",
       "Serves the designs to plug-ins on the message bus as the browser's selection, and saves the "
@@ -74,6 +75,8 @@ std::optional<int> parseHostOptions(Args args, ToolOptions& o) {
       ->type_name("S/key=V")
       ->allow_extra_args(false);
   app.add_flag("--defaults", o.defaults, "ignore the stored preferences");
+  app.add_option("--launch", launch, "start the installed plug-in NAME first (see loomhall-cli plugins)")
+      ->type_name("NAME");
   app.add_flag("--catalog", o.catalog, "list each saved design after its source in the stored catalog");
   app.add_option("--catalog-file", o.catalogFile, "the same in the catalog file PATH (*.QY)")
       ->type_name("PATH");
@@ -118,6 +121,30 @@ FileList selectionOf(const std::vector<std::string>& items) {
   return files;
 }
 
+// Starts the installed plug-in `name` as the browser's plug-in command does; a run it enters
+// ends when the plug-in's process ends. False after a message on stderr.
+bool launch(const std::string& name, const std::vector<std::string>& items, RunState& state,
+            PluginLauncher& launcher, PluginHost& host, const std::function<void()>& runEnded) {
+  const PluginList list = PluginLauncher::installedPlugins();
+  const PluginEntry* entry = list.byName(name);
+  if (entry == nullptr) {
+    std::fprintf(stderr, "loomhall-cli: host: no plug-in named '%s' is installed (%s)\n", name.c_str(),
+                 PluginLauncher::settingsLocation().c_str());
+    return false;
+  }
+  const LaunchPlan plan = planPluginRun(list, entry, items, state.snapshot());
+  const LaunchOutcome outcome = carryOut(plan, state, launcher, PluginLauncher::fallbackFolder(),
+                                         [runEnded](const ProcessExit&) { runEnded(); });
+  if (outcome.message) {
+    const Refusal& r = *outcome.message;
+    std::fprintf(stderr, "loomhall-cli: host: %.*s: %.*s\n", static_cast<int>(r.caption.size()),
+                 r.caption.data(), static_cast<int>(r.text.size()), r.text.data());
+    return false;
+  }
+  if (outcome.beganRun) host.beginRun();
+  return true;
+}
+
 std::string withoutCr(const std::string& text) {
   std::string out;
   for (char c : text)
@@ -129,7 +156,8 @@ std::string withoutCr(const std::string& text) {
 
 int runHost(Args args) {
   ToolOptions o;
-  if (const auto status = parseHostOptions(args, o)) return *status;
+  std::string launchName;
+  if (const auto status = parseHostOptions(args, o, launchName)) return *status;
   MemorySettings settings;
   if (!runSettings(o, settings)) return Usage;
   if (o.to) {
@@ -177,15 +205,29 @@ int runHost(Args args) {
     std::printf("%s\n", created.c_str());
     std::fflush(stdout);
   });
-  host.setPluginEnded([&app] { app.quit(); });
+  RunState state([&bus](const PostedMessage& m) {
+    bus.post(BusFrame{std::string(messageName(m.message)), m.wParam, m.lParam, std::nullopt});
+  });
+  host.setPluginEnded([&app, &state] {
+    state.endRun();
+    app.quit();
+  });
   host.beginRun();
   QObject::connect(&bus, &Bus::frameReceived, &bus,
                    [&host](const BusFrame& frame) { host.handlePluginMessage(frame); });
+  PluginLauncher launcher;
+  std::vector<std::string> selected;
+  for (const FileItem& file : files.items()) selected.push_back(file.location());
+  if (!launchName.empty() && !launch(launchName, selected, state, launcher, host, [&app] { app.quit(); }))
+    return Failed;
 
   const InterruptWatch interrupt;
   QTimer watch;
-  QObject::connect(&watch, &QTimer::timeout, &app, [&app] {
-    if (gInterrupted) app.quit();
+  // Ctrl-C is the browser's Stop: a plug-in it started is told to close.
+  QObject::connect(&watch, &QTimer::timeout, &app, [&app, &state] {
+    if (!gInterrupted) return;
+    state.stopRun();
+    app.quit();
   });
   watch.start(100);
   std::fprintf(stderr, "loomhall-cli: host: serving %zu designs on %s\n", items.size(),

@@ -29,7 +29,7 @@ std::span<const Command> commands() {
       {"catalog", "[--file PATH] COMMAND  the catalog: show, new, rename, delete, add, remove, find, check, relink",
        runCatalog},
       {"plugins", "[--json]  the installed plug-ins: command, name, program, sequencer and card writer", runPlugins},
-      {"host", "[--out DIR] [--keep | --to TYPE] INPUT...  serve designs to plug-ins on the message bus", runHost},
+      {"host", "[--launch NAME] [--out DIR] [--keep | --to TYPE] INPUT...  serve designs to plug-ins on the bus", runHost},
   };
   return table;
 }

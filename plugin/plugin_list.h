@@ -33,7 +33,6 @@ inline constexpr int kMaxPluginCommands = 100;        // 32001 to 32100
 inline constexpr int kCardWriterCommand = 32102;      // "Write files to card."
 inline constexpr int kSequencerCommand = 32103;       // "Modify Colors with Huetide."
 inline constexpr int kFinishPluginRunCommand = 32210; // posted to itself on "Plug-in ended"
-inline constexpr int kStopCommand = 32809;            // "Stop the current operation"
 
 struct PluginEntry {
   std::string name;            // the value's name: the menu text

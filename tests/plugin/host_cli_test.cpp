@@ -54,26 +54,52 @@ pid_t start(std::vector<std::string> args, const std::string& out, const std::st
   return pid;
 }
 
-TEST(HostCommand, ServesAPluginAndSavesTheDesignItHandsBack) {
-  test::ScratchDir dir;
-  for (const char* name : {"spiral.dst", "flower.pes", "letters.pes"})
-    fs::copy_file(std::string(LH_SAMPLES_DIR) + "/" + name, dir / name);
-  fs::create_directories(dir / "config");
-  const std::string bus = dir / "bus";
-  ::setenv("LOOMHALL_BUS", bus.c_str(), 1);
-  ::setenv("XDG_CONFIG_HOME", (dir / "config").c_str(), 1);
-  ::setenv("XDG_DATA_HOME", (dir / "config").c_str(), 1);
+// Three sample designs in a scratch folder, a private bus and settings of the test's own.
+class HostCommand : public ::testing::Test {
+ protected:
+  HostCommand() {
+    for (const char* name : {"spiral.dst", "flower.pes", "letters.pes"})
+      fs::copy_file(std::string(LH_SAMPLES_DIR) + "/" + name, dir / name);
+    fs::create_directories(dir / "config/Quenby");
+    ::setenv("LOOMHALL_BUS", bus.c_str(), 1);
+    ::setenv("XDG_CONFIG_HOME", (dir / "config").c_str(), 1);
+    ::setenv("XDG_DATA_HOME", (dir / "config").c_str(), 1);
+    ::unsetenv("PLUGIN_CLIENT_COLOUR");
+  }
 
-  const pid_t host =
-      start({LH_CLI, "host", "--defaults", dir / "spiral.dst", dir / "flower.pes", dir / "letters.pes"},
-            dir / "host.out", dir / "host.err");
+  pid_t startHost(std::vector<std::string> options) {
+    std::vector<std::string> args{LH_CLI, "host", "--defaults"};
+    args.insert(args.end(), options.begin(), options.end());
+    for (const char* name : {"spiral.dst", "flower.pes", "letters.pes"}) args.push_back(dir / name);
+    return start(args, dir / "host.out", dir / "host.err");
+  }
+
+  // The design handed back: saved beside its source, in the tool format, with the new colour.
+  void expectSaved() {
+    const std::string saved = dir / "flower(2).pes";
+    EXPECT_EQ(test::readText(dir / "host.out"),
+              saved + "\nLoomhall Tools keep same file types.\n1 file was created.\n");
+    DesignCodec codec;
+    EmbDesign d;
+    codec.busyCount.fetch_add(1);
+    ASSERT_EQ(codec.loadDesign(&d, saved), LoadResult::Ok);
+    ASSERT_FALSE(d.threads.empty());
+    EXPECT_EQ(d.threads[0].rgb, 0x563412u);
+  }
+
+  test::ScratchDir dir;
+  const std::string bus = dir / "bus";
+};
+
+TEST_F(HostCommand, ServesAPluginAndSavesTheDesignItHandsBack) {
+  const pid_t host = startHost({});
   ASSERT_GT(host, 0);
   // The host serves the bus once its socket is there.
   for (int i = 0; i < 1000 && !fs::exists(bus); ++i)
     std::this_thread::sleep_for(std::chrono::milliseconds(10));
   ASSERT_TRUE(fs::exists(bus)) << test::readText(dir / "host.err");
 
-  const pid_t client = start({LH_PLUGIN_CLIENT, "563412"}, dir / "client.out", dir / "client.err");
+  const pid_t client = start({LH_PLUGIN_CLIENT, "1"}, dir / "client.out", dir / "client.err");
   ASSERT_GT(client, 0);
   EXPECT_EQ(waitFor(client, 60), 0) << test::readText(dir / "client.err");
   EXPECT_EQ(waitFor(host, 60), 0) << test::readText(dir / "host.err");
@@ -88,15 +114,17 @@ TEST(HostCommand, ServesAPluginAndSavesTheDesignItHandsBack) {
   EXPECT_EQ(test::readText(dir / "client.out"),
             "file spiral.dst\nfile flower.pes\nfile letters.pes\nfile flower.pes\ncolors " +
                 std::to_string(palette.threads.size()) + "\ncharts " + std::to_string(headers) + "\nsaved\n");
-  const std::string saved = dir / "flower(2).pes";
-  EXPECT_EQ(test::readText(dir / "host.out"),
-            saved + "\nLoomhall Tools keep same file types.\n1 file was created.\n");
-  DesignCodec codec;
-  EmbDesign d;
-  codec.busyCount.fetch_add(1);
-  ASSERT_EQ(codec.loadDesign(&d, saved), LoadResult::Ok);
-  ASSERT_FALSE(d.threads.empty());
-  EXPECT_EQ(d.threads[0].rgb, 0x563412u);
+  expectSaved();
+}
+
+TEST_F(HostCommand, LaunchesAnInstalledPlugin) {
+  test::writeAll(dir / "config/Quenby/Loomhall Tools.conf",
+                 std::string("[General]\nTest Client=") + LH_PLUGIN_CLIENT + "\n");
+  EXPECT_EQ(waitFor(startHost({"--launch", "Test Client"}), 60), 0) << test::readText(dir / "host.err");
+  expectSaved();
+
+  EXPECT_EQ(waitFor(startHost({"--launch", "Nobody"}), 60), 1);
+  EXPECT_NE(test::readText(dir / "host.err").find("no plug-in named 'Nobody'"), std::string::npos);
 }
 
 }  // namespace

@@ -1,10 +1,12 @@
 // A small plug-in for the host's integration test. It walks first, next, last and previous,
 // asks for the colours and the thread charts, hands back the design it holds with its first
-// colour changed to the colour given as its argument (hex RRGGBB as 0x00BBGGRR), and ends.
+// colour changed to $PLUGIN_CLIENT_COLOUR (hex, 0x00BBGGRR; default 0x563412), and ends. Its
+// argument is its plug-in number, as a host passes it.
 // It prints one line per answer: "file NAME" or "none", "colors N", "charts N", "saved".
 #include <QCoreApplication>
 #include <QTimer>
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -20,7 +22,8 @@ std::string fileName(const std::string& path) { return path.substr(path.find_las
 
 class Client {
  public:
-  Client(lh::Bus& bus, std::uint32_t colour) : bus_(bus), colour_(colour) {
+  Client(lh::Bus& bus, std::int64_t number, std::uint32_t colour) : bus_(bus), colour_(colour) {
+    me_.number = number;
     me_.token = QCoreApplication::applicationPid();
     QObject::connect(&bus_, &lh::Bus::frameReceived, &bus_, [this](const lh::BusFrame& f) { received(f); });
   }
@@ -95,14 +98,16 @@ class Client {
 
 int main(int argc, char** argv) {
   QCoreApplication app(argc, argv);
-  const std::uint32_t colour =
-      argc > 1 ? static_cast<std::uint32_t>(std::stoul(argv[1], nullptr, 16)) : 0x123456;
+  const char* colourText = std::getenv("PLUGIN_CLIENT_COLOUR");
+  const auto colour =
+      static_cast<std::uint32_t>(colourText ? std::strtoul(colourText, nullptr, 16) : 0x563412);
+  const std::int64_t number = lh::pluginNumberFromCommandLine(argc > 1 ? argv[1] : "");
   lh::Bus bus;
   if (!bus.isJoined()) {
     std::fprintf(stderr, "plugin_client: no bus\n");
     return 2;
   }
-  Client client(bus, colour);
+  Client client(bus, number, colour);
   client.start();
   QTimer::singleShot(30000, &app, [] {
     std::fprintf(stderr, "plugin_client: no answer in time\n");
