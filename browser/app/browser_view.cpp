@@ -1,0 +1,192 @@
+#include "browser/app/browser_view.h"
+
+#include <QKeyEvent>
+#include <QScrollBar>
+#include <QWheelEvent>
+
+#include "browser/app/picture_loader.h"
+
+namespace lh {
+
+CBrowserView::CBrowserView(PictureLoader& loader, QWidget* parent) : QWidget(parent), loader_(loader) {
+  setFocusPolicy(Qt::StrongFocus);
+  setAutoFillBackground(true);
+  for (int k = 0; k < kGridCells; ++k) {
+    cells_[static_cast<std::size_t>(k)] = new BSingleView(true, this);
+    cells_[static_cast<std::size_t>(k)]->hide();
+  }
+  bar_ = new QScrollBar(Qt::Vertical, this);
+  connect(bar_, &QScrollBar::valueChanged, this, [this](int value) {
+    if (!settingBar_) scrollTo(layout().fromScrollBar(value));
+  });
+  connect(&loader_, &PictureLoader::pictureReady, this, &CBrowserView::onPicture);
+}
+
+GridWindow CBrowserView::window() const { return {width(), height(), bar_->sizeHint().width()}; }
+
+GridLayout CBrowserView::layout() const { return GridLayout(window(), sizeSetting_, list_.size(), first_); }
+
+void CBrowserView::listChanged() {
+  relayout();
+  emit listMoved();
+  emit selectionMoved();
+}
+
+void CBrowserView::selectionChanged() {
+  refreshCells();
+  emit selectionMoved();
+}
+
+void CBrowserView::setSizeSetting(int setting) {
+  sizeSetting_ = setting;
+  relayout();
+}
+
+void CBrowserView::setThumbnails3D(bool on) {
+  shaded_ = on;
+  requestPictures();
+}
+
+void CBrowserView::scrollTo(std::int64_t first) {
+  const std::int64_t clamped = layout().clamped(first);
+  if (clamped == first_) return;
+  first_ = clamped;
+  refreshCells();
+  updateScrollBar();
+  requestPictures();
+}
+
+void CBrowserView::relayout() {
+  GridLayout grid = layout();
+  first_ = grid.firstShown();  // the layout clamps it to the list and the page
+  const int barWidth = bar_->sizeHint().width();
+  bar_->setGeometry(width() - barWidth, 0, barWidth, height());
+  for (int k = 0; k < kGridCells; ++k) {
+    const GridRect r = grid.cellRect(k);
+    cells_[static_cast<std::size_t>(k)]->setGeometry(r.x, r.y, r.width, r.height);
+  }
+  refreshCells();
+  updateScrollBar();
+  requestPictures();
+}
+
+void CBrowserView::refreshCells() {
+  const GridLayout grid = layout();
+  const int shown = grid.shownCells();
+  for (int k = 0; k < kGridCells; ++k) {
+    BSingleView* c = cells_[static_cast<std::size_t>(k)];
+    if (k >= shown) {
+      c->hide();
+      continue;
+    }
+    const FileItem& item = list_[static_cast<std::size_t>(first_ + k)];
+    c->showItem(item);
+    c->setSelected(item.isSelected);
+    c->show();
+  }
+}
+
+void CBrowserView::updateScrollBar() {
+  const GridScrollBar s = layout().scrollBar();
+  settingBar_ = true;
+  bar_->setRange(0, static_cast<int>(s.maximum));
+  bar_->setPageStep(static_cast<int>(std::max<std::int64_t>(1, s.pageStep)));
+  bar_->setSingleStep(static_cast<int>(s.singleStep));
+  bar_->setValue(static_cast<int>(s.position));
+  settingBar_ = false;
+}
+
+void CBrowserView::requestPictures() {
+  const GridLayout grid = layout();
+  // Every cell of a page has the same size, so one spec serves the whole batch.
+  const PictureSpec spec = cells_[0]->wantedSpec(shaded_, false);
+  std::vector<ThumbnailRequest> batch;
+  const std::int64_t shownEnd = first_ + grid.shownCells();
+  for (std::size_t index : grid.loadOrder()) {
+    const FileItem& item = list_[index];
+    ThumbnailRequest r;
+    r.item = lh::itemText(item);
+    r.location = item.location();
+    r.spec = spec;
+    r.tag = index;
+    const auto i = static_cast<std::int64_t>(index);
+    r.prefetch = i < first_ || i >= shownEnd;
+    batch.push_back(std::move(r));
+  }
+  loader_.setGridRequests(std::move(batch));
+}
+
+void CBrowserView::onPicture(std::uint64_t tag, const QString& item, std::shared_ptr<const Thumbnail> thumbnail) {
+  if (tag == PictureLoader::kPreviewTag) return;
+  const int k = layout().cellOfItem(static_cast<std::size_t>(tag));
+  if (k < 0) return;
+  BSingleView* c = cells_[static_cast<std::size_t>(k)];
+  if (c->itemText() == item.toStdString()) c->setThumbnail(std::move(thumbnail));
+}
+
+bool CBrowserView::allShownReady() const {
+  const int shown = layout().shownCells();
+  for (int k = 0; k < shown; ++k) {
+    if (!cells_[static_cast<std::size_t>(k)]->hasPicture()) return false;
+  }
+  return true;
+}
+
+int CBrowserView::cellAt(const QPoint& pos) const {
+  const GridLayout grid = layout();
+  for (int k = 0; k < grid.shownCells(); ++k) {
+    const GridRect r = grid.cellRect(k);
+    if (QRect(r.x, r.y, r.width, r.height).contains(pos)) return k;
+  }
+  return -1;
+}
+
+void CBrowserView::resizeEvent(QResizeEvent*) { relayout(); }
+
+void CBrowserView::mousePressEvent(QMouseEvent* event) {
+  setFocus();
+  const int k = cellAt(event->position().toPoint());
+  if (k < 0) return;
+  const auto index = static_cast<std::size_t>(first_ + k);
+  const bool right = event->button() == Qt::RightButton;
+  if (right) {
+    if (!list_[index].isSelected) list_.click(index);
+  } else if (event->modifiers() & Qt::ShiftModifier) {
+    list_.shiftClick(index);
+  } else if (event->modifiers() & Qt::ControlModifier) {
+    list_.ctrlClick(index);
+  } else {
+    list_.click(index);
+  }
+  selectionChanged();
+}
+
+void CBrowserView::wheelEvent(QWheelEvent* event) {
+  const int notches = wheel_.add(event->angleDelta().y());
+  if (notches != 0) scrollTo(layout().wheel(notches));
+  event->accept();
+}
+
+void CBrowserView::keyPressEvent(QKeyEvent* event) {
+  const GridLayout grid = layout();
+  switch (event->key()) {
+    case Qt::Key_PageUp: scrollTo(grid.pageUp()); return;
+    case Qt::Key_PageDown: scrollTo(grid.pageDown()); return;
+    case Qt::Key_Home: scrollTo(grid.home()); return;
+    case Qt::Key_End: scrollTo(grid.end()); return;
+    case Qt::Key_Up: scrollTo(grid.lineUp()); return;
+    case Qt::Key_Down: scrollTo(grid.lineDown()); return;
+    default: break;
+  }
+  const QString text = event->text();
+  if (text.size() == 1 && text[0].unicode() < 128) {
+    const bool selectAll = text[0].unicode() == 1;
+    const std::optional<std::size_t> found = list_.jumpToLetter(static_cast<char>(text[0].unicode()));
+    if (found) scrollTo(grid.scrollTo(*found));
+    if (selectAll) selectionChanged();
+    if (found || selectAll) return;
+  }
+  QWidget::keyPressEvent(event);
+}
+
+}  // namespace lh

@@ -1,0 +1,43 @@
+#include "browser/app/picture_loader.h"
+
+#include <QMetaType>
+
+namespace lh {
+
+PictureLoader::PictureLoader(QObject* parent, int threads) : QObject(parent) {
+  qRegisterMetaType<lh::ThumbnailResult>("lh::ThumbnailResult");
+  qRegisterMetaType<std::shared_ptr<const lh::Thumbnail>>("std::shared_ptr<const lh::Thumbnail>");
+  connect(this, &PictureLoader::resultArrived, this, &PictureLoader::onResult, Qt::QueuedConnection);
+  ThumbnailOptions options;
+  options.threads = threads;
+  service_ = std::make_unique<ThumbnailService>(
+      palette_, [this](ThumbnailResult result) { emit resultArrived(std::move(result)); }, options);
+}
+
+PictureLoader::~PictureLoader() { service_.reset(); }
+
+void PictureLoader::setGridRequests(std::vector<ThumbnailRequest> requests) {
+  grid_ = std::move(requests);
+  submit();
+}
+
+void PictureLoader::setPreviewRequest(std::optional<ThumbnailRequest> request) {
+  preview_ = std::move(request);
+  if (preview_) preview_->tag = kPreviewTag;
+  submit();
+}
+
+void PictureLoader::submit() {
+  std::vector<ThumbnailRequest> batch;
+  batch.reserve(grid_.size() + 1);
+  if (preview_) batch.push_back(*preview_);
+  batch.insert(batch.end(), grid_.begin(), grid_.end());
+  generation_ = service_->request(std::move(batch));
+}
+
+void PictureLoader::onResult(const ThumbnailResult& result) {
+  if (result.generation != generation_ || !result.thumbnail) return;
+  emit pictureReady(result.tag, QString::fromStdString(result.item), result.thumbnail);
+}
+
+}  // namespace lh
