@@ -156,7 +156,9 @@ void CMainFrame::buildStatusBar() {
 void CMainFrame::applySettings() {
   const FrameSettings s = FrameSettings::load(store_, QDir::homePath().toStdString());
   split_->setSizes({s.split, std::max(1, width() - s.split)});
-  if (s.split2 != 0) leftSplit_->setSizes({std::max(1, height() - s.split2), s.split2});
+  // Without a stored height the preview starts as a square as wide as the left pane.
+  const int previewHeight = s.split2 != 0 ? s.split2 : s.split;
+  leftSplit_->setSizes({std::max(1, height() - previewHeight), previewHeight});
   tabs_->setCurrentIndex(s.leftTab);
   previewAction_->setChecked(s.previewShown);
   preview_->setVisible(s.previewShown);

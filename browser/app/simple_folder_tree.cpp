@@ -46,17 +46,27 @@ SimpleFolderTree::SimpleFolderTree(QWidget* parent) : QTreeView(parent), model_(
   setModel(model_);
   for (int c = 1; c < model_->columnCount(); ++c) hideColumn(c);
   header()->hide();
+  // The model reads folders in the background: the way to a folder opens as it arrives.
+  connect(model_, &QFileSystemModel::directoryLoaded, this, [this] { revealPending(); });
+  connect(this, &QTreeView::clicked, this, [this] { pending_.clear(); });
 }
 
 void SimpleFolderTree::selectFolder(const QString& folder) {
-  const QModelIndex i = model_->index(QDir::cleanPath(folder));
+  pending_ = QDir::cleanPath(folder);
+  revealPending();
+}
+
+void SimpleFolderTree::revealPending() {
+  if (pending_.isEmpty()) return;
+  const QModelIndex i = model_->index(pending_);
   if (!i.isValid()) return;
   for (QModelIndex p = i.parent(); p.isValid(); p = p.parent()) expand(p);
   setCurrentIndex(i);
-  scrollTo(i);
+  scrollTo(i, QAbstractItemView::PositionAtCenter);
 }
 
 QString SimpleFolderTree::currentFolder() const {
+  if (!pending_.isEmpty()) return pending_;
   const QModelIndex i = currentIndex();
   return i.isValid() ? model_->filePath(i) : QString();
 }

@@ -39,7 +39,10 @@ class SimpleFolderTree : public QTreeView {
   QString currentFolder() const;
 
  private:
+  void revealPending();
+
   TickableFolderModel* model_;
+  QString pending_;  // a folder to select once the model has read the folders on its way
 };
 
 }  // namespace lh
