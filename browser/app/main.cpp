@@ -8,6 +8,7 @@
 
 #include "browser/app/browser_view.h"
 #include "browser/app/main_frame.h"
+#include "browser/app/single_view.h"
 #include "platform/qt_settings_store.h"
 
 int main(int argc, char** argv) {
@@ -36,7 +37,9 @@ int main(int argc, char** argv) {
   since.start();
   QTimer poll;
   QObject::connect(&poll, &QTimer::timeout, [&] {
-    if (!frame.view().allShownReady() && since.elapsed() < 20000) return;
+    const bool previewReady = frame.preview().itemText().empty() || frame.preview().hasPicture();
+    const bool ready = frame.view().allShownReady() && previewReady;
+    if (!ready && since.elapsed() < 20000) return;
     poll.stop();
     const bool saved = frame.grab().save(shot, "PNG");
     QApplication::exit(saved ? 0 : 1);
