@@ -125,6 +125,32 @@ TEST_F(MainFrameTest, ADesignPathStartsWithItsFolderListedAndItSelected) {
   EXPECT_FALSE(frame->openPath(folder_ + "/no such folder"));
 }
 
+TEST_F(MainFrameTest, EndKeyShowsTheLastPageAndItsPicturesArrive) {
+  const std::string many = dir_.path().toStdString() + "/many";
+  fs::create_directory(many);
+  for (int i = 0; i < 120; ++i) {
+    fs::copy_file(folder_ + "/spiral.dst", many + "/s" + std::to_string(1000 + i) + ".dst");
+  }
+  auto frame = openFrame();
+  ASSERT_TRUE(frame->openPath(many));
+  CBrowserView& view = frame->view();
+  ASSERT_EQ(view.fileList().size(), 120u);
+  const int page = view.layout().pageCells();
+  ASSERT_GT(page, 0);
+  ASSERT_LT(page, 120);
+
+  view.setFocus();
+  QTest::keyClick(&view, Qt::Key_End);
+  EXPECT_EQ(view.firstShown(), 120 - page);
+  ASSERT_EQ(view.shownCells(), page);
+  ASSERT_TRUE(picturesArrive(*frame));
+  EXPECT_EQ(view.cell(page - 1)->caption(), "s1119.dst");
+  QTest::keyClick(&view, Qt::Key_Home);
+  EXPECT_EQ(view.firstShown(), 0);
+  EXPECT_EQ(view.cell(0)->caption(), "s1000.dst");
+  ASSERT_TRUE(picturesArrive(*frame));
+}
+
 TEST_F(MainFrameTest, SplitterTabAndWindowAreSavedAtCloseAndRestored) {
   {
     auto frame = openFrame();
