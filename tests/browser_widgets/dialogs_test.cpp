@@ -1,5 +1,8 @@
 #include "browser/app/dialogs.h"
 
+#include <QComboBox>
+#include <QListWidget>
+
 #include <QLineEdit>
 #include <QTimer>
 #include <filesystem>
@@ -7,6 +10,7 @@
 
 #include "tests/browser/browser_fixture.h"
 #include "tests/browser_widgets/widgets_fixture.h"
+#include "browser/app/dialogs_catalog.h"
 #include "tests/support/fake_drives.h"
 
 namespace lh {
@@ -67,6 +71,51 @@ TEST(FileQuestions, DeleteAsksSingularOrPluralAndTypeChangeMapsTheAnswers) {
   asker.answer = QMessageBox::Cancel;
   EXPECT_EQ(typeChange(), TypeChangeAnswer::Cancel);
   EXPECT_EQ(asker.lastCaption(), "File Type Change");
+}
+
+TEST(NameDiskDialog, OffersWritableMediaAndTellsWhyANameWasNotSet) {
+  DriveInfo readOnlyDisc = test::drive("/media/disc", DriveKind::Optical, "DISC");
+  readOnlyDisc.readOnly = true;
+  test::FakeDrives drives{{test::drive("/", DriveKind::Fixed), test::drive("/media/empty", DriveKind::Removable, "", false),
+                           readOnlyDisc, test::drive("/media/a", DriveKind::Removable, "OLD"),
+                           test::drive("/media/b", DriveKind::Removable)}};
+  test::RecordingAsker asker;
+  NameDiskDialog dialog(drives, asker.asker(), "/media/b/roses/rose.pes");
+  ASSERT_EQ(dialog.driveBox()->count(), 2);
+  EXPECT_EQ(dialog.driveBox()->currentText(), "/media/b");
+
+  dialog.nameLine()->setText(QString());
+  dialog.accept();
+  EXPECT_EQ(asker.lastCaption(), "No Disk Name.");
+  EXPECT_EQ(dialog.result(), QDialog::Rejected);
+
+  drives.refusal = "Not authorized to perform operation";
+  dialog.nameLine()->setText(QStringLiteral("ROSES"));
+  dialog.accept();
+  EXPECT_EQ(asker.lastCaption(), "Rename Disk Failure.");
+  EXPECT_EQ(asker.lastText(), "Not authorized to perform operation");
+  EXPECT_FALSE(dialog.named());
+
+  drives.refusal.clear();
+  dialog.driveBox()->setCurrentIndex(0);
+  EXPECT_EQ(dialog.nameLine()->text(), "OLD");
+  dialog.nameLine()->setText(QStringLiteral("TULIPS"));
+  dialog.accept();
+  EXPECT_EQ(asker.lastText(), "The disk has a name:\nOLD\nWould you like to overwrite it?");
+  ASSERT_TRUE(dialog.named());
+  EXPECT_EQ(dialog.named()->root, "/media/a");
+  EXPECT_EQ(dialog.named()->oldLabel, "OLD");
+  EXPECT_EQ(dialog.named()->newLabel, "TULIPS");
+  EXPECT_EQ(dialog.result(), QDialog::Accepted);
+}
+
+TEST(CatalogEntriesDialog, GivesTheCategoriesTakenOut) {
+  CatalogEntriesDialog dialog("/designs/rose.pes", {"Top\\Flowers", "Top\\Roses", "Top\\Red"});
+  dialog.list()->setCurrentRow(1);
+  dialog.deleteSelectedEntry();
+  dialog.list()->setCurrentRow(1);
+  dialog.deleteSelectedEntry();
+  EXPECT_EQ(dialog.removed(), (std::vector<std::string>{"Top\\Roses", "Top\\Red"}));
 }
 
 }  // namespace
