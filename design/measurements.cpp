@@ -53,9 +53,11 @@ std::string inchText(double value) {
   double whole;
   const double frac = std::modf(value, &whole);
   const int sixteenths = static_cast<int>(std::fabs(frac) * 16.0) & 15;
-  std::string text = whole != 0.0 ? format("%-2.0f", whole) : std::string();
-  // Under one inch there is no whole number to carry the sign.
-  if (whole == 0.0 && value < 0.0 && sixteenths != 0) text = "-";
+  std::string text;
+  if (whole != 0.0)
+    text = format("%-2.0f", whole);
+  else if (value < 0.0 && sixteenths != 0)
+    text.push_back('-');  // under one inch there is no whole number to carry the sign
   if (sixteenths == 0)
     text += whole == 0.0 ? "(0)" : "";
   else
