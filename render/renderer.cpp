@@ -116,6 +116,32 @@ void insideLine(std::uint8_t* px, int width, int x0, int y0, std::int64_t dx, st
   }
 }
 
+// The pixels of the n steps from (x0, y0) by (dx, dy) that lie inside 0 <= x < xl,
+// 0 <= y < yl, visited as pixel(k, x, y) with k the step number; steps outside are skipped
+// without being walked.
+template <class Pixel>
+void clippedWalk(int x0, int y0, std::int64_t dx, std::int64_t dy, std::int64_t n, std::int64_t xl,
+                 std::int64_t yl, Pixel pixel) {
+  std::int64_t lo = 0, hi = n;
+  clipRange(lo, hi, x0, dx, n, xl);
+  clipRange(lo, hi, y0, dy, n, yl);
+  if (lo >= hi) return;
+  Axis ax, ay;
+  ax.start(x0, dx, n, lo);
+  ay.start(y0, dy, n, lo);
+  for (std::int64_t k = lo; k < hi; ++k) {
+    if (ax.inside(xl) && ay.inside(yl)) pixel(k, ax.pixel(), ay.pixel());
+    ax.advance(n);
+    ay.advance(n);
+  }
+}
+
+// A bitmap whose pixel buffer holds width x height pixels, so lines may be drawn into it.
+bool drawable(const DesignBitmap& bm) {
+  return bm.width > 0 && bm.height > 0 &&
+         bm.pixels.size() == static_cast<std::size_t>(bm.width) * static_cast<std::size_t>(bm.height);
+}
+
 // The DDA shared by drawLine and drawShadedLine: n = max(|dx|, |dy|) pixels from (x0, y0),
 // the end point excluded; a pixel is written only when x > -1, y > -1, x < width - 2 and
 // y < height - 2. `shades` null draws flat in `slot`. The caller has checked that `px`
@@ -137,28 +163,14 @@ void dda(std::uint8_t* px, int width, int height, int x0, int y0, int x1, int y1
     return;
   }
 
-  std::int64_t lo = 0, hi = n;
-  clipRange(lo, hi, x0, dx, n, xl);
-  clipRange(lo, hi, y0, dy, n, yl);
-  if (lo >= hi) return;
-  Axis ax, ay;
-  ax.start(x0, dx, n, lo);
-  ay.start(y0, dy, n, lo);
-  for (std::int64_t k = lo; k < hi; ++k) {
-    if (ax.inside(xl) && ay.inside(yl)) {
-      const std::uint8_t s = shades ? shadeSlot(n - k, n, shades) : slot;
-      plot(px, width, ax.pixel(), ay.pixel(), s, thick);
-    }
-    ax.advance(n);
-    ay.advance(n);
-  }
+  clippedWalk(x0, y0, dx, dy, n, xl, yl, [&](std::int64_t k, int x, int y) {
+    plot(px, width, x, y, shades ? shadeSlot(n - k, n, shades) : slot, thick);
+  });
 }
 
 void checkedDda(DesignBitmap& bm, int x0, int y0, int x1, int y1, std::uint8_t slot, const std::uint8_t* shades,
                 bool thick) {
-  if (bm.width <= 0 || bm.height <= 0 ||
-      bm.pixels.size() != static_cast<std::size_t>(bm.width) * static_cast<std::size_t>(bm.height))
-    return;
+  if (!drawable(bm)) return;
   dda(bm.pixels.data(), bm.width, bm.height, x0, y0, x1, y1, slot, shades, thick);
 }
 
@@ -319,28 +331,15 @@ void drawShadedLine(DesignBitmap& bitmap, int x0, int y0, int x1, int y1, int s0
 }
 
 void drawDashedLine(DesignBitmap& bm, int x0, int y0, int x1, int y1, int slot) {
-  if (bm.width <= 0 || bm.height <= 0 ||
-      bm.pixels.size() != static_cast<std::size_t>(bm.width) * static_cast<std::size_t>(bm.height))
-    return;
+  if (!drawable(bm)) return;
   const std::int64_t dx = static_cast<std::int64_t>(x1) - x0, dy = static_cast<std::int64_t>(y1) - y0;
   if (dx == 0 && dy == 0) return;
   const std::int64_t n = std::max(std::llabs(dx), std::llabs(dy));
   const std::int64_t xl = static_cast<std::int64_t>(bm.width) - 2,
                      yl = static_cast<std::int64_t>(bm.height) - 2;
-  std::int64_t lo = 0, hi = n;
-  clipRange(lo, hi, x0, dx, n, xl);
-  clipRange(lo, hi, y0, dy, n, yl);
-  if (lo >= hi) return;
-  Axis ax, ay;
-  ax.start(x0, dx, n, lo);
-  ay.start(y0, dy, n, lo);
-  for (std::int64_t k = lo; k < hi; ++k) {
-    const std::int64_t b = n - k;
-    if (b % 5 >= 3 && ax.inside(xl) && ay.inside(yl))
-      plot(bm.pixels.data(), bm.width, ax.pixel(), ay.pixel(), static_cast<std::uint8_t>(slot), false);
-    ax.advance(n);
-    ay.advance(n);
-  }
+  clippedWalk(x0, y0, dx, dy, n, xl, yl, [&](std::int64_t k, int x, int y) {
+    if ((n - k) % 5 >= 3) plot(bm.pixels.data(), bm.width, x, y, static_cast<std::uint8_t>(slot), false);
+  });
 }
 
 ShadeRamp shadeRampOf(std::uint32_t color) {
