@@ -1,7 +1,6 @@
 // loomhall-cli host [--launch NAME] [--out DIR] [--keep | --to TYPE] [OPTIONS] INPUT...: serves the given
 // designs, as the browser serves its selection, to the plug-ins on the message bus, without a
 // window, and saves the designs they hand back, until a plug-in ends or Ctrl-C.
-#include <signal.h>
 
 #include <QCoreApplication>
 #include <QDir>
@@ -14,6 +13,7 @@
 #include "cli/catalog_session.h"
 #include "cli/command_line.h"
 #include "cli/commands.h"
+#include "cli/interrupt_flag.h"
 #include "cli/tool_run.h"
 #include "formats/format_table.h"
 #include "platform/plugin_launcher.h"
@@ -26,33 +26,6 @@ namespace lh::cli {
 namespace {
 
 namespace fs = std::filesystem;
-
-volatile std::sig_atomic_t gInterrupted = 0;
-void onInterrupt(int) { gInterrupted = 1; }
-
-// Ctrl-C ends the serving loop (looked at a few times a second) while this lives.
-class InterruptWatch {
- public:
-  InterruptWatch() {
-    gInterrupted = 0;
-    struct sigaction sa {};
-    sa.sa_handler = onInterrupt;
-    sigemptyset(&sa.sa_mask);
-    sa.sa_flags = SA_RESTART;
-    ::sigaction(SIGINT, &sa, &previous_);
-    ::sigaction(SIGTERM, &sa, &previousTerm_);
-  }
-  ~InterruptWatch() {
-    ::sigaction(SIGINT, &previous_, nullptr);
-    ::sigaction(SIGTERM, &previousTerm_, nullptr);
-  }
-  InterruptWatch(const InterruptWatch&) = delete;
-  InterruptWatch& operator=(const InterruptWatch&) = delete;
-
- private:
-  struct sigaction previous_ {};
-  struct sigaction previousTerm_ {};
-};
 
 std::optional<int> parseHostOptions(Args args, ToolOptions& o, std::string& launch) {
   CommandLine line(
@@ -221,11 +194,11 @@ int runHost(Args args) {
   if (!launchName.empty() && !launch(launchName, selected, state, launcher, host, [&app] { app.quit(); }))
     return Failed;
 
-  const InterruptWatch interrupt;
+  const InterruptFlag interrupt({SIGINT, SIGTERM});
   QTimer watch;
   // Ctrl-C is the browser's Stop: a plug-in it started is told to close.
   QObject::connect(&watch, &QTimer::timeout, &app, [&app, &state] {
-    if (!gInterrupted) return;
+    if (!interrupted()) return;
     state.stopRun();
     app.quit();
   });

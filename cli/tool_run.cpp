@@ -1,13 +1,11 @@
 #include "cli/tool_run.h"
 
-#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <atomic>
 #include <cctype>
-#include <csignal>
 #include <set>
 #include <cstdio>
 #include <filesystem>
@@ -17,6 +15,7 @@
 #include "catalog/cataloguing.h"
 #include "cli/catalog_session.h"
 #include "cli/command_line.h"
+#include "cli/interrupt_flag.h"
 #include "cli/design_io.h"
 #include "cli/run_records.h"
 #include "files/regular_file.h"
@@ -32,35 +31,6 @@ namespace lh::cli {
 namespace {
 
 namespace fs = std::filesystem;
-
-volatile std::sig_atomic_t gStop = 0;
-
-// Ctrl-C asks the run to stop after the designs in hand; a second one asks the same again.
-// The handler only sets the flag: all output happens in the normal flow, so no line is cut
-// and every file published is listed.
-void onInterrupt(int) { gStop = 1; }
-
-bool stopRequested() { return gStop != 0; }
-
-// Installs onInterrupt for SIGINT while it lives. SA_RESTART: a write or read interrupted by
-// Ctrl-C goes on.
-class InterruptFlag {
- public:
-  InterruptFlag() {
-    gStop = 0;
-    struct sigaction sa {};
-    sa.sa_handler = onInterrupt;
-    sigemptyset(&sa.sa_mask);
-    sa.sa_flags = SA_RESTART;
-    ::sigaction(SIGINT, &sa, &previous_);
-  }
-  ~InterruptFlag() { ::sigaction(SIGINT, &previous_, nullptr); }
-  InterruptFlag(const InterruptFlag&) = delete;
-  InterruptFlag& operator=(const InterruptFlag&) = delete;
-
- private:
-  struct sigaction previous_ {};
-};
 
 // Each member becomes one item. A name that several members share designates none of them:
 // it is reported (and added to `unusable`) instead of converting one of them several times.
@@ -99,13 +69,13 @@ class FolderWalk {
     std::vector<fs::directory_entry> entries;
     std::error_code ec;
     for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
-      if (stopRequested()) return false;
+      if (interrupted()) return false;
       entries.push_back(*it);
     }
     std::sort(entries.begin(), entries.end(),
               [](const auto& a, const auto& b) { return a.path().filename() < b.path().filename(); });
     for (const auto& e : entries) {
-      if (stopRequested()) return false;
+      if (interrupted()) return false;
       if (!addEntry(e)) return false;
     }
     return true;
@@ -257,7 +227,7 @@ std::vector<std::string> expandInputs(const std::vector<std::string>& inputs, co
   std::vector<std::string> items;
   FolderWalk folders(walk.recursive, walk.followLinks, viewed, items, unusable);
   for (const std::string& input : inputs) {
-    if (stopRequested()) break;
+    if (interrupted()) break;
     if (isZipPath(input)) {
       items.push_back(input);
       continue;
@@ -340,7 +310,7 @@ int runOverInputs(ToolCommandId id, const ToolOptions& o) {
   const InterruptFlag interrupt;
   std::vector<UnusableInput> unusable;
   const std::vector<std::string> items = expandInputs(o.inputs, {o.recursive, o.followLinks}, settings, unusable);
-  if (stopRequested()) {
+  if (interrupted()) {
     std::fprintf(stderr, "loomhall-cli: halted by the user while looking for designs; nothing was written\n");
     return Failed;
   }
@@ -356,7 +326,7 @@ int runOverInputs(ToolCommandId id, const ToolOptions& o) {
     for (const UnusableInput& u : unusable) printRecord(unusableRecord(u.input, u.reason));
 
   RunCallbacks callbacks;
-  callbacks.stopRequested = stopRequested;
+  callbacks.stopRequested = interrupted;
   callbacks.status = [&](std::string_view item) {
     ++handled;
     if (progress)
