@@ -42,22 +42,6 @@ inline std::string order(const SequenceModel& model) {
   return out;
 }
 
-using Position = std::pair<std::int64_t, std::int64_t>;
-
-// Absolute positions of the records that put the needle down (no jump, no colour change),
-// sorted, so that two designs sewing the same points in another order compare equal.
-inline std::vector<Position> needlePositions(const EmbDesign& d) {
-  std::vector<Position> out;
-  std::int64_t x = 0, y = 0;
-  for (const Stitch& s : d.stitches) {
-    x += s.dx;
-    y += s.dy;
-    if (!s.isJump() && !s.isColorChange()) out.emplace_back(x, y);
-  }
-  std::sort(out.begin(), out.end());
-  return out;
-}
-
 inline std::vector<Position> needlePositions(const ColorStop& stop) {
   std::vector<Position> out;
   std::int64_t x = stop.startX, y = stop.startY;

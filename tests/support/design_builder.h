@@ -1,7 +1,11 @@
 #pragma once
 // Builds small designs for tests: records and threads in a few lines.
+#include <algorithm>
+#include <cstdint>
 #include <initializer_list>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "design/emb_design.h"
 
@@ -47,6 +51,22 @@ inline std::vector<Point> sewnPoints(const EmbDesign& d) {
     for (auto& p : pts) p = {p.x - o.x, p.y - o.y};
   }
   return pts;
+}
+
+using Position = std::pair<std::int64_t, std::int64_t>;
+
+// Absolute positions of the records that put the needle down (no jump, no colour change),
+// sorted, so that two designs sewing the same points in another order compare equal.
+inline std::vector<Position> needlePositions(const EmbDesign& d) {
+  std::vector<Position> out;
+  std::int64_t x = 0, y = 0;
+  for (const Stitch& s : d.stitches) {
+    x += s.dx;
+    y += s.dy;
+    if (!s.isJump() && !s.isColorChange()) out.emplace_back(x, y);
+  }
+  std::sort(out.begin(), out.end());
+  return out;
 }
 
 }  // namespace lh::test

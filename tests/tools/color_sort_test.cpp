@@ -55,18 +55,6 @@ std::vector<std::uint32_t> colors(const EmbDesign& d) {
   return out;
 }
 
-// Absolute positions of the sewn records, sorted: a sort only reorders them.
-std::vector<std::pair<int, int>> sewn(const EmbDesign& d) {
-  std::vector<std::pair<int, int>> out;
-  int x = 0, y = 0;
-  for (const Stitch& s : d.stitches) {
-    x += s.dx;
-    y += s.dy;
-    if (!s.isJump() && !s.isColorChange()) out.emplace_back(x, y);
-  }
-  std::sort(out.begin(), out.end());
-  return out;
-}
 
 // Position of the first sewn record whose end is (x, y), in sewing order.
 std::ptrdiff_t indexOfPoint(const EmbDesign& d, int px, int py) {
@@ -91,11 +79,11 @@ TEST(ColorSort, AdjacentEqualBlocksJoin) {
 TEST(ColorSort, LaterBlockMovesOverBlocksItDoesNotCover) {
   // red, blue, red on three separate rows: sorted to red, red, blue.
   EmbDesign d = Strokes().block(kRed, 0, 0, 500, 0).block(kBlue, 0, 300, 500, 300).block(kRed, 0, 600, 500, 600).take();
-  const auto before = sewn(d);
+  const auto before = test::needlePositions(d);
   ToolReport report;
   EXPECT_EQ(colorSort(d, 0, report), 1);
   EXPECT_EQ(colors(d), (std::vector<std::uint32_t>{kRed, kBlue}));
-  EXPECT_EQ(sewn(d), before);
+  EXPECT_EQ(test::needlePositions(d), before);
   // The second red follows the first before the blue's colour change: a jump from the end
   // of the first red to where the moved block began, then the block's own jump.
   std::size_t cc = 0;
@@ -208,11 +196,11 @@ TEST(ColorSort, ManyBlocksKeepEveryRecord) {
   Strokes s;
   for (int i = 0; i < 260; ++i) s.block(i % 2 ? kBlue : kRed, 0, 20 * i, 100, 20 * i);
   EmbDesign d = s.take();
-  const auto before = sewn(d);
+  const auto before = test::needlePositions(d);
   ToolReport report;
   const int removed = colorSort(d, 100, report);
   EXPECT_GT(removed, 0);
-  EXPECT_EQ(sewn(d), before);
+  EXPECT_EQ(test::needlePositions(d), before);
   EXPECT_EQ(d.colorChangeCount() + 1, d.threads.size());
   EXPECT_EQ(static_cast<int>(d.threads.size()), 260 - removed);
 }
