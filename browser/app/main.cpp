@@ -32,13 +32,13 @@ int main(int argc, char** argv) {
   if (!parser.positionalArguments().isEmpty()) frame.openPath(parser.positionalArguments().first().toStdString());
   if (shot.isEmpty()) return QApplication::exec();
 
-  // Wait (within reason) for the shown thumbnails, then take the picture.
+  // Wait (within reason) for the shown thumbnails and the opened folder, then take the picture.
   QElapsedTimer since;
   since.start();
   QTimer poll;
   QObject::connect(&poll, &QTimer::timeout, [&] {
     const bool previewReady = frame.preview().itemText().empty() || frame.preview().hasPicture();
-    const bool ready = frame.view().allShownReady() && previewReady;
+    const bool ready = frame.view().allShownReady() && previewReady && frame.folderShown();
     if (!ready && since.elapsed() < 20000) return;
     poll.stop();
     const bool saved = frame.grab().save(shot, "PNG");

@@ -251,4 +251,6 @@ void CMainFrame::closeEvent(QCloseEvent* event) {
   event->accept();
 }
 
+bool CMainFrame::folderShown() const { return folders_ == nullptr || folders_->folderShown(); }
+
 }  // namespace lh

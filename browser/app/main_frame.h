@@ -44,6 +44,8 @@ class CMainFrame : public QMainWindow {
 
   CBrowserView& view() { return *view_; }
   BSingleView& preview() { return *preview_; }
+  // The folder tree shows the folder the window was opened on.
+  bool folderShown() const;
   QSplitter& splitter() { return *split_; }
   QSplitter& leftSplitter() { return *leftSplit_; }
   QTabWidget& leftTabs() { return *tabs_; }

@@ -2,6 +2,8 @@
 
 #include <QDir>
 #include <QHeaderView>
+#include <QPersistentModelIndex>
+#include <QTimer>
 
 namespace lh {
 
@@ -62,7 +64,15 @@ void SimpleFolderTree::revealPending() {
   if (!i.isValid()) return;
   for (QModelIndex p = i.parent(); p.isValid(); p = p.parent()) expand(p);
   setCurrentIndex(i);
-  scrollTo(i, QAbstractItemView::PositionAtCenter);
+  // The rows just expanded are laid out later: scroll once they are.
+  QTimer::singleShot(0, this, [this, index = QPersistentModelIndex(i)] {
+    if (index.isValid()) scrollTo(index, QAbstractItemView::PositionAtCenter);
+  });
+}
+
+bool SimpleFolderTree::folderShown() const {
+  if (pending_.isEmpty()) return true;
+  return model_->filePath(currentIndex()) == pending_ && viewport()->rect().intersects(visualRect(currentIndex()));
 }
 
 QString SimpleFolderTree::currentFolder() const {

@@ -37,6 +37,8 @@ class SimpleFolderTree : public QTreeView {
   // Expands the way to `folder` and makes it the current folder.
   void selectFolder(const QString& folder);
   QString currentFolder() const;
+  // The folder asked for by selectFolder is open and current (or none was asked for).
+  bool folderShown() const;
 
  private:
   void revealPending();
