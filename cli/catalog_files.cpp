@@ -8,9 +8,11 @@
 #include "catalog/catalog_texts.h"
 #include "catalog/cataloguing.h"
 #include "cli/catalog_commands.h"
+#include "cli/design_io.h"
 #include "cli/commands.h"
 #include "formats/format_table.h"
 #include "platform/qt_drives.h"
+#include "tools/setting_keys.h"
 #include "zip/zip_archive.h"
 
 namespace lh::cli {
@@ -26,22 +28,12 @@ MemorySettings storedSettings() {
   return settings;
 }
 
-// The tools' temporary folder ("Workspace"/"directory"): what lies there is not catalogued.
-std::string temporaryFolder(const SettingsStore& settings) {
-  return settings.getString("Workspace", "directory", "");
-}
+// The tools' temporary folder: what lies there is not catalogued.
+std::string temporaryFolder(const SettingsStore& settings) { return readSetting(settings, kWorkspaceDirectory); }
 
 bool isDesignType(std::string_view path) {
   const FormatInfo* f = formatOfPath(path);
   return f != nullptr && f->kind == FormatKind::Design;
-}
-
-std::string oneLine(std::string_view text) {
-  std::string out(text);
-  while (!out.empty() && out.back() == '\n') out.pop_back();
-  for (char& c : out)
-    if (c == '\n') c = ' ';
-  return out;
 }
 
 // The inputs of remove: files that exist are expanded as add expands them; a path that is no
@@ -75,7 +67,7 @@ std::string entryColumns(const std::string& text) {
 }
 
 int catalogFailure(const std::string& what, const std::string& message) {
-  std::fprintf(stderr, "loomhall-cli: %s: %s\n", what.c_str(), message.c_str());
+  complain(what, message);
   return Failed;
 }
 

@@ -5,27 +5,12 @@
 #include "catalog/catalog_file.h"
 #include "catalog/catalog_location.h"
 #include "catalog/catalog_texts.h"
+#include "cli/catalog_commands.h"
 #include "cli/commands.h"
+#include "cli/design_io.h"
 #include "design/emb_design.h"
 
 namespace lh::cli {
-
-namespace {
-
-int fail(const std::string& path, const std::string& message) {
-  std::fprintf(stderr, "loomhall-cli: %s: %s\n", path.c_str(), message.c_str());
-  return Failed;
-}
-
-// The catalog file's messages begin with a line of their own; on one stderr line, a space.
-std::string oneLine(std::string text) {
-  while (!text.empty() && text.back() == '\n') text.pop_back();
-  for (char& c : text)
-    if (c == '\n') c = ' ';
-  return text;
-}
-
-}  // namespace
 
 std::optional<int> CatalogSession::open(const std::string& file) {
   if (!file.empty()) {
@@ -33,24 +18,24 @@ std::optional<int> CatalogSession::open(const std::string& file) {
       return usageError("--file needs a catalog file named *.QY, not '" + file + "'");
     path = file;
     if (const std::string problem = ensureCatalogFile(path); !problem.empty())
-      return fail(path, oneLine(std::string(catalog_texts::kErrorReading) + problem));
+      return catalogFailure(path, oneLine(std::string(catalog_texts::kErrorReading) + problem));
     const CatalogLoadResult load = loadCatalogFile(catalog, path);
-    if (!load.ok()) return fail(path, oneLine(std::string(catalog_texts::kErrorReading) + load.error));
+    if (!load.ok()) return catalogFailure(path, oneLine(std::string(catalog_texts::kErrorReading) + load.error));
     return std::nullopt;
   }
   store_ = std::make_unique<QtSettingsStore>("Loomhall");
   dataFolder_ = dataFolder();
   if (catalogFolder(*store_, dataFolder_).empty())
-    return fail("catalog", "no catalog folder: neither \"Catalog Path\" nor XDG_DATA_HOME or HOME names one");
+    return catalogFailure("catalog", "no catalog folder: neither \"Catalog Path\" nor XDG_DATA_HOME or HOME names one");
   const CatalogStartup startup = openCatalogAtStartup(catalog, *store_, dataFolder_);
   store_->sync();
   path = startup.path;
   if (!startup.move.keptOldAs.empty())
     std::fprintf(stderr, "loomhall-cli: %s: the catalog moved here; the one that was here is kept as %s\n",
                  path.c_str(), startup.move.keptOldAs.c_str());
-  if (!startup.error.empty()) return fail(path, oneLine(startup.error));
+  if (!startup.error.empty()) return catalogFailure(path, oneLine(startup.error));
   if (!startup.load.ok())
-    return fail(path, oneLine(std::string(catalog_texts::kErrorReading) + startup.load.error));
+    return catalogFailure(path, oneLine(std::string(catalog_texts::kErrorReading) + startup.load.error));
   return std::nullopt;
 }
 
@@ -64,7 +49,7 @@ bool CatalogSession::save() {
       store_ ? saveCatalog(catalog, *store_, dataFolder_) : saveCatalogFile(catalog, path);
   if (store_) store_->sync();
   if (saved.ok) return true;
-  fail(path, oneLine(saved.error));
+  catalogFailure(path, oneLine(saved.error));
   return false;
 }
 

@@ -61,16 +61,6 @@ std::optional<int> parseHostOptions(Args args, ToolOptions& o, std::string& laun
 }
 
 // Makes the --out folder when missing: nothing when it is there, otherwise the exit status.
-std::optional<int> makeOutFolder(const std::string& out) {
-  std::error_code ec;
-  if (isZipPath(out) || (fs::exists(out, ec) && !fs::is_directory(out, ec)))
-    return usageError("--out needs a folder, not '" + out + "'");
-  fs::create_directories(out, ec);
-  if (fs::is_directory(out, ec)) return std::nullopt;
-  std::fprintf(stderr, "loomhall-cli: %s: cannot make the output folder\n", out.c_str());
-  return Failed;
-}
-
 // Where handed-back designs go: --out, else beside their source, and a design without a
 // folder into "originalDirectory" (the platform's default when none is stored).
 PluginSaving savingFor(const ToolOptions& o, const SettingsStore& settings) {
@@ -118,13 +108,6 @@ bool launch(const std::string& name, const std::vector<std::string>& items, RunS
   return true;
 }
 
-std::string withoutCr(const std::string& text) {
-  std::string out;
-  for (char c : text)
-    if (c != '\r') out += c;
-  return out;
-}
-
 }  // namespace
 
 int runHost(Args args) {
@@ -133,24 +116,13 @@ int runHost(Args args) {
   if (const auto status = parseHostOptions(args, o, launchName)) return *status;
   MemorySettings settings;
   if (!runSettings(o, settings)) return Usage;
-  if (o.to) {
-    settings.setInt("Settings", "Tools selected", *o.to);
-    settings.setInt("Settings", "Tools keep", 0);
-  }
-  if (o.keep) settings.setInt("Settings", "Tools keep", 1);
+  setToolFormat(settings, o.to, o.keep);
   if (!o.out.empty())
     if (const auto status = makeOutFolder(o.out)) return *status;
   const PluginSaving saving = savingFor(o, settings);
 
-  std::optional<CatalogSession> catalog;
-  std::optional<DriveSnapshot> drives;
-  std::optional<CatalogFollower> follower;
-  if (o.catalog || !o.catalogFile.empty()) {
-    catalog.emplace();
-    if (const auto status = catalog->open(o.catalogFile)) return *status;
-    drives.emplace(QtDrives());
-    follower.emplace(catalog->catalog, *drives, saving.run.workspace ? saving.run.directory : std::string());
-  }
+  CatalogFollowing following;
+  if (const auto status = followCatalog(o, settings, following)) return *status;
 
   std::vector<UnusableInput> unusable;
   const std::vector<std::string> items =
@@ -173,7 +145,7 @@ int runHost(Args args) {
   }
   PluginHost host(files, settings, [&bus](const BusFrame& frame) { bus.post(frame); });
   host.setSaving(saving);
-  if (follower) host.setCatalog(&*follower);
+  if (following.follower) host.setCatalog(&*following.follower);
   host.setFileCreated([](const std::string&, const std::string& created) {
     std::printf("%s\n", created.c_str());
     std::fflush(stdout);
@@ -207,9 +179,9 @@ int runHost(Args args) {
                bus.socketPath().toLocal8Bit().constData());
   app.exec();
 
-  std::fputs(withoutCr(host.runReport()).c_str(), stdout);
+  std::fputs(withLf(host.runReport()).c_str(), stdout);
   std::fflush(stdout);
-  const bool catalogSaved = !follower || follower->insertions() == 0 || catalog->save();
+  const bool catalogSaved = !following.follower || following.follower->insertions() == 0 || following.session->save();
   return host.saveFailures() > 0 || !catalogSaved || !unusable.empty() ? Failed : Ok;
 }
 

@@ -5,6 +5,7 @@
 
 #include "cli/command_line.h"
 #include "cli/commands.h"
+#include "cli/design_io.h"
 #include "threads/format_palettes.h"
 #include "threads/pec_palette.h"
 #include "threads/thread_matching.h"
@@ -12,27 +13,6 @@
 namespace lh::cli {
 
 namespace {
-
-// "#RRGGBB" or "RRGGBB" as a colour value.
-bool parseColor(std::string_view text, std::uint32_t& rgb) {
-  if (!text.empty() && text.front() == '#') text.remove_prefix(1);
-  if (text.size() != 6) return false;
-  std::uint32_t v = 0;
-  for (char c : text) {
-    int digit;
-    if (c >= '0' && c <= '9')
-      digit = c - '0';
-    else if (c >= 'a' && c <= 'f')
-      digit = c - 'a' + 10;
-    else if (c >= 'A' && c <= 'F')
-      digit = c - 'A' + 10;
-    else
-      return false;
-    v = v * 16 + static_cast<std::uint32_t>(digit);
-  }
-  rgb = rgbOf(static_cast<int>(v >> 16), static_cast<int>((v >> 8) & 0xFF), static_cast<int>(v & 0xFF));
-  return true;
-}
 
 void printName(std::string_view s) { std::fwrite(s.data(), 1, s.size(), stdout); }
 
@@ -47,7 +27,7 @@ int runMatch(Args args) {
   line.app.add_option("COLOUR", colorText, "the colour as #RRGGBB")->required();
   if (const auto status = line.parse(args)) return *status;
   std::uint32_t rgb = 0;
-  if (!parseColor(colorText, rgb)) return usageError("match needs a colour written as #RRGGBB");
+  if (!parseRgb(colorText, rgb)) return usageError("match needs a colour written as #RRGGBB");
 
   const int r = redOf(rgb), g = greenOf(rgb), b = blueOf(rgb);
   std::printf("Colour #%02X%02X%02X (%d, %d, %d)\n", r, g, b, r, g, b);

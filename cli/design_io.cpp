@@ -59,10 +59,6 @@ std::optional<std::string> whatTheFileIs(const SettingsStore& settings, const st
   return std::nullopt;
 }
 
-void complain(const std::string& path, std::string_view what) {
-  std::fprintf(stderr, "loomhall-cli: %s: %.*s\n", path.c_str(), static_cast<int>(what.size()), what.data());
-}
-
 }  // namespace
 
 std::string describeArchive(const std::string& path, const std::vector<std::string>& viewed, std::size_t& designs) {
@@ -132,6 +128,18 @@ bool parseRgb(std::string_view text, std::uint32_t& rgb) {
   if (ec != std::errc() || end != text.data() + text.size()) return false;
   rgb = rgbOf(static_cast<int>(v >> 16), static_cast<int>((v >> 8) & 0xFF), static_cast<int>(v & 0xFF));
   return true;
+}
+
+void complain(const std::string& path, std::string_view what) {
+  std::fprintf(stderr, "loomhall-cli: %s: %.*s\n", path.c_str(), static_cast<int>(what.size()), what.data());
+}
+
+std::string oneLine(std::string_view text) {
+  std::string out(text);
+  while (!out.empty() && out.back() == '\n') out.pop_back();
+  for (char& c : out)
+    if (c == '\n') c = ' ';
+  return out;
 }
 
 }  // namespace lh::cli

@@ -55,6 +55,11 @@ std::string loadFailureText(const SettingsStore& settings, const std::string& pa
 void complainLoadFailed(const std::string& path, LoadResult result,
                         const SettingsStore& settings = defaultSettings());
 
+// "loomhall-cli: PATH: what" on stderr.
+void complain(const std::string& path, std::string_view what);
+// A message of several lines on one stderr line: line breaks become spaces, trailing ones go.
+std::string oneLine(std::string_view text);
+
 // What a loadDesign result means, in a few words.
 std::string_view loadResultText(LoadResult result);
 

@@ -23,6 +23,7 @@
 #include "platform/qt_drives.h"
 #include "platform/qt_settings_store.h"
 #include "tools/needle_reduction.h"
+#include "tools/setting_keys.h"
 #include "tools/tool_runner.h"
 #include "zip/zip_archive.h"
 
@@ -106,10 +107,6 @@ class FolderWalk {
   std::set<std::pair<dev_t, ino_t>> seen_;
 };
 
-void complain(const std::string& path, std::string_view what) {
-  std::fprintf(stderr, "loomhall-cli: %s: %.*s\n", path.c_str(), static_cast<int>(what.size()), what.data());
-}
-
 // The name of a format code for messages ("HUS"), conversion target or not.
 std::string typeName(int code) {
   const FormatInfo* f = code >= 0 ? findFormat(static_cast<FormatCode>(code)) : nullptr;
@@ -151,8 +148,6 @@ std::string failureReason(ConversionStatus status, const ConversionFailure& f) {
   return status == ConversionStatus::NotSaved ? "could not be saved" : "could not be converted";
 }
 
-namespace {
-
 std::string withLf(const std::string& text) {
   std::string out;
   out.reserve(text.size());
@@ -161,7 +156,37 @@ std::string withLf(const std::string& text) {
   return out;
 }
 
-}  // namespace
+void setToolFormat(MemorySettings& settings, std::optional<int> to, bool keep) {
+  if (to) {
+    settings.setInt(kToolsSelected.section, kToolsSelected.key, *to);
+    settings.setInt(kToolsKeep.section, kToolsKeep.key, 0);
+  }
+  if (keep) settings.setInt(kToolsKeep.section, kToolsKeep.key, 1);
+}
+
+std::optional<int> makeOutFolder(const std::string& out) {
+  std::error_code ec;
+  // Designs are written as plain files there: an archive member path or a file is no folder.
+  if (isZipPath(out) || (fs::exists(out, ec) && !fs::is_directory(out, ec)))
+    return usageError("--out needs a folder, not '" + out + "'");
+  fs::create_directories(out, ec);
+  if (fs::is_directory(out, ec)) return std::nullopt;
+  std::fprintf(stderr, "loomhall-cli: %s: cannot make the output folder\n", out.c_str());
+  return Failed;
+}
+
+std::optional<int> followCatalog(const ToolOptions& o, const SettingsStore& settings, CatalogFollowing& following) {
+  if (!o.catalog && o.catalogFile.empty()) return std::nullopt;
+  CatalogSession& session = following.session.emplace();
+  if (const auto status = session.open(o.catalogFile)) return status;
+  if (const std::string refusal = session.saveRefusal(); !refusal.empty()) {
+    complain(session.path, refusal);
+    return Failed;
+  }
+  following.drives.emplace(QtDrives());
+  following.follower.emplace(session.catalog, *following.drives, readSetting(settings, kWorkspaceDirectory));
+  return std::nullopt;
+}
 
 ToolCommandId convertCommandFor(std::optional<int> to) {
   if (!to) return ToolCommandId::ConvertToToolFormat;
@@ -268,44 +293,19 @@ int runOverInputs(ToolCommandId id, const ToolOptions& o) {
   if (!runSettings(o, settings)) return Usage;
   // The tools write the tool format: --to, else "Tools selected"; --keep keeps each
   // design's own.
-  if (o.to && command.target < 0 && command.tool != Tool::Conversion) {
-    if (!isDesignFormat(*o.to)) return usageError("--to of a tool needs a design type (pes ... vp3)");
-    settings.setInt("Settings", "Tools selected", *o.to);
-    settings.setInt("Settings", "Tools keep", 0);
-  }
-  if (o.keep) settings.setInt("Settings", "Tools keep", 1);
+  const bool toolFormat = o.to && command.target < 0 && command.tool != Tool::Conversion;
+  if (toolFormat && !isDesignFormat(*o.to)) return usageError("--to of a tool needs a design type (pes ... vp3)");
+  setToolFormat(settings, toolFormat ? o.to : std::nullopt, o.keep);
 
   RunSettings run = RunSettings::fromSettings(settings);
   run.workspace = !o.out.empty();
   run.directory = o.out;
   run.force = o.force;
-  if (run.workspace) {
-    std::error_code ec;
-    // Designs are written as plain files there: an archive member path or a file is no folder.
-    if (isZipPath(o.out) || (fs::exists(o.out, ec) && !fs::is_directory(o.out, ec)))
-      return usageError("--out needs a folder, not '" + o.out + "'");
-    fs::create_directories(o.out, ec);
-    if (!fs::is_directory(o.out, ec)) {
-      std::fprintf(stderr, "loomhall-cli: %s: cannot make the output folder\n", o.out.c_str());
-      return Failed;
-    }
-  }
+  if (run.workspace)
+    if (const auto status = makeOutFolder(o.out)) return *status;
 
-  // The catalog is opened before anything is written: a catalog that cannot be read or
-  // saved stops the run before it begins.
-  std::optional<CatalogSession> catalog;
-  std::optional<DriveSnapshot> drives;
-  std::optional<CatalogFollower> follower;
-  if (o.catalog || !o.catalogFile.empty()) {
-    catalog.emplace();
-    if (const auto status = catalog->open(o.catalogFile)) return *status;
-    if (const std::string refusal = catalog->saveRefusal(); !refusal.empty()) {
-      std::fprintf(stderr, "loomhall-cli: %s: %s\n", catalog->path.c_str(), refusal.c_str());
-      return Failed;
-    }
-    drives.emplace(QtDrives());
-    follower.emplace(catalog->catalog, *drives, settings.getString("Workspace", "directory", ""));
-  }
+  CatalogFollowing following;
+  if (const auto status = followCatalog(o, settings, following)) return *status;
 
   const InterruptFlag interrupt;
   std::vector<UnusableInput> unusable;
@@ -333,7 +333,7 @@ int runOverInputs(ToolCommandId id, const ToolOptions& o) {
       std::fprintf(stderr, "\r\033[K[%zu/%zu] %.*s", handled, items.size(), static_cast<int>(item.size()), item.data());
   };
   callbacks.fileCreated = [&](const std::string& source, const std::string& created) {
-    if (follower) follower->fileCreated(source, created);
+    if (following.follower) following.follower->fileCreated(source, created);
     if (progress) std::fprintf(stderr, "\r\033[K");
     if (!o.json) std::printf("%s\n", created.c_str());
   };
@@ -379,7 +379,7 @@ int runOverInputs(ToolCommandId id, const ToolOptions& o) {
     std::fprintf(stderr, "loomhall-cli: halted by the user at %s: %zu of %zu designs were not handled\n",
                  items[result.haltedAt].c_str(), result.notHandled, items.size());
   if (!result.flushed) std::fprintf(stderr, "loomhall-cli: the new files could not all be flushed to disk\n");
-  const bool catalogSaved = !follower || follower->insertions() == 0 || catalog->save();
+  const bool catalogSaved = !following.follower || following.follower->insertions() == 0 || following.session->save();
   // A run that found nothing to work on ("Please select a design to work on.") has failed too.
   return result.failed > 0 || !unusable.empty() || result.halted || !result.flushed || result.nothingToDo ||
                  !catalogSaved

@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "catalog/cataloguing.h"
+#include "cli/catalog_session.h"
 #include "cli/commands.h"
 #include "design/settings.h"
 #include "tools/tool_runner.h"
@@ -78,5 +80,29 @@ std::string failureReason(ConversionStatus status, const ConversionFailure& why)
 // Runs the tools-menu command over the inputs through the tool runner and prints the
 // created files, then the report. Exit status 1 when an input failed or was too big.
 int runOverInputs(ToolCommandId command, const ToolOptions& options);
+
+// --to and --keep over the stored tool format: `to` becomes "Tools selected" (and clears
+// "Tools keep"); `keep` sets "Tools keep".
+void setToolFormat(MemorySettings& settings, std::optional<int> to, bool keep);
+
+// Makes the --out folder when it is missing: nothing when it is there, a usage error when it
+// names a file or an archive member, Failed when it cannot be made.
+std::optional<int> makeOutFolder(const std::string& out);
+
+// The catalog a run keeps up to date (--catalog, --catalog-file); nothing in it when the run
+// follows none. Its parts refer to each other: it stays where it was filled.
+struct CatalogFollowing {
+  std::optional<CatalogSession> session;
+  std::optional<DriveSnapshot> drives;
+  std::optional<CatalogFollower> follower;
+};
+// Opens and checks the catalog before anything is written: a catalog that cannot be read or
+// saved ends the command (its exit status). Files in the stored temporary folder are not
+// catalogued.
+std::optional<int> followCatalog(const ToolOptions& options, const SettingsStore& settings,
+                                 CatalogFollowing& following);
+
+// The report's CR LF lines with LF ends.
+std::string withLf(const std::string& text);
 
 }  // namespace lh::cli

@@ -2,12 +2,11 @@
 
 #include "formats/design_codec.h"
 #include "plugin/payload.h"
+#include "tools/tool_runner.h"
 
 namespace lh {
 
 namespace {
-
-bool isCompanionName(std::string_view ext) { return equalsNoCase(ext, "txt") || equalsNoCase(ext, "bmp"); }
 
 BusBlock designBlock(ByteBuffer bytes) { return BusBlock{std::string(kDesignBlockFormat), std::move(bytes)}; }
 
@@ -118,7 +117,7 @@ PluginHost::Answer PluginHost::serve(Message request) {
 
 bool PluginHost::eligible(std::size_t i) const {
   const FileItem& item = files_[i];
-  return item.isSelected && !isCompanionName(item.extension());
+  return item.isSelected && !isCompanionFile(item.name);
 }
 
 std::optional<std::size_t> PluginHost::forward(std::size_t from) const {

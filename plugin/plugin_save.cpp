@@ -6,6 +6,7 @@
 #include "formats/format_table.h"
 #include "tools/conversion.h"
 #include "tools/setting_keys.h"
+#include "tools/tool_runner.h"
 #include "zip/zip_archive.h"
 
 namespace lh {
@@ -20,11 +21,6 @@ bool hasOwnFolder(std::string_view path) {
   return !path.empty() && path.front() == '/';
 }
 
-bool isCompanionType(std::string_view path) {
-  const std::string_view ext = extensionOf(path);
-  return equalsNoCase(ext, "txt") || equalsNoCase(ext, "bmp");
-}
-
 // The path the runner is given for the design, or nothing when there is no folder to put it
 // in. A design named like a text or bitmap file is a design all the same: it takes the
 // extension of "Tools selected", as the runner skips such names.
@@ -32,7 +28,7 @@ std::optional<std::string> runnerPath(std::string path, const SettingsStore& set
                                       const PluginSaving& saving) {
   const std::string name = fileNameOf(path);
   if (name.empty() || name == "." || name == "..") path = untitledPath(settings);
-  if (isCompanionType(path))
+  if (isCompanionFile(path))
     path = replaceExtension(path, formatExtension(readSetting(settings, kToolsSelected)).substr(1));
   if (saving.run.workspace) {
     if (saving.run.directory.empty()) return std::nullopt;

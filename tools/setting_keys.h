@@ -45,6 +45,9 @@ struct TextSettingKey {
 
 // The on-the-fly tool format: three letters of a type's name.
 inline constexpr TextSettingKey kToolsOtf{"Settings", "Tools otf", "PES"};
+// The temporary folder new designs go into while the temporary-folder mode is on; what lies
+// there is not catalogued.
+inline constexpr TextSettingKey kWorkspaceDirectory{"Workspace", "directory", ""};
 // The folder of a design a plug-in hands back without a folder of its own, when new designs
 // do not go into the temporary folder. The preferences fill in the platform's default.
 inline constexpr TextSettingKey kOriginalDirectory{"Workspace", "originalDirectory", ""};

@@ -104,10 +104,6 @@ struct ItemOutcome {
   std::vector<std::string> notes;  // for RunCallbacks::note
 };
 
-bool isCompanionFile(std::string_view path) {
-  const std::string_view ext = extensionOf(path);
-  return equalsNoCase(ext, "bmp") || equalsNoCase(ext, "txt");
-}
 
 // A design handled, waiting to be told to the caller: a design stored into an archive is
 // told once the archive is written, and the designs after it wait with it, so that the
@@ -580,7 +576,7 @@ RunSettings RunSettings::fromSettings(const SettingsStore& store) {
   RunSettings s;
   s.toolsReport = readSetting(store, kToolsReport) != 0;
   s.workspace = store.getInt("Workspace", "workspace", 1) != 0;
-  s.directory = store.getString("Workspace", "directory", "");
+  s.directory = readSetting(store, kWorkspaceDirectory);
   s.sortThreshold = loadColorSortThreshold(store);
   s.baste = loadBasteSettings(store);
   return s;
@@ -659,6 +655,11 @@ RunResult runTool(ToolCommandId id, std::span<const std::string> items, Settings
   }
   runner.finish();
   return std::move(runner.result);
+}
+
+bool isCompanionFile(std::string_view path) {
+  const std::string_view ext = extensionOf(path);
+  return equalsNoCase(ext, "bmp") || equalsNoCase(ext, "txt");
 }
 
 }  // namespace lh

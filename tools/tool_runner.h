@@ -160,4 +160,7 @@ inline constexpr std::string_view kPluginReportHeading = "Loomhall Tools keep sa
 // "1 file was created.\r\n", "n files were created.\r\n".
 std::string createdFilesLine(std::size_t n);
 
+// A text document or bitmap listed beside the designs (by its extension): no tool works on it.
+bool isCompanionFile(std::string_view path);
+
 }  // namespace lh
