@@ -46,6 +46,11 @@ struct DesignBitmap {
   // the palette binding changes so that the next paint rebuilds it.
   bool deviceBitmapValid = false;
 
+  // The pixel buffer holds width x height slots, so it can be drawn into and read.
+  bool holdsPixels() const {
+    return width > 0 && height > 0 &&
+           pixels.size() == static_cast<std::size_t>(width) * static_cast<std::size_t>(height);
+  }
   // Resets to a blank rendering (no buffer, no picture); size, background and palette stay.
   void resetBitmap() {
     pixels.clear();

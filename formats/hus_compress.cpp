@@ -79,22 +79,17 @@ void buildCode(const std::vector<std::uint32_t>& freq, HuffCode& hc) {
   if (hc.used < 2) return;
 
   // Tree over a binary heap ordered by (weight, node number).
-  std::vector<std::uint64_t> weight(static_cast<std::size_t>(2 * n), 0);
   std::vector<int> parent(static_cast<std::size_t>(2 * n), -1);
   using Entry = std::pair<std::uint64_t, int>;
   std::priority_queue<Entry, std::vector<Entry>, std::greater<Entry>> heap;
   for (int s = 0; s < n; ++s)
-    if (freq[static_cast<std::size_t>(s)]) {
-      weight[static_cast<std::size_t>(s)] = freq[static_cast<std::size_t>(s)];
-      heap.push({freq[static_cast<std::size_t>(s)], s});
-    }
+    if (freq[static_cast<std::size_t>(s)]) heap.push({freq[static_cast<std::size_t>(s)], s});
   int next = n;
   while (heap.size() > 1) {
     const Entry a = heap.top();
     heap.pop();
     const Entry b = heap.top();
     heap.pop();
-    weight[static_cast<std::size_t>(next)] = a.first + b.first;
     parent[static_cast<std::size_t>(a.second)] = next;
     parent[static_cast<std::size_t>(b.second)] = next;
     heap.push({a.first + b.first, next});

@@ -136,12 +136,6 @@ void clippedWalk(int x0, int y0, std::int64_t dx, std::int64_t dy, std::int64_t 
   }
 }
 
-// A bitmap whose pixel buffer holds width x height pixels, so lines may be drawn into it.
-bool drawable(const DesignBitmap& bm) {
-  return bm.width > 0 && bm.height > 0 &&
-         bm.pixels.size() == static_cast<std::size_t>(bm.width) * static_cast<std::size_t>(bm.height);
-}
-
 // The DDA shared by drawLine and drawShadedLine: n = max(|dx|, |dy|) pixels from (x0, y0),
 // the end point excluded; a pixel is written only when x > -1, y > -1, x < width - 2 and
 // y < height - 2. `shades` null draws flat in `slot`. The caller has checked that `px`
@@ -170,14 +164,8 @@ void dda(std::uint8_t* px, int width, int height, int x0, int y0, int x1, int y1
 
 void checkedDda(DesignBitmap& bm, int x0, int y0, int x1, int y1, std::uint8_t slot, const std::uint8_t* shades,
                 bool thick) {
-  if (!drawable(bm)) return;
+  if (!bm.holdsPixels()) return;
   dda(bm.pixels.data(), bm.width, bm.height, x0, y0, x1, y1, slot, shades, thick);
-}
-
-// The colour a thread is drawn in: pure white shows as light grey on the white background.
-std::uint32_t drawnColor(std::uint32_t rgb) {
-  if (redOf(rgb) + greenOf(rgb) + blueOf(rgb) == 765) return rgbOf(240, 240, 240);
-  return rgb & 0xFFFFFF;
 }
 
 // Step 1 of every render, before any colour is placed: whether a buffer can be made, with the
@@ -331,7 +319,7 @@ void drawShadedLine(DesignBitmap& bitmap, int x0, int y0, int x1, int y1, int s0
 }
 
 void drawDashedLine(DesignBitmap& bm, int x0, int y0, int x1, int y1, int slot) {
-  if (!drawable(bm)) return;
+  if (!bm.holdsPixels()) return;
   const std::int64_t dx = static_cast<std::int64_t>(x1) - x0, dy = static_cast<std::int64_t>(y1) - y0;
   if (dx == 0 && dy == 0) return;
   const std::int64_t n = std::max(std::llabs(dx), std::llabs(dy));
@@ -463,5 +451,10 @@ void setSize(DesignBitmap& bitmap, int width, int height) {
 }
 
 void setBackground(DesignBitmap& bitmap, std::uint32_t rgb) { bitmap.background = rgb; }
+
+std::uint32_t drawnColor(std::uint32_t rgb) {
+  if (redOf(rgb) + greenOf(rgb) + blueOf(rgb) == 765) return rgbOf(240, 240, 240);
+  return rgb & 0xFFFFFF;
+}
 
 }  // namespace lh

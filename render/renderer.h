@@ -87,4 +87,7 @@ void dropDeviceBitmap(DesignBitmap& bitmap);
 // Binds the slots to another palette and drops the device-side image.
 void usePalette(DesignBitmap& bitmap, PaletteManager* palette);
 
+// The colour a thread is drawn in: pure white shows as light grey on the white background.
+std::uint32_t drawnColor(std::uint32_t rgb);
+
 }  // namespace lh

@@ -2,22 +2,14 @@
 
 #include <algorithm>
 
+#include "render/renderer.h"
+
 namespace lh {
-
-namespace {
-
-// What a thread colour is entered as: pure white would vanish on the white background.
-std::uint32_t enteredColor(std::uint32_t rgb) {
-  if (redOf(rgb) + greenOf(rgb) + blueOf(rgb) == 765) return rgbOf(240, 240, 240);
-  return rgb & 0xFFFFFFu;
-}
-
-}  // namespace
 
 DisplayPalette::DisplayPalette() { palette_.setQuantum(0); }
 
 int DisplayPalette::allocate(std::uint32_t rgb) {
-  const std::uint32_t c = enteredColor(rgb);
+  const std::uint32_t c = drawnColor(rgb);
   const PaletteManager::Hold hold = palette_.hold();
   const int slot = palette_.addColour(redOf(c), greenOf(c), blueOf(c));
   return slot >= 0 ? slot : palette_.nearestSlot(redOf(c), greenOf(c), blueOf(c));

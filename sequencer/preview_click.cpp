@@ -34,8 +34,7 @@ bool blockDrawnIn(const ThreadColor& t, const PaletteManager& palette, std::uint
 }  // namespace
 
 std::uint32_t previewColorAt(const DesignBitmap& preview, const PaletteManager& palette, int x, int y) {
-  const bool inside = x >= 0 && y >= 0 && x < preview.width && y < preview.height &&
-                      preview.pixels.size() == static_cast<std::size_t>(preview.width) * preview.height;
+  const bool inside = preview.holdsPixels() && x >= 0 && y >= 0 && x < preview.width && y < preview.height;
   const int slot =
       inside ? preview.pixels[static_cast<std::size_t>(y) * preview.width + x] : preview.backgroundSlot;
   return palette.colourOf(slot).value_or(preview.background);

@@ -58,7 +58,6 @@ class SewingSimulation {
 
   std::int64_t position() const { return position_; }
   bool timerRunning() const { return sewing_; }
-  bool isSewing() const { return sewing_; }
   bool isUnsewing() const { return unsewing_; }
   bool isPaused() const { return paused_; }
   // The preview shows the whole design (no simulation position), else records 0 .. position() - 1.

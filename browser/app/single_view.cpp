@@ -78,6 +78,7 @@ void BSingleView::setSelected(bool selected) {
 
 void BSingleView::switchColourList() {
   colourList_ = colorListAfterSwitch(colourList_, pictureKind());
+  fillColourList();
   list_->setVisible(colourList_);
   placeColourList();
   update();
@@ -93,7 +94,8 @@ PictureSpec BSingleView::wantedSpec(bool shaded, bool showJumps) const {
 
 void BSingleView::fillColourList() {
   list_->clear();
-  if (!thumbnail_) return;
+  // The swatches are made only for a list that is shown: grid cells seldom show theirs.
+  if (!thumbnail_ || !colourList_) return;
   for (const ColorLine& line : thumbnail_->colorList) {
     QPixmap swatch(12, 12);
     swatch.fill(colorOf(line.rgb));

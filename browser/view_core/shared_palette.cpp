@@ -10,9 +10,7 @@ namespace {
 
 std::optional<IndexedPicture> takePicture(EmbDesign& design, const PaletteManager& palette) {
   const DesignBitmap& bitmap = design;
-  if (bitmap.width <= 0 || bitmap.height <= 0 ||
-      bitmap.pixels.size() != static_cast<std::size_t>(bitmap.width) * static_cast<std::size_t>(bitmap.height))
-    return std::nullopt;
+  if (!bitmap.holdsPixels()) return std::nullopt;
   IndexedPicture out;
   out.width = bitmap.width;
   out.height = bitmap.height;
