@@ -7,6 +7,7 @@
 #include <unordered_map>
 
 #include "design/attribute_list.h"
+#include "files/paths.h"
 #include "files/regular_file.h"
 #include "files/save_file.h"
 #include "zip/zip_archive.h"
@@ -23,16 +24,6 @@ bool isZipName(std::string_view name) {
 bool isRegularFile(const std::string& path) {
   struct stat st {};
   return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
-}
-
-std::string withSlash(std::string folder) {
-  if (folder.empty() || folder.back() != '/') folder += '/';
-  return folder;
-}
-
-std::string withoutSlash(std::string_view folder) {
-  while (folder.size() > 1 && folder.back() == '/') folder.remove_suffix(1);
-  return std::string(folder);
 }
 
 // The member paths of the archive that lie at its top level.
@@ -71,7 +62,7 @@ EntryPresence checkEntry(const FileItem& entry, const DriveService& drives) {
   return EntryPresence::DiskAbsent;
 }
 
-FolderSearch::FolderSearch(std::string folder) : folder_(withSlash(std::move(folder))) {
+FolderSearch::FolderSearch(std::string folder) : folder_(withTrailingSlash(std::move(folder))) {
   DIR* dir = ::opendir(folder_.c_str());
   if (!dir) return;
   while (const dirent* e = ::readdir(dir)) {
@@ -118,14 +109,14 @@ bool relinkEntry(Catalog& catalog, CategoryId category, const FileItem& old, con
 }
 
 std::string entryFolder(const FileItem& entry) {
-  if (entry.isArchiveMember()) return withoutSlash(folderOf(entry.archive));
-  return withoutSlash(entry.folder);
+  if (entry.isArchiveMember()) return withoutTrailingSlash(folderOf(entry.archive));
+  return withoutTrailingSlash(entry.folder);
 }
 
 std::vector<CatalogRelink> relinkMissing(Catalog& catalog, const std::string& searchFolder,
                                          std::optional<std::string_view> fromFolder) {
   const std::optional<std::string> from =
-      fromFolder ? std::optional<std::string>(withoutSlash(*fromFolder)) : std::nullopt;
+      fromFolder ? std::optional<std::string>(withoutTrailingSlash(*fromFolder)) : std::nullopt;
   FolderSearch search(searchFolder);
   std::unordered_map<std::string, std::optional<std::string>> decided;  // entry text -> new text
   std::vector<CatalogRelink> changes;

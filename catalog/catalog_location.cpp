@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "catalog/catalog_texts.h"
+#include "files/paths.h"
 #include "files/regular_file.h"
 #include "files/save_file.h"
 
@@ -19,11 +20,6 @@ namespace lh {
 namespace {
 
 namespace fs = std::filesystem;
-
-std::string withoutTrailingSlash(std::string_view folder) {
-  while (folder.size() > 1 && folder.back() == '/') folder.remove_suffix(1);
-  return std::string(folder);
-}
 
 std::string homeFromUserDatabase() {
   passwd pw{};

@@ -4,6 +4,7 @@
 #include <optional>
 
 #include "catalog/catalog_texts.h"
+#include "files/paths.h"
 #include "zip/zip_archive.h"
 
 namespace lh {
@@ -35,12 +36,6 @@ std::string withReason(bool someAdded, std::string_view reason) {
 std::string absoluteLocation(std::string_view location) {
   if (const auto zip = splitZipPath(location)) return makeZipPath(absolutePath(zip->archive), zip->member);
   return absolutePath(location);
-}
-
-bool liesIn(std::string_view path, std::string_view folder) {
-  while (folder.size() > 1 && folder.back() == '/') folder.remove_suffix(1);
-  if (folder.empty() || path.substr(0, folder.size()) != folder) return false;
-  return path.size() == folder.size() || folder == "/" || path[folder.size()] == '/';
 }
 
 CatalogCandidate catalogCandidate(std::string_view location, const DriveService& drives,

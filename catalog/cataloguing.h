@@ -32,9 +32,6 @@ class DriveSnapshot final : public DriveService {
 // path; the member path stays), with "." and ".." folded away. Entries name files absolutely.
 std::string absoluteLocation(std::string_view location);
 
-// True when `path` is `folder` or lies below it; false for an empty folder.
-bool liesIn(std::string_view path, std::string_view folder);
-
 enum class CatalogRefusalKind {
   None,
   Temporary,  // the file (or its archive) is in the temporary folder

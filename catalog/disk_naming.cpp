@@ -3,18 +3,14 @@
 #include <string>
 #include <vector>
 
+#include "files/paths.h"
+
 namespace lh {
 
 namespace {
 
 // The path of the file itself, or of the archive holding it: what decides its drive.
 std::string pathOnDrive(const FileItem& item) { return item.isArchiveMember() ? item.archive : item.path(); }
-
-bool underRoot(std::string_view root, std::string_view path) {
-  if (root == "/") return !path.empty() && path.front() == '/';
-  if (path.size() < root.size() || path.substr(0, root.size()) != root) return false;
-  return path.size() == root.size() || path[root.size()] == '/';
-}
 
 // The root the medium is mounted at next time: the last folder of `root` named after the new
 // label when it was named after the old one; otherwise `root` itself.
@@ -34,7 +30,7 @@ DiskNaming applyDiskName(std::span<FileItem> items, Catalog& catalog, std::strin
                          std::string_view oldLabel, std::string_view newLabel) {
   DiskNaming done;
   for (FileItem& item : items) {
-    const bool fromDrive = underRoot(driveRoot, pathOnDrive(item));
+    const bool fromDrive = liesIn(pathOnDrive(item), driveRoot);
     const bool oldName = !oldLabel.empty() && item.extra == oldLabel;
     if ((fromDrive || oldName) && item.extra != newLabel) {
       item.extra = std::string(newLabel);
@@ -51,7 +47,7 @@ DiskNaming applyDiskName(std::span<FileItem> items, Catalog& catalog, std::strin
   catalog.forEach([&](const Category& c, const std::string&) {
     for (const std::string& text : c.entries()) {
       FileItem entry = parseItemText(text);
-      if (entry.extra != oldLabel || !underRoot(driveRoot, pathOnDrive(entry))) continue;
+      if (entry.extra != oldLabel || !liesIn(pathOnDrive(entry), driveRoot)) continue;
       entry.extra = std::string(newLabel);
       if (entry.isArchiveMember())
         entry.archive = moveRoot(entry.archive, driveRoot, newRoot);

@@ -1,21 +1,13 @@
 #include "files/drives.h"
 
+#include "files/paths.h"
+
 namespace lh {
-
-namespace {
-
-bool holds(std::string_view root, std::string_view path) {
-  if (root == "/") return !path.empty() && path.front() == '/';
-  if (path.size() < root.size() || path.substr(0, root.size()) != root) return false;
-  return path.size() == root.size() || path[root.size()] == '/';
-}
-
-}  // namespace
 
 std::optional<DriveInfo> driveOf(const DriveService& service, std::string_view path) {
   std::optional<DriveInfo> best;
   for (auto& drive : service.drives())
-    if (holds(drive.root, path) && (!best || drive.root.size() > best->root.size()))
+    if (liesIn(path, drive.root) && (!best || drive.root.size() > best->root.size()))
       best = std::move(drive);
   return best;
 }

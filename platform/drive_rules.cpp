@@ -3,6 +3,8 @@
 #include <array>
 #include <fstream>
 
+#include "files/paths.h"
+
 namespace lh::drive_rules {
 
 namespace fs = std::filesystem;
@@ -17,10 +19,6 @@ bool isOneOf(std::string_view value, const auto& names) {
   for (std::string_view n : names)
     if (value == n) return true;
   return false;
-}
-
-bool isUnder(std::string_view folder, std::string_view path) {
-  return path.starts_with(folder) && (path.size() == folder.size() || path[folder.size()] == '/');
 }
 
 std::string parentDiskOfName(const std::string& name, const fs::path& sysRoot) {
@@ -66,7 +64,7 @@ DriveKind driveKind(std::string_view fileSystem, bool removable) {
 bool isUserVolume(std::string_view root, std::string_view device, std::string_view fileSystem) {
   if (root == "/") return true;
   for (std::string_view system : {"/proc", "/sys", "/dev"})
-    if (isUnder(system, root)) return false;
+    if (liesIn(root, system)) return false;
   if (isNetworkFileSystem(fileSystem)) return true;
   // Read-only images the system mounts for itself (snaps, live media layers).
   if (fileSystem == "squashfs") return false;

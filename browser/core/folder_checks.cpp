@@ -3,16 +3,13 @@
 #include <filesystem>
 #include <system_error>
 
+#include "files/paths.h"
+
 namespace lh {
 
 namespace fs = std::filesystem;
 
 namespace {
-
-std::string_view withoutTrailingSlash(std::string_view path) {
-  while (path.size() > 1 && path.back() == '/') path.remove_suffix(1);
-  return path;
-}
 
 FolderCheck verdict(FolderVerdict v, std::string path, std::string_view text) {
   std::string message = path;
@@ -31,11 +28,11 @@ fs::path nearestExisting(fs::path path) {
 }  // namespace
 
 bool isLargeDrive(std::string_view folder, const DriveService& drives) {
-  folder = withoutTrailingSlash(folder);
-  if (folder == "/") return true;
-  if (folder.empty()) return false;
+  const std::string root = withoutTrailingSlash(folder);
+  if (root == "/") return true;
+  if (root.empty()) return false;
   for (const DriveInfo& d : drives.drives())
-    if (d.root == folder) return !carriesDiskName(d.kind);
+    if (d.root == root) return !carriesDiskName(d.kind);
   return false;
 }
 

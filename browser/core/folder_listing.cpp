@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <memory>
 
+#include "files/paths.h"
 #include "zip/zip_archive.h"
 
 namespace lh {
@@ -71,12 +72,6 @@ void addMembers(const std::string& archive, const TypeFilter& filter, std::vecto
 }
 
 }  // namespace
-
-std::string withTrailingSlash(std::string_view folder) {
-  std::string out(folder);
-  if (out.empty() || out.back() != '/') out += '/';
-  return out;
-}
 
 std::vector<FileItem> listFolder(std::string_view folderPath, std::span<const std::string> viewedTypes) {
   std::vector<FileItem> out;
