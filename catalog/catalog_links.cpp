@@ -16,11 +16,6 @@ namespace lh {
 
 namespace {
 
-bool isZipName(std::string_view name) {
-  const auto dot = name.rfind('.');
-  return dot != std::string_view::npos && equalsNoCase(name.substr(dot + 1), "zip");
-}
-
 bool isRegularFile(const std::string& path) {
   struct stat st {};
   return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
@@ -69,7 +64,7 @@ FolderSearch::FolderSearch(std::string folder) : folder_(withTrailingSlash(std::
     const std::string name = e->d_name;
     if (name.empty() || name.front() == '.') continue;  // hidden, and "." and ".."
     if (!isRegularFile(folder_ + name)) continue;
-    candidates_.push_back({name, isZipName(name), false, {}});
+    candidates_.push_back({name, endsWithZip(name), false, {}});
   }
   ::closedir(dir);
 }

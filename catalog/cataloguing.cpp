@@ -18,14 +18,6 @@ std::string absolutePath(std::string_view path) {
   return absolute.lexically_normal().string();
 }
 
-// The disk name of the drive holding `path`: nothing when the drive carries none (a fixed
-// disk, a share, a path no drive holds); an empty name for an unnamed medium.
-std::optional<std::string> diskNameOf(const DriveService& drives, std::string_view path) {
-  const std::optional<DriveInfo> drive = driveOf(drives, path);
-  if (!drive || !carriesDiskName(drive->kind)) return std::nullopt;
-  return drive->label;
-}
-
 std::string withReason(bool someAdded, std::string_view reason) {
   std::string text = someAdded ? std::string(catalog_texts::kSomeCatalogued) : std::string();
   return text + std::string(reason);

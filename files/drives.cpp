@@ -12,4 +12,10 @@ std::optional<DriveInfo> driveOf(const DriveService& service, std::string_view p
   return best;
 }
 
+std::optional<std::string> diskNameOf(const DriveService& drives, std::string_view path) {
+  const std::optional<DriveInfo> drive = driveOf(drives, path);
+  if (!drive || !carriesDiskName(drive->kind)) return std::nullopt;
+  return drive->label;
+}
+
 }  // namespace lh

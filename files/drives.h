@@ -34,6 +34,10 @@ class DriveService {
 // it. Nothing when no drive holds it (a relative path).
 std::optional<DriveInfo> driveOf(const DriveService& service, std::string_view path);
 
+// The disk name of the drive holding `path`: nothing when the drive carries none (a fixed
+// disk, a share, a path no drive holds); an empty name for an unnamed medium.
+std::optional<std::string> diskNameOf(const DriveService& drives, std::string_view path);
+
 // Removable and optical media: the drives whose files carry a disk name.
 inline bool carriesDiskName(DriveKind kind) {
   return kind == DriveKind::Removable || kind == DriveKind::Optical;

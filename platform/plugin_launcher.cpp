@@ -105,10 +105,6 @@ std::optional<std::int64_t> PluginLauncher::start(const std::string& program, co
   return pid;
 }
 
-std::optional<std::int64_t> PluginLauncher::start(const PluginEntry& entry, ExitHandler onExit) {
-  return start(entry.program(), std::string(kPluginArgument), std::move(onExit));
-}
-
 std::string PluginLauncher::programFolder(const std::string& program) const {
   return QFileInfo(resolveProgram(program)).absolutePath().toStdString();
 }

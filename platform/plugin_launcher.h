@@ -35,8 +35,6 @@ class PluginLauncher final : public ProcessStarter {
 
   std::optional<std::int64_t> start(const std::string& program, const std::string& argument,
                                     ExitHandler onExit) override;
-  // Starts a plug-in entry's program with the argument "1" (see start above).
-  std::optional<std::int64_t> start(const PluginEntry& entry, ExitHandler onExit);
   std::string programFolder(const std::string& program) const override;
 
   // How many watched processes are still running.

@@ -368,10 +368,6 @@ bool isZipPath(std::string_view path) { return path.starts_with(kZipPrefix); }
 
 namespace {
 
-bool endsWithZip(std::string_view path) {
-  return path.size() >= 4 && foldedMemberName(path.substr(path.size() - 4)) == ".zip";
-}
-
 bool isFileNotFolder(const std::string& path) {
   struct stat st {};
   return ::stat(path.c_str(), &st) == 0 && !S_ISDIR(st.st_mode);
@@ -399,6 +395,10 @@ std::string makeZipPath(std::string_view archive, std::string_view member) {
   out += ':';
   out += member;
   return out;
+}
+
+bool endsWithZip(std::string_view path) {
+  return path.size() >= 4 && foldedMemberName(path.substr(path.size() - 4)) == ".zip";
 }
 
 }  // namespace lh

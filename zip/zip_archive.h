@@ -133,6 +133,8 @@ struct ZipPath {
 };
 std::optional<ZipPath> splitZipPath(std::string_view path);
 bool isZipPath(std::string_view path);
+// A path or name ending in ".zip", in any letter case.
+bool endsWithZip(std::string_view path);
 std::string makeZipPath(std::string_view archive, std::string_view member);
 
 }  // namespace lh

@@ -15,20 +15,13 @@ bool isLetterOrDigit(char c) {
   return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
 }
 
-// The disk name files of `folder` carry: the label of a removable or optical medium.
-std::string diskNameOf(const DriveService* drives, std::string_view folder) {
-  if (drives == nullptr) return {};
-  const auto drive = driveOf(*drives, folder);
-  if (!drive || !carriesDiskName(drive->kind)) return {};
-  return drive->label;
-}
-
 }  // namespace
 
 std::size_t FileList::addFolder(std::uint64_t treeItem, std::string_view folder,
                                 std::span<const std::string> viewedTypes, const DriveService* drives) {
   std::vector<FileItem> found = listFolder(folder, viewedTypes);
-  const std::string diskName = found.empty() ? std::string() : diskNameOf(drives, folder);
+  const std::string diskName =
+      found.empty() || drives == nullptr ? std::string() : diskNameOf(*drives, folder).value_or("");
   items_.reserve(items_.size() + found.size());
   for (FileItem& item : found) {
     item.treeItem = treeItem;

@@ -38,11 +38,6 @@ class TypeFilter {
   std::span<const std::string> types_;
 };
 
-bool isZipName(std::string_view name) {
-  const auto dot = name.rfind('.');
-  return dot != std::string_view::npos && sameExtension(name.substr(dot + 1), "zip");
-}
-
 // What a directory entry is, asking the file system only when the entry does not say
 // (symbolic links are followed: a link to a file lists as the file).
 enum class EntryKind { File, Other };
@@ -84,7 +79,7 @@ std::vector<FileItem> listFolder(std::string_view folderPath, std::span<const st
   while (const dirent* e = ::readdir(dir.get())) {
     const std::string_view name = e->d_name;
     if (name.front() == '.' || holdsControl(name)) continue;
-    const bool zip = isZipName(name);
+    const bool zip = endsWithZip(name);
     if (!zip && !filter.wants(name)) continue;
     if (kindOf(fd, *e) != EntryKind::File) continue;
     if (zip) {
