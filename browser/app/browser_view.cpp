@@ -1,5 +1,6 @@
 #include "browser/app/browser_view.h"
 
+#include <QContextMenuEvent>
 #include <QKeyEvent>
 #include <QScrollBar>
 #include <QWheelEvent>
@@ -14,6 +15,8 @@ CBrowserView::CBrowserView(PictureLoader& loader, QWidget* parent) : QWidget(par
   for (int k = 0; k < kGridCells; ++k) {
     cells_[static_cast<std::size_t>(k)] = new BSingleView(true, this);
     cells_[static_cast<std::size_t>(k)]->hide();
+    connect(cells_[static_cast<std::size_t>(k)], &BSingleView::contextMenuWanted, this,
+            [this](const QPoint& globalPos) { gridMenuAt(mapFromGlobal(globalPos), globalPos); });
   }
   bar_ = new QScrollBar(Qt::Vertical, this);
   connect(bar_, &QScrollBar::valueChanged, this, [this](int value) {
@@ -159,6 +162,19 @@ void CBrowserView::mousePressEvent(QMouseEvent* event) {
     list_.click(index);
   }
   selectionChanged();
+}
+
+void CBrowserView::contextMenuEvent(QContextMenuEvent* event) { gridMenuAt(event->pos(), event->globalPos()); }
+
+// An unselected cell is selected as a click selects it before the menu opens.
+void CBrowserView::gridMenuAt(const QPoint& pos, const QPoint& globalPos) {
+  const int k = cellAt(pos);
+  const qint64 index = k < 0 ? -1 : first_ + k;
+  if (index >= 0 && !list_[static_cast<std::size_t>(index)].isSelected) {
+    list_.click(static_cast<std::size_t>(index));
+    selectionChanged();
+  }
+  emit gridMenuWanted(index, globalPos);
 }
 
 void CBrowserView::wheelEvent(QWheelEvent* event) {

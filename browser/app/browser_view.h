@@ -50,12 +50,16 @@ class CBrowserView : public QWidget {
   // The selection or the list changed: the counts and the preview follow.
   void selectionMoved();
   void listMoved();
+  // A right click (or the menu key): `index` is the item of the cell under it, selected by
+  // now, or -1 beside every cell; the window opens the grid's menu at `globalPos`.
+  void gridMenuWanted(qint64 index, const QPoint& globalPos);
 
  protected:
   void resizeEvent(QResizeEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
   void wheelEvent(QWheelEvent* event) override;
   void mousePressEvent(QMouseEvent* event) override;
+  void contextMenuEvent(QContextMenuEvent* event) override;
 
  private:
   GridWindow window() const;
@@ -63,6 +67,7 @@ class CBrowserView : public QWidget {
   void refreshCells();
   void requestPictures();
   void updateScrollBar();
+  void gridMenuAt(const QPoint& pos, const QPoint& globalPos);
   void onPicture(std::uint64_t tag, const QString& item, std::shared_ptr<const Thumbnail> thumbnail);
 
   PictureLoader& loader_;

@@ -13,7 +13,8 @@
 #include "browser/app/browser_view.h"
 #include "browser/app/frame_settings.h"
 #include "browser/app/picture_loader.h"
-#include "browser/app/simple_folder_tree.h"
+#include "browser/app/catalog_tree.h"
+#include "browser/app/folder_tree.h"
 #include "browser/app/single_view.h"
 #include "browser/app/start_path.h"
 #include "catalog/catalog_location.h"
@@ -23,9 +24,11 @@
 
 namespace lh {
 
-CMainFrame::CMainFrame(SettingsStore& store, QWidget* parent)
+CMainFrame::CMainFrame(SettingsStore& store, QWidget* parent) : CMainFrame(store, std::make_unique<QtDrives>(), parent) {}
+
+CMainFrame::CMainFrame(SettingsStore& store, std::unique_ptr<DriveService> drives, QWidget* parent)
     : QMainWindow(parent), store_(store), toggles_(ViewToggles::load(store)), viewedTypes_(viewedTypes(store)),
-      drives_(std::make_unique<QtDrives>()), dataFolder_(dataFolder()) {
+      drives_(std::move(drives)), dataFolder_(dataFolder()) {
   setWindowTitle("Loomhall Atelier");
   store_.setInt("Settings", kVersionKey, kBrowserVersion);
   loader_ = new PictureLoader(this);
@@ -49,6 +52,8 @@ CMainFrame::CMainFrame(SettingsStore& store, QWidget* parent)
                                                  static_cast<int>(catalog_texts::kErrorCaption.size())),
                          QString::fromStdString(opened.error));
   }
+  categories_->rebuild();
+  wireTrees();
   connect(view_, &CBrowserView::listMoved, this, &CMainFrame::updateCounts);
   connect(view_, &CBrowserView::selectionMoved, this, [this] {
     updateCounts();
@@ -65,26 +70,6 @@ CMainFrame::CMainFrame(SettingsStore& store, QWidget* parent)
 
 CMainFrame::~CMainFrame() = default;
 
-void CMainFrame::buildLeftPanes() {
-  folders_ = new SimpleFolderTree(tabs_);
-  connect(&folders_->model(), &TickableFolderModel::folderTicked, this, [this](const QString& folder, bool on) {
-    if (on) {
-      const std::uint64_t id = nextFolderId_++;
-      folderIds_[folder] = id;
-      view_->fileList().addFolder(id, folder.toStdString(), viewedTypes_, drives_.get());
-    } else if (auto it = folderIds_.find(folder); it != folderIds_.end()) {
-      view_->fileList().removeFolder(it->second);
-      folderIds_.erase(it);
-    }
-    view_->listChanged();
-  });
-  tabs_->addTab(folders_, "Browse");
-  // The catalog tree takes this page's place.
-  auto* catalogPage = new QLabel(tabs_);
-  catalogPage->setAlignment(Qt::AlignCenter);
-  tabs_->addTab(catalogPage, "Catalog");
-}
-
 void CMainFrame::buildMenus() {
   QMenu* file = menuBar()->addMenu("&File");
   file->addAction("&Print...")->setEnabled(false);
@@ -92,15 +77,7 @@ void CMainFrame::buildMenus() {
   file->addSeparator();
   file->addAction("E&xit", this, &QWidget::close);
 
-  QMenu* edit = menuBar()->addMenu("&Edit");
-  edit->addAction("Select &All", this, [this] {
-    view_->fileList().selectAll();
-    view_->selectionChanged();
-  });
-  for (const char* text : {"Copy to...", "Send to Floppy (A:)", "Delete selected files...", "Rename File...",
-                           "Delete Catalog Entries..."}) {
-    edit->addAction(text)->setEnabled(false);
-  }
+  buildEditMenu(menuBar()->addMenu("&Edit"));
 
   QMenu* viewMenu = menuBar()->addMenu("&View");
   previewAction_ = viewMenu->addAction("&Preview", this, &CMainFrame::togglePreviewPane);
@@ -165,7 +142,7 @@ void CMainFrame::applySettings() {
   view_->setSizeSetting(readSetting(store_, kThumbnailSize));
   view_->setThumbnails3D(toggles_.thumbnails3D);
   if (s.hasRect()) setGeometry(s.rect.left, s.rect.top, s.rect.width(), s.rect.height());
-  folders_->selectFolder(QString::fromStdString(s.lastPath));
+  selectFolder(s.lastPath);
 }
 
 void CMainFrame::showAsStored() {
@@ -180,9 +157,9 @@ void CMainFrame::showAsStored() {
 bool CMainFrame::openPath(const std::string& path) {
   const StartTarget target = startTarget(path);
   if (target.folder.empty()) return false;
-  const QString folder = QString::fromStdString(target.folder);
-  folders_->model().setTicked(folder, true);
-  folders_->selectFolder(folder);
+  tabs_->setCurrentIndex(0);
+  tickFolder(QString::fromStdString(target.folder), true);
+  selectFolder(target.folder);
   FileList& list = view_->fileList();
   for (std::size_t i = 0; i < list.size(); ++i) {
     const bool wanted = (!target.select.empty() && list[i].location() == target.select) ||
@@ -196,7 +173,10 @@ bool CMainFrame::openPath(const std::string& path) {
   return true;
 }
 
-void CMainFrame::tickFolder(const QString& folder, bool on) { folders_->model().setTicked(folder, on); }
+void CMainFrame::tickFolder(const QString& folder, bool on) {
+  QTreeWidgetItem* item = folders_->findPath(toStd(folder));
+  if (item != nullptr && folders_->isTickedItem(item) != on) folders_->tickClick(item, false);
+}
 
 QString CMainFrame::filesStatus() const { return filesLabel_->text(); }
 QString CMainFrame::selectedStatus() const { return selectedLabel_->text(); }
@@ -239,8 +219,7 @@ void CMainFrame::saveSettings() {
   f.split2 = leftSplit_->sizes().value(1);
   f.leftTab = tabs_->currentIndex();
   f.previewShown = previewAction_->isChecked();
-  f.lastPath = folders_->currentFolder().isEmpty() ? QDir::homePath().toStdString()
-                                                   : folders_->currentFolder().toStdString();
+  f.lastPath = folders_->selectedPath().empty() ? QDir::homePath().toStdString() : folders_->selectedPath();
   saveFrameSettings(store_, f);
   store_.setInt(kThumbnailSize.section, kThumbnailSize.key, view_->sizeSetting());
   saveCatalog(catalog_, store_, dataFolder_);
@@ -251,6 +230,11 @@ void CMainFrame::closeEvent(QCloseEvent* event) {
   event->accept();
 }
 
-bool CMainFrame::folderShown() const { return folders_ == nullptr || folders_->folderShown(); }
+bool CMainFrame::folderShown() const {
+  if (pendingFolder_.empty()) return true;
+  const QTreeWidgetItem* item = folders_->currentItem();
+  return item != nullptr && folders_->pathOf(item) == pendingFolder_ &&
+         folders_->viewport()->rect().intersects(folders_->visualItemRect(item));
+}
 
 }  // namespace lh
