@@ -3,6 +3,7 @@
 // the thumbnail grid on the right, the menus and the status bar. Restores its layout from the
 // stored settings at start and writes it back at close.
 #include <QMainWindow>
+#include <QMenu>
 #include <QString>
 #include <cstdint>
 #include <functional>
@@ -25,7 +26,6 @@
 
 class QAction;
 class QLabel;
-class QMenu;
 class QSplitter;
 class QTabWidget;
 

@@ -54,6 +54,13 @@ class FrameCommandsTest : public testing::Test {
     if (const char* old = std::getenv("XDG_DATA_HOME")) oldData_ = old;
     setenv("XDG_DATA_HOME", (dir_.path() + "/data").toLocal8Bit().constData(), 1);
     folder_ = dir_.path().toStdString() + "/samples";
+    stick_ = dir_.path().toStdString() + "/stick";
+    fs::create_directory(stick_);
+    DriveInfo stick;
+    stick.root = stick_;
+    stick.kind = DriveKind::Removable;
+    stick.label = "STICK";
+    drives_.add(stick);
     fs::copy(LH_SAMPLES_DIR, folder_, fs::copy_options::recursive);
     store_.setInt("Settings", "maximized", 1);
     store_.setInt("Settings", "bottom", 700);
@@ -94,6 +101,7 @@ class FrameCommandsTest : public testing::Test {
   QTemporaryDir dir_;
   std::string oldData_;
   std::string folder_;
+  std::string stick_;
   MemorySettings store_;
   test::FakeDrives drives_{{fixedRoot()}};
   Answers answers_;
@@ -259,6 +267,40 @@ TEST_F(FrameCommandsTest, DeletingCatalogEntriesOfManyOrOfAnUncataloguedItem) {
   frame_->deleteCatalogEntries();
   EXPECT_EQ(answers_.asked.back().caption, "Not Cataloged");
   EXPECT_EQ(answers_.asked.back().text, QString::fromStdString("This item is not cataloged.\n" + folder_ + "/letters.pes"));
+}
+
+TEST_F(FrameCommandsTest, SendingCopiesToTheRemovableDisk) {
+  tickSamples();
+  clickItem(indexOf("letters.pes"));
+  frame_->sendSelectedToRemovable();
+  EXPECT_TRUE(fs::exists(stick_ + "/letters.pes"));
+  EXPECT_TRUE(answers_.asked.empty());
+}
+
+// Find File on a catalogued design that moved: the entry and the listed item go to where the
+// automatic search found it.
+TEST_F(FrameCommandsTest, AFoundFileTakesTheEntrysAndTheListedItemsPlace) {
+  const std::string moved = dir_.path().toStdString() + "/moved";
+  fs::create_directory(moved);
+  fs::copy_file(folder_ + "/quilt.pes", moved + "/gone.pes");
+  Catalog& catalog = frame_->catalog();
+  const CategoryId top = catalog.topCategory();
+  catalog.addEntry(top, folder_ + "/gone.pes");
+  frame_->catalogTree().rebuild();
+  frame_->catalogTree().nameClick(top, false);
+  ASSERT_EQ(list().size(), 1u);
+  clickItem(0);
+  FindFilePickers pick;
+  pick.folder = [&](const std::string&) { return std::optional<std::string>(moved); };
+  frame_->setFindPickers(pick);
+  answers_.answer = QMessageBox::Yes;
+  frame_->findMovedFile();
+  EXPECT_EQ(catalog.category(top)->entries(), std::vector<std::string>{moved + "/gone.pes"});
+  ASSERT_EQ(list().size(), 1u);
+  EXPECT_EQ(list()[0].location(), moved + "/gone.pes");
+  EXPECT_EQ(list()[0].treeItem, top);
+  EXPECT_TRUE(list()[0].isSelected);
+  EXPECT_EQ(answers_.asked.back().caption, "Links Updated");
 }
 
 // A right click on a cell that is not selected selects it alone; on a selected cell the
