@@ -36,6 +36,10 @@ void CMainFrame::wireTrees() {
   connect(folders_, &BFolderTree::folderTicked, this, &CMainFrame::folderTicked);
   connect(folders_, &BFolderTree::folderUnticked, this, &CMainFrame::folderUnticked);
   connect(folders_, &BFolderTree::nameDisksRequested, this, &CMainFrame::nameDisks);
+  // Once the user picks another folder, the one asked for at start no longer matters.
+  connect(folders_, &BFolderTree::pathSelected, this, [this](const QString& path) {
+    if (toStd(path) != pendingFolder_) pendingFolder_.clear();
+  });
   connect(categories_, &BCatalogTree::categoryTicked, this, &CMainFrame::categoryTicked);
   connect(categories_, &BCatalogTree::categoryUnticked, this, &CMainFrame::categoryUnticked);
   connect(categories_, &BCatalogTree::statusText, this, [this](const QString& text) { statusBar()->showMessage(text); });
