@@ -24,7 +24,8 @@
 
 namespace lh {
 
-CMainFrame::CMainFrame(SettingsStore& store, QWidget* parent) : CMainFrame(store, std::make_unique<QtDrives>(), parent) {}
+CMainFrame::CMainFrame(SettingsStore& store, QWidget* parent)
+    : CMainFrame(store, std::make_unique<QtDrives>(), parent) {}
 
 CMainFrame::CMainFrame(SettingsStore& store, std::unique_ptr<DriveService> drives, QWidget* parent)
     : QMainWindow(parent), store_(store), toggles_(ViewToggles::load(store)), viewedTypes_(viewedTypes(store)),

@@ -85,7 +85,6 @@ class CMainFrame : public QMainWindow {
 
   // The action of a command of the Edit menu and the grid's menu.
   QAction* command(GridCommand c) const { return commands_.at(c); }
-  QAction* deleteFilesCommand() const { return deleteFiles_; }
   // The grid's menu for a right click on item `index` (-1: beside the cells), with the
   // commands enabled as they are now.
   std::unique_ptr<QMenu> gridMenuFor(qint64 index);

@@ -41,12 +41,15 @@ void CMainFrame::buildEditMenu(QMenu* edit) {
   addCommand(edit, GridCommand::SelectAll, "Select &All", &CMainFrame::selectAllItems);
   edit->addSeparator();
   addCommand(edit, GridCommand::CopyTo, "Copy to...", &CMainFrame::copySelectedTo);
-  addCommand(edit, GridCommand::SendToRemovable, qs(texts::kSendToRemovable), &CMainFrame::sendSelectedToRemovable);
-  commands_[GridCommand::SendToRemovable]->setStatusTip("Copy the selected files to the first mounted removable disk.");
+  addCommand(edit, GridCommand::SendToRemovable, qs(texts::kSendToRemovable),
+             &CMainFrame::sendSelectedToRemovable);
+  commands_[GridCommand::SendToRemovable]->setStatusTip(
+      "Copy the selected files to the first mounted removable disk.");
   deleteFiles_ = edit->addAction("Delete selected files...", this, &CMainFrame::deleteSelectedFiles);
   addCommand(edit, GridCommand::RenameFile, "Rename File...", &CMainFrame::renameSelectedFile);
   edit->addSeparator();
-  addCommand(edit, GridCommand::DeleteCatalogEntries, "Delete Catalog Entries...", &CMainFrame::deleteCatalogEntries);
+  addCommand(edit, GridCommand::DeleteCatalogEntries, "Delete Catalog Entries...",
+             &CMainFrame::deleteCatalogEntries);
   commands_[GridCommand::DeleteCatalogEntries]->setStatusTip("Edit catalog entries on selected item.");
   addCommand(edit, GridCommand::FindFile, "Find File...", &CMainFrame::findMovedFile);
   edit->addAction("Name Removable Disks...", this, &CMainFrame::nameDisks);
@@ -68,7 +71,8 @@ void CMainFrame::buildEditMenu(QMenu* edit) {
   commands_[GridCommand::ConvertOnTheFly]->setEnabled(false);
 
   connect(view_, &CBrowserView::gridMenuWanted, this, &CMainFrame::showGridMenu);
-  auto* del = new QShortcut(QKeySequence(Qt::Key_Delete), view_, nullptr, nullptr, Qt::WidgetWithChildrenShortcut);
+  auto* del =
+      new QShortcut(QKeySequence(Qt::Key_Delete), view_, nullptr, nullptr, Qt::WidgetWithChildrenShortcut);
   connect(del, &QShortcut::activated, this, &CMainFrame::postDeleteKey);
 }
 
@@ -97,7 +101,8 @@ std::unique_ptr<QMenu> CMainFrame::gridMenuFor(qint64 index) {
     click.onCell = true;
     click.missing = !entryExists(item);
     const int k = static_cast<int>(index - view_->firstShown());
-    click.readNormally = k >= 0 && k < view_->shownCells() && view_->cell(k)->pictureKind() == CellPicture::Design;
+    click.readNormally =
+        k >= 0 && k < view_->shownCells() && view_->cell(k)->pictureKind() == CellPicture::Design;
   }
   auto menu = std::make_unique<QMenu>(this);
   for (const GridCommand c : gridMenu(click)) menu->addAction(command(c));
@@ -121,12 +126,14 @@ void CMainFrame::deleteSelectedFiles() {
   FileList& list = view_->fileList();
   if (runState_.toolRunning() || !confirmDelete(ask_, list.selectionCount())) return;
   std::size_t entries = 0;
-  const TrashFunction trash = trash_ ? trash_ : [](const std::string& path) { return QFile::moveToTrash(qs(path)); };
-  const DeleteResult result =
-      lh::deleteSelected(list, trash, [&](const std::string& text) { entries += catalog_.removeEntryEverywhere(text); });
+  const TrashFunction trash =
+      trash_ ? trash_ : [](const std::string& path) { return QFile::moveToTrash(qs(path)); };
+  const DeleteResult result = lh::deleteSelected(
+      list, trash, [&](const std::string& text) { entries += catalog_.removeEntryEverywhere(text); });
   if (entries > 0) categories_->save();
   view_->listChanged();
-  if (!result.failed.empty()) tell(ask_, texts::kDeleteCaption, deleteFailedText(result), QMessageBox::Warning);
+  if (!result.failed.empty())
+    tell(ask_, texts::kDeleteCaption, deleteFailedText(result), QMessageBox::Warning);
 }
 
 void CMainFrame::copySelectedTo() {
@@ -209,7 +216,8 @@ void CMainFrame::findMovedFile() {
   const FindFilePickers pick = findPickers_ ? *findPickers_ : dialogPickers(this, *drives_, ask_);
   const std::optional<FileItem> found = locateMovedFile(missing, ask_, pick);
   if (!found) return;
-  const std::vector<CatalogRelink> changes = followMovedFile(catalog_, missing.treeItem, missing, *found, ask_);
+  const std::vector<CatalogRelink> changes =
+      followMovedFile(catalog_, missing.treeItem, missing, *found, ask_);
   // Listed items and their cells follow the entries to the new places.
   for (std::size_t i = 0; i < list.size(); ++i) {
     for (const CatalogRelink& change : changes) {

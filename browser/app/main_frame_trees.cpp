@@ -42,7 +42,8 @@ void CMainFrame::wireTrees() {
   });
   connect(categories_, &BCatalogTree::categoryTicked, this, &CMainFrame::categoryTicked);
   connect(categories_, &BCatalogTree::categoryUnticked, this, &CMainFrame::categoryUnticked);
-  connect(categories_, &BCatalogTree::statusText, this, [this](const QString& text) { statusBar()->showMessage(text); });
+  connect(categories_, &BCatalogTree::statusText, this,
+          [this](const QString& text) { statusBar()->showMessage(text); });
   connect(categories_, &BCatalogTree::selectAllRequested, this, &CMainFrame::selectAllItems);
 }
 
@@ -113,7 +114,8 @@ bool CMainFrame::nameDisks() {
   if (dialog.exec() != QDialog::Accepted || !dialog.named()) return false;
   const DiskNamed& named = *dialog.named();
   FileList& items = view_->fileList();
-  const std::span<FileItem> all = items.empty() ? std::span<FileItem>() : std::span<FileItem>(&items[0], items.size());
+  const std::span<FileItem> all =
+      items.empty() ? std::span<FileItem>() : std::span<FileItem>(&items[0], items.size());
   applyDiskName(all, catalog_, named.root, named.oldLabel, named.newLabel);
   catalogChanged();
   return true;

@@ -17,7 +17,8 @@ TEST(GridMenu, InsertionsFollowTheCellUnderTheClick) {
       {{false, true, false, 1}, {C::SelectAll, C::CopyTo, C::SendToRemovable, C::DeleteCatalogEntries}},
       // a design that was read, one selected: convert first, rename before the last base item
       {{true, true, false, 1},
-       {C::ConvertOnTheFly, C::SelectAll, C::CopyTo, C::SendToRemovable, C::RenameFile, C::DeleteCatalogEntries}},
+       {C::ConvertOnTheFly, C::SelectAll, C::CopyTo, C::SendToRemovable, C::RenameFile,
+        C::DeleteCatalogEntries}},
       // two selected: no rename
       {{true, true, false, 2},
        {C::ConvertOnTheFly, C::SelectAll, C::CopyTo, C::SendToRemovable, C::DeleteCatalogEntries}},
@@ -28,7 +29,8 @@ TEST(GridMenu, InsertionsFollowTheCellUnderTheClick) {
       {{true, false, false, 1},
        {C::SelectAll, C::CopyTo, C::SendToRemovable, C::DeleteCatalogEntries, C::RenameFile}},
   };
-  for (std::size_t i = 0; i < cases.size(); ++i) EXPECT_EQ(gridMenu(cases[i].click), cases[i].menu) << "case " << i;
+  for (std::size_t i = 0; i < cases.size(); ++i)
+    EXPECT_EQ(gridMenu(cases[i].click), cases[i].menu) << "case " << i;
 }
 
 }  // namespace

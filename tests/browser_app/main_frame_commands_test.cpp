@@ -163,8 +163,9 @@ TEST_F(FrameCommandsTest, TheGridMenuFollowsTheClickedCell) {
 
   clickItem(0);
   auto menu = frame_->gridMenuFor(0);
-  EXPECT_EQ(texts(*menu), (QStringList{"Convert to On-The-Fly Setting", "Select &All", "Copy to...",
-                                       "Send to Removable Disk", "Rename File...", "Delete Catalog Entries..."}));
+  EXPECT_EQ(texts(*menu),
+            (QStringList{"Convert to On-The-Fly Setting", "Select &All", "Copy to...",
+                         "Send to Removable Disk", "Rename File...", "Delete Catalog Entries..."}));
   EXPECT_TRUE(frame_->command(GridCommand::RenameFile)->isEnabled());
   EXPECT_FALSE(frame_->command(GridCommand::ConvertOnTheFly)->isEnabled());
 
@@ -235,7 +236,8 @@ TEST_F(FrameCommandsTest, RenameAndCopyToGoThroughTheirQuestions) {
     return std::optional<std::string>(target);
   });
   fs::create_directory(target);
-  frame_->folderTree().setClashQuestion([](const FileItem&, const std::string&) { return ClashAnswer::Skip; });
+  frame_->folderTree().setClashQuestion(
+      [](const FileItem&, const std::string&) { return ClashAnswer::Skip; });
   frame_->copySelectedTo();
   EXPECT_EQ(answers_.asked.back().caption, "Files Copied");
   EXPECT_EQ(answers_.asked.back().text, QString("%1 files copied").arg(chosen));
@@ -266,7 +268,8 @@ TEST_F(FrameCommandsTest, DeletingCatalogEntriesOfManyOrOfAnUncataloguedItem) {
   clickItem(indexOf("letters.pes"));
   frame_->deleteCatalogEntries();
   EXPECT_EQ(answers_.asked.back().caption, "Not Cataloged");
-  EXPECT_EQ(answers_.asked.back().text, QString::fromStdString("This item is not cataloged.\n" + folder_ + "/letters.pes"));
+  EXPECT_EQ(answers_.asked.back().text,
+            QString::fromStdString("This item is not cataloged.\n" + folder_ + "/letters.pes"));
 }
 
 TEST_F(FrameCommandsTest, SendingCopiesToTheRemovableDisk) {
