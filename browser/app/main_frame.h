@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "browser/app/preview_menu.h"
 #include "browser/view_core/view_settings.h"
 #include "catalog/catalog.h"
 #include "design/settings.h"
@@ -86,6 +87,7 @@ class CMainFrame : public QMainWindow {
   QLabel* selectedLabel_ = nullptr;
   QAction* previewAction_ = nullptr;
   QAction* colourAction_ = nullptr;
+  PreviewCommands previewCommands_;  // the View menu's commands the preview's menu triggers
 };
 
 }  // namespace lh
