@@ -4,6 +4,7 @@
 #include <QDir>
 #include <QDrag>
 #include <QKeyEvent>
+#include <QPixmap>
 #include <QScrollBar>
 #include <QTemporaryDir>
 #include <QToolTip>
@@ -263,6 +264,11 @@ void CBrowserView::startDrag() {
   });
   auto* drag = new QDrag(this);
   drag->setMimeData(data);
+  const std::int64_t k = static_cast<std::int64_t>(press_->index) - first_;
+  if (k >= 0 && k < shownCells()) {
+    const QImage& image = cells_[static_cast<std::size_t>(k)]->image();
+    if (!image.isNull()) drag->setPixmap(QPixmap::fromImage(image.scaled(64, 64, Qt::KeepAspectRatio)));
+  }
   // A target in this program (the folder and catalog trees) takes the grid's selection.
   connect(drag, &QDrag::targetChanged, data, [data](QObject* target) { data->setLocal(target != nullptr); });
   const Qt::DropAction done = drag->exec(Qt::CopyAction, Qt::CopyAction);

@@ -1,7 +1,8 @@
 #pragma once
 // The thumbnail grid: a fixed pool of 50 design cells over the file list, laid out and
 // scrolled by the grid arithmetic, with selection by mouse and keys. Pictures come from the
-// loader; a cell shows its caption until its picture arrives.
+// loader; a cell shows its caption until its picture arrives. The selected files can be
+// dragged out to other programs and the browser's trees; a double click opens a design.
 #include <QWidget>
 #include <array>
 #include <cstdint>
