@@ -11,6 +11,7 @@
 #include <QTabWidget>
 
 #include "browser/app/browser_view.h"
+#include "browser/app/design_opener.h"
 #include "browser/app/frame_settings.h"
 #include "browser/app/picture_loader.h"
 #include "browser/app/catalog_tree.h"
@@ -21,6 +22,7 @@
 #include "catalog/catalog_texts.h"
 #include "formats/format_table.h"
 #include "platform/qt_drives.h"
+#include "tools/setting_keys.h"
 
 namespace lh {
 
@@ -61,6 +63,15 @@ CMainFrame::CMainFrame(SettingsStore& store, std::unique_ptr<DriveService> drive
     updatePreview();
   });
   connect(preview_, &BSingleView::resized, this, &CMainFrame::updatePreview);
+  connect(preview_, &BSingleView::contextMenuWanted, this, [this](const QPoint& pos) {
+    execPreviewMenu(previewCommands_, preview_->colourListShown(), pos, this);
+  });
+  connect(preview_, &BSingleView::colourListSwitched, colourAction_, &QAction::setChecked);
+  connect(preview_, &BSingleView::statusText, this, [this](const QString& text) { statusBar()->showMessage(text); });
+  connect(view_, &CBrowserView::statusText, this, [this](const QString& text) { statusBar()->showMessage(text); });
+  preview_->setInches(readSetting(store_, kEnglishUnits) != 0);
+  view_->setDrives(drives_.get());
+  view_->setOpener(std::make_unique<DesignOpener>(store_, view_->extractedFiles()));
   connect(loader_, &PictureLoader::pictureReady, this,
           [this](std::uint64_t tag, const QString& item, std::shared_ptr<const Thumbnail> thumbnail) {
             if (tag == PictureLoader::kPreviewTag && preview_->itemText() == item.toStdString())
@@ -90,18 +101,21 @@ void CMainFrame::buildMenus() {
   });
   jumps->setCheckable(true);
   jumps->setChecked(toggles_.previewJumps);
+  previewCommands_.jumps = jumps;
   QAction* preview3D = viewMenu->addAction("3D Preview", this, [this] {
     toggles_.togglePreview3D(store_);
     updatePreview();
   });
   preview3D->setCheckable(true);
   preview3D->setChecked(toggles_.preview3D);
+  previewCommands_.shading = preview3D;
   colourAction_ = viewMenu->addAction("Color Display", this, [this] {
     preview_->switchColourList();
     colourAction_->setChecked(preview_->colourListShown());
   });
   colourAction_->setCheckable(true);
   colourAction_->setStatusTip("Switches between Instant 3D preview and design color chart.");
+  previewCommands_.colourList = colourAction_;
   QAction* thumbs3D = viewMenu->addAction("3D Thumbnails", this, [this] {
     view_->setThumbnails3D(toggles_.toggleThumbnails3D(store_));
   });
@@ -199,6 +213,7 @@ void CMainFrame::updatePreview() {
   r.item = preview_->itemText();
   r.location = list[*first].location();
   r.spec = preview_->wantedSpec(toggles_.preview3D, toggles_.previewJumps);
+  r.inches = readSetting(store_, kEnglishUnits) != 0;
   loader_->setPreviewRequest(std::move(r));
 }
 
@@ -228,6 +243,7 @@ void CMainFrame::saveSettings() {
 
 void CMainFrame::closeEvent(QCloseEvent* event) {
   saveSettings();
+  view_->extractedFiles().removeAll();
   event->accept();
 }
 

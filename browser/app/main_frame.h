@@ -19,6 +19,7 @@
 #include "browser/app/dialogs_find.h"
 #include "browser/core/file_delete.h"
 #include "browser/core/grid_menu.h"
+#include "browser/app/preview_menu.h"
 #include "browser/view_core/view_settings.h"
 #include "catalog/catalog.h"
 #include "design/settings.h"
@@ -161,6 +162,7 @@ class CMainFrame : public QMainWindow {
   QAction* colourAction_ = nullptr;
   std::map<GridCommand, QAction*> commands_;
   QAction* deleteFiles_ = nullptr;
+  PreviewCommands previewCommands_;  // the View menu's commands the preview's menu triggers
 };
 
 }  // namespace lh
