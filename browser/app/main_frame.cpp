@@ -16,6 +16,7 @@
 #include "browser/app/simple_folder_tree.h"
 #include "browser/app/single_view.h"
 #include "browser/app/start_path.h"
+#include "browser/app/tip_dialog.h"
 #include "catalog/catalog_location.h"
 #include "catalog/catalog_texts.h"
 #include "formats/format_table.h"
@@ -25,7 +26,7 @@ namespace lh {
 
 CMainFrame::CMainFrame(SettingsStore& store, QWidget* parent)
     : QMainWindow(parent), store_(store), toggles_(ViewToggles::load(store)), viewedTypes_(viewedTypes(store)),
-      drives_(std::make_unique<QtDrives>()), dataFolder_(dataFolder()) {
+      drives_(std::make_unique<QtDrives>()), dataFolder_(dataFolder()), ask_(messageBoxAsker(this)) {
   setWindowTitle("Loomhall Atelier");
   store_.setInt("Settings", kVersionKey, kBrowserVersion);
   loader_ = new PictureLoader(this);
@@ -139,7 +140,11 @@ void CMainFrame::buildMenus() {
   QMenu* options = menuBar()->addMenu("&Options");
   options->addAction("Preferences...")->setEnabled(false);
   QMenu* help = menuBar()->addMenu("&Help");
-  help->addAction("Ti&p of the Day...")->setEnabled(false);
+  help->addAction("Ti&p of the Day...", this, [this] {
+    auto* tip = new TipDialog(store_, tipsFilePath(), ask_, this);
+    tip->setAttribute(Qt::WA_DeleteOnClose);
+    tip->open();
+  });
   help->addAction("&About Loomhall...", this, [this] {
     QMessageBox::about(this, "About Loomhall", "Loomhall Atelier\nA browser for machine-embroidery designs.");
   });
@@ -247,8 +252,39 @@ void CMainFrame::saveSettings() {
 }
 
 void CMainFrame::closeEvent(QCloseEvent* event) {
+  if (runState_.toolRunning()) {
+    tell(ask_, "Don't stop now!", "Tool running! Click 'Stop' to cancel, or hang in there.");
+    event->ignore();
+    return;
+  }
   saveSettings();
+  if (!offerTemporaryDeletion()) {
+    event->ignore();
+    return;
+  }
+  closeFiles_.deleteExtracted();
   event->accept();
+}
+
+// False when the user cancels the close.
+bool CMainFrame::offerTemporaryDeletion() {
+  if (!closeFiles_.hasTemporary()) return true;
+  if (readSetting(store_, kWorkspaceConfirm) != 0) {
+    const QMessageBox::StandardButton answer =
+        ask_(Question{QMessageBox::Question, qs(kConfirmDeleteCaption), qs(kConfirmTemporaryDelete),
+                      QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel});
+    if (answer == QMessageBox::No) return true;
+    if (answer != QMessageBox::Yes) return false;
+  }
+  closeFiles_.deleteTemporary();
+  return true;
+}
+
+void CMainFrame::comeToFront(const QString& path) {
+  if (isMinimized()) showNormal();
+  raise();
+  activateWindow();
+  if (!path.isEmpty()) openPath(toStd(path));
 }
 
 bool CMainFrame::folderShown() const { return folders_ == nullptr || folders_->folderShown(); }

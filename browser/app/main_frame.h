@@ -10,9 +10,12 @@
 #include <string>
 #include <vector>
 
+#include "browser/app/close_files.h"
+#include "browser/app/dialogs.h"
 #include "browser/view_core/view_settings.h"
 #include "catalog/catalog.h"
 #include "design/settings.h"
+#include "plugin/run_state.h"
 
 class QAction;
 class QLabel;
@@ -51,6 +54,14 @@ class CMainFrame : public QMainWindow {
   QTabWidget& leftTabs() { return *tabs_; }
   QString filesStatus() const;
   QString selectedStatus() const;
+  // Tool and plug-in runs: closing is refused while one is active.
+  RunState& runState() { return runState_; }
+  // Files deleted at close; temporary and on-the-fly output is asked about first.
+  CloseFiles& closeFiles() { return closeFiles_; }
+  // The window's message boxes go through `ask` (tests answer in the user's place).
+  void setAsker(Asker ask) { ask_ = std::move(ask); }
+  // Another start asked for this window: it comes to the front (and opens `path`, if any).
+  void comeToFront(const QString& path);
 
  protected:
   void closeEvent(QCloseEvent* event) override;
@@ -65,6 +76,7 @@ class CMainFrame : public QMainWindow {
   void updateCounts();
   void updatePreview();
   void togglePreviewPane(bool shown);
+  bool offerTemporaryDeletion();
 
   SettingsStore& store_;
   ViewToggles toggles_;
@@ -74,6 +86,9 @@ class CMainFrame : public QMainWindow {
   std::string dataFolder_;
   std::map<QString, std::uint64_t> folderIds_;  // tree item ids of ticked folders
   std::uint64_t nextFolderId_ = 1;
+  RunState runState_;
+  CloseFiles closeFiles_;
+  Asker ask_;
 
   PictureLoader* loader_ = nullptr;
   QSplitter* split_ = nullptr;
