@@ -32,7 +32,7 @@ TipDialog::TipDialog(SettingsStore& store, const QString& tipsPath, Asker ask, Q
   heading->setFont(bold);
   tip_ = new QLabel(this);
   tip_->setWordWrap(true);
-  tip_->setMinimumSize(360, 90);
+  tip_->setMinimumSize(420, 90);
   tip_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
   tip_->setTextInteractionFlags(Qt::TextSelectableByMouse);
   atStartUp_ = new QCheckBox("&Show Tips on StartUp", this);
