@@ -7,13 +7,16 @@
 // check for nor stand in the way of a running browser, and show no start-up messages.
 #include <QApplication>
 #include <QCommandLineParser>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFileInfo>
 #include <QTimer>
 #include <cstdio>
+#include <memory>
 #include <optional>
 
 #include "browser/app/browser_view.h"
+#include "browser/app/crash_guard.h"
 #include "browser/app/main_frame.h"
 #include "browser/app/single_instance.h"
 #include "browser/app/single_view.h"
@@ -68,7 +71,14 @@ int main(int argc, char** argv) {
   }
 
   lh::QtSettingsStore settings;
-  lh::CMainFrame frame(settings);
+  std::unique_ptr<lh::CrashGuard> guard;  // a screenshot's loads are not the user's
+  if (shot.isEmpty()) {
+    const QFileInfo stored(QString::fromStdString(settings.fileName()));
+    const std::string record = stored.dir().filePath(stored.completeBaseName() + ".lastfile").toStdString();
+    lh::adoptLeftOver(settings, record);
+    guard = std::make_unique<lh::CrashGuard>(record);
+  }
+  lh::CMainFrame frame(settings, nullptr, guard.get());
   if (shot.isEmpty()) {
     frame.showAsStored();
   } else {

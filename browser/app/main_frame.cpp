@@ -11,6 +11,7 @@
 #include <QTabWidget>
 
 #include "browser/app/browser_view.h"
+#include "browser/app/crash_guard.h"
 #include "browser/app/frame_settings.h"
 #include "browser/app/picture_loader.h"
 #include "browser/app/simple_folder_tree.h"
@@ -24,12 +25,12 @@
 
 namespace lh {
 
-CMainFrame::CMainFrame(SettingsStore& store, QWidget* parent)
+CMainFrame::CMainFrame(SettingsStore& store, QWidget* parent, CrashGuard* guard)
     : QMainWindow(parent), store_(store), toggles_(ViewToggles::load(store)), viewedTypes_(viewedTypes(store)),
-      drives_(std::make_unique<QtDrives>()), dataFolder_(dataFolder()), ask_(messageBoxAsker(this)) {
+      drives_(std::make_unique<QtDrives>()), dataFolder_(dataFolder()), ask_(messageBoxAsker(this)), guard_(guard) {
   setWindowTitle("Loomhall Atelier");
   store_.setInt("Settings", kVersionKey, kBrowserVersion);
-  loader_ = new PictureLoader(this);
+  loader_ = new PictureLoader(this, 0, guard_);
   split_ = new QSplitter(Qt::Horizontal, this);
   leftSplit_ = new QSplitter(Qt::Vertical, split_);
   tabs_ = new QTabWidget(leftSplit_);
@@ -263,6 +264,7 @@ void CMainFrame::closeEvent(QCloseEvent* event) {
     return;
   }
   closeFiles_.deleteExtracted();
+  if (guard_ != nullptr) guard_->finish();
   event->accept();
 }
 

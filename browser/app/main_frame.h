@@ -25,6 +25,7 @@ class QTabWidget;
 namespace lh {
 
 class BSingleView;
+class CrashGuard;
 class CBrowserView;
 class PictureLoader;
 class SimpleFolderTree;
@@ -34,8 +35,9 @@ class CMainFrame : public QMainWindow {
   Q_OBJECT
 
  public:
-  // `store` holds the user's settings and outlives the window.
-  explicit CMainFrame(SettingsStore& store, QWidget* parent = nullptr);
+  // `store` holds the user's settings and outlives the window, as does `guard`, which records
+  // every design load when there is one.
+  explicit CMainFrame(SettingsStore& store, QWidget* parent = nullptr, CrashGuard* guard = nullptr);
   ~CMainFrame() override;
 
   // Shows the window maximised or in its stored rectangle.
@@ -89,6 +91,7 @@ class CMainFrame : public QMainWindow {
   RunState runState_;
   CloseFiles closeFiles_;
   Asker ask_;
+  CrashGuard* guard_ = nullptr;
 
   PictureLoader* loader_ = nullptr;
   QSplitter* split_ = nullptr;

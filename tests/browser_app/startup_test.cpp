@@ -10,8 +10,11 @@
 #include <QWidget>
 #include <filesystem>
 #include <fstream>
+#include <sstream>
 
+#include "browser/app/browser_view.h"
 #include "browser/app/close_files.h"
+#include "browser/app/crash_guard.h"
 #include "browser/app/main_frame.h"
 #include "browser/app/startup_notices.h"
 #include "browser/app/tip_dialog.h"
@@ -25,6 +28,13 @@ namespace fs = std::filesystem;
 
 void writeFile(const std::string& path, std::string_view text) {
   std::ofstream(path, std::ios::binary) << text;
+}
+
+std::string readFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::stringstream text;
+  text << in.rdbuf();
+  return text.str();
 }
 
 // Answers every question with `answer` and keeps what was asked.
@@ -164,6 +174,44 @@ TEST(CloseFiles, DeletesPlainFilesAndArchiveMembersAndNamesWhatFailed) {
   EXPECT_FALSE(fs::exists(root + "/a.pes"));
   EXPECT_EQ(ZipArchive::listMembers(archive), (std::vector<std::string>{"keep.dst"}));
   EXPECT_FALSE(files.hasTemporary());
+}
+
+TEST(CrashGuard, TheBrowsersLoadsAreRecordedUntilAnOrderlyClose) {
+  QTemporaryDir dir;
+  const std::string folder = dir.path().toStdString() + "/samples";
+  fs::copy(LH_SAMPLES_DIR, folder, fs::copy_options::recursive);
+  const std::string record = dir.path().toStdString() + "/config/Loomhall.lastfile";
+  MemorySettings store;
+  CrashGuard guard(record);
+  {
+    CMainFrame frame(store, nullptr, &guard);
+    frame.resize(1000, 700);
+    frame.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&frame));
+    ASSERT_TRUE(frame.openPath(folder));
+    ASSERT_GT(frame.view().shownCells(), 0);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return frame.view().allShownReady(); }, 30000));
+    const std::string reading = readFile(record);  // what a crash now would leave
+    EXPECT_TRUE(reading.starts_with(folder) || reading.starts_with("Zip:" + folder)) << reading;
+    EXPECT_TRUE(frame.close());
+  }
+  EXPECT_EQ(readFile(record), "");
+  guard.reading(folder + "/late.pes");  // after the close: not recorded
+  EXPECT_EQ(readFile(record), "");
+
+  // A run that died: the next start reports the file it was reading.
+  const std::string died = dir.path().toStdString() + "/died.lastfile";
+  {
+    CrashGuard earlier(died);
+    earlier.reading("/designs/a much longer name.pes");
+    earlier.reading("/designs/rose.pes");
+  }
+  adoptLeftOver(store, died);
+  EXPECT_EQ(store.getString("Settings", "Last File", ""), "/designs/rose.pes");
+  EXPECT_EQ(readFile(died), "");
+  store.setString("Settings", "Last File", "");
+  adoptLeftOver(store, died);  // taken once only
+  EXPECT_EQ(store.getString("Settings", "Last File", "x"), "");
 }
 
 class CloseTest : public testing::Test {
