@@ -1,6 +1,7 @@
 #include "browser/app/tips.h"
 
 #include <algorithm>
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -63,7 +64,8 @@ std::string tipsTimeStamp(const std::string& path) {
   std::error_code error;
   const auto time = std::filesystem::last_write_time(path, error);
   if (error) return {};
-  return std::to_string(time.time_since_epoch().count());
+  const auto since1970 = std::chrono::file_clock::to_sys(time).time_since_epoch();
+  return std::to_string(std::chrono::duration_cast<std::chrono::nanoseconds>(since1970).count());
 }
 
 TipFile::TipFile(SettingsStore& store, std::string path) : store_(store), path_(std::move(path)) {

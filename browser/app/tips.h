@@ -38,7 +38,8 @@ struct TipRead {
 // the end is reached).
 TipRead nextTipIn(std::string_view text, std::int64_t pos);
 
-// A file's modification time as stored in "TimeStamp"; empty when the file is missing.
+// A file's modification time as stored in "TimeStamp" (nanoseconds since 1970 as text); empty
+// when the file is missing.
 std::string tipsTimeStamp(const std::string& path);
 
 // The tips file and its stored reading position.
