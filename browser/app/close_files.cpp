@@ -4,8 +4,8 @@
 #include <filesystem>
 #include <map>
 #include <optional>
-#include <utility>
 #include <system_error>
+#include <utility>
 
 #include "zip/zip_archive.h"
 
@@ -21,8 +21,12 @@ void addOnce(std::vector<std::string>& list, std::string location) {
 void CloseFiles::addTemporary(std::string location) { addOnce(temporary_, std::move(location)); }
 void CloseFiles::addExtracted(std::string path) { addOnce(extracted_, std::move(path)); }
 
-std::vector<std::string> CloseFiles::deleteTemporary() { return deleteLocations(std::exchange(temporary_, {})); }
-std::vector<std::string> CloseFiles::deleteExtracted() { return deleteLocations(std::exchange(extracted_, {})); }
+std::vector<std::string> CloseFiles::deleteTemporary() {
+  return deleteLocations(std::exchange(temporary_, {}));
+}
+std::vector<std::string> CloseFiles::deleteExtracted() {
+  return deleteLocations(std::exchange(extracted_, {}));
+}
 
 std::vector<std::string> deleteLocations(const std::vector<std::string>& locations) {
   std::vector<std::string> failed;

@@ -57,7 +57,8 @@ int main(int argc, char** argv) {
   QApplication::setApplicationName("loomhall");
   QCommandLineParser parser;
   parser.addHelpOption();
-  parser.addOption({"screenshot", "Write a PNG of the window to FILE once the thumbnails are drawn.", "FILE"});
+  parser.addOption(
+      {"screenshot", "Write a PNG of the window to FILE once the thumbnails are drawn.", "FILE"});
   parser.addPositionalArgument("path", "A folder, zip archive or design to show.");
   parser.process(app);
   const QString shot = parser.value("screenshot");
@@ -88,10 +89,11 @@ int main(int argc, char** argv) {
   if (!path.isEmpty()) frame.openPath(path.toStdString());
   if (!shot.isEmpty()) return takeScreenshot(frame, shot);
 
-  QObject::connect(&*instance, &lh::SingleInstance::raiseRequested, &frame, [&frame](const QString& requested) {
-    frame.comeToFront(requested);
-    reportRaise(requested);
-  });
+  QObject::connect(&*instance, &lh::SingleInstance::raiseRequested, &frame,
+                   [&frame](const QString& requested) {
+                     frame.comeToFront(requested);
+                     reportRaise(requested);
+                   });
   lh::showStartupNotices(&frame, settings, lh::messageBoxAsker(&frame), lh::tipsFilePath());
   return QApplication::exec();
 }

@@ -27,7 +27,8 @@ namespace lh {
 
 CMainFrame::CMainFrame(SettingsStore& store, QWidget* parent, CrashGuard* guard)
     : QMainWindow(parent), store_(store), toggles_(ViewToggles::load(store)), viewedTypes_(viewedTypes(store)),
-      drives_(std::make_unique<QtDrives>()), dataFolder_(dataFolder()), ask_(messageBoxAsker(this)), guard_(guard) {
+      drives_(std::make_unique<QtDrives>()), dataFolder_(dataFolder()), ask_(messageBoxAsker(this)),
+      guard_(guard) {
   setWindowTitle("Loomhall Atelier");
   store_.setInt("Settings", kVersionKey, kBrowserVersion);
   loader_ = new PictureLoader(this, 0, guard_);

@@ -61,7 +61,8 @@ void SingleInstance::listen() {
       const auto finish = [this, socket] {
         const QByteArray request = socket->readAll();
         socket->deleteLater();
-        if (request.startsWith(kRequestHeader)) emit raiseRequested(QString::fromUtf8(request.mid(kRequestHeader.size())));
+        if (request.startsWith(kRequestHeader))
+          emit raiseRequested(QString::fromUtf8(request.mid(kRequestHeader.size())));
       };
       if (socket->state() == QLocalSocket::UnconnectedState) {
         finish();

@@ -15,7 +15,8 @@ std::optional<std::string> crashReport(const SettingsStore& store) {
   return "Loomhall had an abnormal shutdown last time.\nThe last file read was: '" + file + "'";
 }
 
-StartupNotice showStartupNotices(QWidget* window, SettingsStore& store, const Asker& ask, const QString& tipsPath) {
+StartupNotice showStartupNotices(QWidget* window, SettingsStore& store, const Asker& ask,
+                                 const QString& tipsPath) {
   StartupNotice shown = StartupNotice::None;
   if (const std::optional<std::string> report = crashReport(store)) {
     tell(ask, kCrashCaption, *report, QMessageBox::Warning);
@@ -27,7 +28,8 @@ StartupNotice showStartupNotices(QWidget* window, SettingsStore& store, const As
     shown = StartupNotice::Tip;
   }
   const QScreen* screen = window->screen();
-  if (screen != nullptr && screen->depth() <= 8) tell(ask, kVideoCaption, kVideoWarning, QMessageBox::Warning);
+  if (screen != nullptr && screen->depth() <= 8)
+    tell(ask, kVideoCaption, kVideoWarning, QMessageBox::Warning);
   return shown;
 }
 

@@ -30,6 +30,7 @@ enum class StartupNotice { None, CrashReport, Tip };
 // Shows the crash report through `ask`, else opens the tip of the day over `window` (without
 // waiting for it) when tips are shown at start; then the display warning when the screen has
 // 256 colours or fewer. Says which of the first two it showed.
-StartupNotice showStartupNotices(QWidget* window, SettingsStore& store, const Asker& ask, const QString& tipsPath);
+StartupNotice showStartupNotices(QWidget* window, SettingsStore& store, const Asker& ask,
+                                 const QString& tipsPath);
 
 }  // namespace lh

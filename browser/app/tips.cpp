@@ -31,7 +31,8 @@ std::optional<TipRead> firstTipBetween(std::string_view text, std::size_t from, 
     const std::size_t next = newline == std::string_view::npos ? text.size() : newline + 1;
     if (isTipLine(line)) {
       if (line.back() == '\r') line.remove_suffix(1);
-      return TipRead{TipStatus::Ok, std::string(line.substr(0, kMaxTipLength)), static_cast<std::int64_t>(next)};
+      return TipRead{TipStatus::Ok, std::string(line.substr(0, kMaxTipLength)),
+                     static_cast<std::int64_t>(next)};
     }
     start = next;
   }
