@@ -1,9 +1,9 @@
 #include "browser/app/single_instance.h"
 
 #include <QDir>
-#include <QFileInfo>
 #include <QLocalServer>
 #include <QLocalSocket>
+#include <QStandardPaths>
 #include <QThread>
 
 #ifdef Q_OS_UNIX
@@ -22,8 +22,9 @@ constexpr int kWriteWaitMs = 2000;
 }  // namespace
 
 QString SingleInstance::defaultSocketPath() {
-  const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
-  if (!runtime.isEmpty() && QFileInfo(runtime).isDir()) return runtime + QStringLiteral("/loomhall-browser");
+  // $XDG_RUNTIME_DIR, else a private folder Qt makes for the user (mode 0700, checked owner).
+  const QString runtime = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
+  if (!runtime.isEmpty()) return runtime + QStringLiteral("/loomhall-browser");
 #ifdef Q_OS_UNIX
   const QString user = QString::number(::getuid());
 #else

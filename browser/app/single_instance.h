@@ -19,7 +19,7 @@ class SingleInstance : public QObject {
     Unreachable,  // a copy holds the lock but does not answer: start without the guard
   };
 
-  // "$XDG_RUNTIME_DIR/loomhall-browser", or "<temporary folder>/loomhall-browser-<uid>".
+  // "loomhall-browser" in the user's runtime folder ($XDG_RUNTIME_DIR when set).
   static QString defaultSocketPath();
 
   explicit SingleInstance(QString socketPath = defaultSocketPath(), QObject* parent = nullptr);
