@@ -35,6 +35,10 @@ inline constexpr SettingKey kMake3d{"Settings", "Make 3D", 1, 0, 1, true};
 inline constexpr SettingKey kOutline{"Settings", "Outline", 0, 0, 1, true};
 inline constexpr SettingKey kEnglishUnits{"Settings", "English", 1, 0, 1, true};
 inline constexpr SettingKey kColorSortThreshold{"Settings", "Color Sort Threshold", 5, 0, 100};
+// Tool output in the temporary folder is deleted when the browser closes ("deleted"), after
+// asking the user when "confirm" is set.
+inline constexpr SettingKey kWorkspaceDeleted{"Workspace", "deleted", 1, 0, 1, true};
+inline constexpr SettingKey kWorkspaceConfirm{"Workspace", "confirm", 1, 0, 1, true};
 
 // One stored text with its default.
 struct TextSettingKey {

@@ -12,12 +12,14 @@
 
 #include "browser/app/browser_view.h"
 #include "browser/app/design_opener.h"
+#include "browser/app/crash_guard.h"
 #include "browser/app/frame_settings.h"
 #include "browser/app/picture_loader.h"
 #include "browser/app/catalog_tree.h"
 #include "browser/app/folder_tree.h"
 #include "browser/app/single_view.h"
 #include "browser/app/start_path.h"
+#include "browser/app/tip_dialog.h"
 #include "catalog/catalog_location.h"
 #include "catalog/catalog_texts.h"
 #include "formats/format_table.h"
@@ -26,15 +28,15 @@
 
 namespace lh {
 
-CMainFrame::CMainFrame(SettingsStore& store, QWidget* parent)
-    : CMainFrame(store, std::make_unique<QtDrives>(), parent) {}
+CMainFrame::CMainFrame(SettingsStore& store, QWidget* parent, CrashGuard* guard)
+    : CMainFrame(store, std::make_unique<QtDrives>(), parent, guard) {}
 
-CMainFrame::CMainFrame(SettingsStore& store, std::unique_ptr<DriveService> drives, QWidget* parent)
+CMainFrame::CMainFrame(SettingsStore& store, std::unique_ptr<DriveService> drives, QWidget* parent, CrashGuard* guard)
     : QMainWindow(parent), store_(store), toggles_(ViewToggles::load(store)), viewedTypes_(viewedTypes(store)),
-      drives_(std::move(drives)), dataFolder_(dataFolder()) {
+      drives_(std::move(drives)), dataFolder_(dataFolder()), ask_(messageBoxAsker(this)), guard_(guard) {
   setWindowTitle("Loomhall Atelier");
   store_.setInt("Settings", kVersionKey, kBrowserVersion);
-  loader_ = new PictureLoader(this);
+  loader_ = new PictureLoader(this, 0, guard_);
   split_ = new QSplitter(Qt::Horizontal, this);
   leftSplit_ = new QSplitter(Qt::Vertical, split_);
   tabs_ = new QTabWidget(leftSplit_);
@@ -131,7 +133,11 @@ void CMainFrame::buildMenus() {
   QMenu* options = menuBar()->addMenu("&Options");
   options->addAction("Preferences...")->setEnabled(false);
   QMenu* help = menuBar()->addMenu("&Help");
-  help->addAction("Ti&p of the Day...")->setEnabled(false);
+  help->addAction("Ti&p of the Day...", this, [this] {
+    auto* tip = new TipDialog(store_, tipsFilePath(), ask_, this);
+    tip->setAttribute(Qt::WA_DeleteOnClose);
+    tip->open();
+  });
   help->addAction("&About Loomhall...", this, [this] {
     QMessageBox::about(this, "About Loomhall", "Loomhall Atelier\nA browser for machine-embroidery designs.");
   });
@@ -242,8 +248,18 @@ void CMainFrame::saveSettings() {
 }
 
 void CMainFrame::closeEvent(QCloseEvent* event) {
+  if (runState_.toolRunning()) {
+    tell(ask_, "Don't stop now!", "Tool running! Click 'Stop' to cancel, or hang in there.");
+    event->ignore();
+    return;
+  }
   saveSettings();
+  if (!offerTemporaryDeletion()) {
+    event->ignore();
+    return;
+  }
   view_->extractedFiles().removeAll();
+  if (guard_ != nullptr) guard_->finish();
   event->accept();
 }
 
@@ -252,6 +268,27 @@ bool CMainFrame::folderShown() const {
   const QTreeWidgetItem* item = folders_->currentItem();
   return item != nullptr && folders_->pathOf(item) == pendingFolder_ &&
          folders_->viewport()->rect().intersects(folders_->visualItemRect(item));
+}
+
+// False when the user cancels the close.
+bool CMainFrame::offerTemporaryDeletion() {
+  if (!closeFiles_.hasTemporary()) return true;
+  if (readSetting(store_, kWorkspaceConfirm) != 0) {
+    const QMessageBox::StandardButton answer =
+        ask_(Question{QMessageBox::Question, qs(kConfirmDeleteCaption), qs(kConfirmTemporaryDelete),
+                      QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel});
+    if (answer == QMessageBox::No) return true;
+    if (answer != QMessageBox::Yes) return false;
+  }
+  closeFiles_.deleteTemporary();
+  return true;
+}
+
+void CMainFrame::comeToFront(const QString& path) {
+  if (isMinimized()) showNormal();
+  raise();
+  activateWindow();
+  if (!path.isEmpty()) openPath(toStd(path));
 }
 
 }  // namespace lh

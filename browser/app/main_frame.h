@@ -20,6 +20,7 @@
 #include "browser/core/file_delete.h"
 #include "browser/core/grid_menu.h"
 #include "browser/app/preview_menu.h"
+#include "browser/app/close_files.h"
 #include "browser/view_core/view_settings.h"
 #include "catalog/catalog.h"
 #include "design/settings.h"
@@ -33,6 +34,7 @@ class QTabWidget;
 namespace lh {
 
 class BSingleView;
+class CrashGuard;
 class CBrowserView;
 class PictureLoader;
 class BFolderTree;
@@ -43,10 +45,12 @@ class CMainFrame : public QMainWindow {
   Q_OBJECT
 
  public:
-  // `store` holds the user's settings and outlives the window.
-  explicit CMainFrame(SettingsStore& store, QWidget* parent = nullptr);
+  // `store` holds the user's settings and outlives the window, as does `guard`, which records
+  // every design load when there is one.
+  explicit CMainFrame(SettingsStore& store, QWidget* parent = nullptr, CrashGuard* guard = nullptr);
   // With the drives given (tests give a fake list).
-  CMainFrame(SettingsStore& store, std::unique_ptr<DriveService> drives, QWidget* parent = nullptr);
+  CMainFrame(SettingsStore& store, std::unique_ptr<DriveService> drives, QWidget* parent = nullptr,
+             CrashGuard* guard = nullptr);
   ~CMainFrame() override;
 
   // Shows the window maximised or in its stored rectangle.
@@ -65,6 +69,10 @@ class CMainFrame : public QMainWindow {
   QTabWidget& leftTabs() { return *tabs_; }
   QString filesStatus() const;
   QString selectedStatus() const;
+  // Files deleted at close; temporary and on-the-fly output is asked about first.
+  CloseFiles& closeFiles() { return closeFiles_; }
+  // Another start asked for this window: it comes to the front (and opens `path`, if any).
+  void comeToFront(const QString& path);
 
   BFolderTree& folderTree() { return *folders_; }
   BCatalogTree& catalogTree() { return *categories_; }
@@ -130,6 +138,7 @@ class CMainFrame : public QMainWindow {
   void updateCounts();
   void updatePreview();
   void togglePreviewPane(bool shown);
+  bool offerTemporaryDeletion();
 
   SettingsStore& store_;
   ViewToggles toggles_;
@@ -147,6 +156,8 @@ class CMainFrame : public QMainWindow {
   std::set<std::uint64_t> tickedFolders_;
   std::set<CategoryId> tickedCategories_;
   std::string pendingFolder_;  // a folder to show once the tree has laid it out
+  CloseFiles closeFiles_;
+  CrashGuard* guard_ = nullptr;
 
   PictureLoader* loader_ = nullptr;
   QSplitter* split_ = nullptr;
