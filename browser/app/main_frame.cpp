@@ -13,6 +13,8 @@
 #include "browser/app/browser_view.h"
 #include "browser/app/frame_settings.h"
 #include "browser/app/picture_loader.h"
+#include "browser/prefs_core/preferences.h"
+#include "browser/prefs_core/prefs_texts.h"
 #include "browser/app/simple_folder_tree.h"
 #include "browser/app/single_view.h"
 #include "browser/app/start_path.h"
@@ -44,6 +46,7 @@ CMainFrame::CMainFrame(SettingsStore& store, QWidget* parent)
   buildStatusBar();
 
   const CatalogStartup opened = openCatalogAtStartup(catalog_, store_, dataFolder_);
+  writeBackPreferences(store_, prefsPlaces());
   if (!opened.error.empty()) {
     QMessageBox::warning(this, QString::fromUtf8(catalog_texts::kErrorCaption.data(),
                                                  static_cast<int>(catalog_texts::kErrorCaption.size())),
@@ -137,7 +140,8 @@ void CMainFrame::buildMenus() {
   menuBar()->addMenu("&Tools")->setEnabled(false);
   menuBar()->addMenu("P&lug-ins")->setEnabled(false);
   QMenu* options = menuBar()->addMenu("&Options");
-  options->addAction("Preferences...")->setEnabled(false);
+  options->addAction(QString::fromUtf8(prefs_texts::kCommand.data()), this, &CMainFrame::openPreferencesSheet)
+      ->setStatusTip(QString::fromUtf8(prefs_texts::kCommandStatus.data()));
   QMenu* help = menuBar()->addMenu("&Help");
   help->addAction("Ti&p of the Day...")->setEnabled(false);
   help->addAction("&About Loomhall...", this, [this] {

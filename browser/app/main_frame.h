@@ -13,6 +13,7 @@
 #include "browser/view_core/view_settings.h"
 #include "catalog/catalog.h"
 #include "design/settings.h"
+#include "plugin/run_state.h"
 
 class QAction;
 class QLabel;
@@ -26,6 +27,8 @@ class CBrowserView;
 class PictureLoader;
 class SimpleFolderTree;
 class DriveService;
+struct PrefsEffects;
+struct PrefsPlaces;
 
 class CMainFrame : public QMainWindow {
   Q_OBJECT
@@ -65,8 +68,13 @@ class CMainFrame : public QMainWindow {
   void updateCounts();
   void updatePreview();
   void togglePreviewPane(bool shown);
+  // Options > Preferences... and what an apply changes (main_frame_prefs.cpp).
+  PrefsPlaces prefsPlaces() const;
+  void openPreferencesSheet();
+  void applyPreferences(const PrefsEffects& effects);
 
   SettingsStore& store_;
+  RunState runState_;  // a tool or plug-in run in progress
   ViewToggles toggles_;
   std::vector<std::string> viewedTypes_;
   std::unique_ptr<DriveService> drives_;

@@ -52,7 +52,12 @@ class ColorSwatch : public QWidget {
   void paintEvent(QPaintEvent*) override {
     QPainter p(this);
     p.fillRect(rect(), qcolor(color_));
-    p.setPen(QPen(chosen_ ? palette().highlight().color() : Qt::black, chosen_ ? 3 : 1));
+    p.setPen(Qt::black);
+    p.drawRect(rect().adjusted(0, 0, -1, -1));
+    if (!chosen_) return;
+    p.setPen(QPen(palette().highlight().color(), 3));
+    p.drawRect(rect().adjusted(2, 2, -3, -3));
+    p.setPen(Qt::black);
     p.drawRect(rect().adjusted(0, 0, -1, -1));
   }
   void mousePressEvent(QMouseEvent* e) override {

@@ -29,6 +29,7 @@ BPropSheet::BPropSheet(SettingsStore& store, PrefsPlaces places, const DriveServ
   l->addWidget(buttons);
   connect(buttons, &QDialogButtonBox::accepted, this, &BPropSheet::accept);
   connect(buttons, &QDialogButtonBox::rejected, this, &BPropSheet::reject);
+  resize(sizeHint().expandedTo(QSize(900, 540)));  // room for most tab titles
   connect(buttons->button(QDialogButtonBox::Apply), &QPushButton::clicked, this, [this] { apply(); });
 }
 

@@ -45,6 +45,11 @@ bool mayUntick(const ViewTicks& ticks, std::size_t index) {
   return std::count(ticks.begin(), ticks.end(), true) > 1;
 }
 
+bool keptInList(std::string_view location, const std::vector<std::string>& viewed) {
+  const FormatInfo* f = formatOfPath(location);
+  return f == nullptr || std::find(viewed.begin(), viewed.end(), upperName(*f)) != viewed.end();
+}
+
 std::vector<std::string> toolFormatTitles() {
   std::vector<std::string> out;
   for (int code = 0; code < kWritableFormats; ++code) {

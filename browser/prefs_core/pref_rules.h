@@ -26,6 +26,10 @@ std::span<const ViewTypeEntry> viewTypeEntries();
 // says prefs_texts::kLastTypeText and keeps it ticked).
 bool mayUntick(const ViewTicks& ticks, std::size_t index);
 
+// Whether a listed file stays in the list when `viewed` (viewedTypes) are the types shown:
+// files of other known types go; files of no known type stay.
+bool keptInList(std::string_view location, const std::vector<std::string>& viewed);
+
 // The tool format list: one text per format code 0 to 9, as the format table titles it.
 std::vector<std::string> toolFormatTitles();
 // The three letters "Tools otf" keeps for a list text: its characters 2 to 4 (".DST (Tajima)"

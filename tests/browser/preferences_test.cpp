@@ -141,6 +141,17 @@ TEST(PreferencesRules, TheLastTickedViewTypeStaysTicked) {
   EXPECT_TRUE(mayUntick(ticks, 2));  // already clear
 }
 
+TEST(PreferencesRules, UntickedTypesLeaveTheList) {
+  MemorySettings s;
+  s.setInt("Settings", "View Pec", 0);  // PEC and PHC share one box
+  s.setInt("Settings", "View Jef", 0);
+  const std::vector<std::string> viewed = viewedTypes(s);
+  for (const auto& [location, kept] : std::vector<std::pair<std::string, bool>>{
+           {"/d/rose.pes", true}, {"/d/rose.PHC", false}, {"/d/rose.jef+", false},
+           {"Zip:/d/a.zip:in/rose.pec", false}, {"Zip:/d/a.zip:in/rose.dst", true}, {"/d/notes.odt", true}})
+    EXPECT_EQ(keptInList(location, viewed), kept) << location;
+}
+
 TEST(PreferencesRules, ListsMatchTheFormatTable) {
   std::set<std::string_view> pageKeys, tableKeys;
   for (const ViewTypeEntry& e : viewTypeEntries()) pageKeys.insert(e.key);
