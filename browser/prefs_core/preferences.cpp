@@ -14,22 +14,26 @@ bool flag(const SettingsStore& s, const SettingKey& k) { return readSetting(s, k
 void put(SettingsStore& s, const SettingKey& k, int v) { s.setInt(k.section, k.key, v); }
 void put(SettingsStore& s, const TextSettingKey& k, std::string_view v) { s.setString(k.section, k.key, v); }
 
-// `folder`, made with its parents when missing; "" when it is still not a folder.
-std::string madeFolder(const std::string& folder) {
+// `folder` under the home folder, made with its parents when missing; "" when there is no
+// home folder or it still is not a folder.
+std::string madeFolder(const std::string& home, std::string_view folder) {
+  if (home.empty()) return {};
+  const std::string path = withTrailingSlash(home) + std::string(folder);
   std::error_code ec;
-  std::filesystem::create_directories(folder, ec);
-  return std::filesystem::is_directory(folder, ec) ? folder : std::string();
+  std::filesystem::create_directories(path, ec);
+  return std::filesystem::is_directory(path, ec) ? path : std::string();
 }
 
 std::string temporaryFolder(std::string stored, const PrefsPlaces& places) {
   if (!stored.empty()) return stored;
-  std::string made = madeFolder(withTrailingSlash(places.home) + "Loomhall/My Temps/");
-  return made.empty() ? withTrailingSlash(places.tempFolder) : made;
+  std::string made = madeFolder(places.home, "Loomhall/My Temps/");
+  if (!made.empty() || places.tempFolder.empty()) return made;
+  return withTrailingSlash(places.tempFolder);
 }
 
 std::string originalFolder(std::string stored, const std::string& temporary, const PrefsPlaces& places) {
   if (!stored.empty()) return stored;
-  std::string made = madeFolder(withTrailingSlash(places.home) + "Loomhall/My Original Designs/");
+  std::string made = madeFolder(places.home, "Loomhall/My Original Designs/");
   return made.empty() ? temporary : made;
 }
 

@@ -76,6 +76,7 @@ struct PrefsPlaces {
 // nearest limit. An empty temporary folder becomes ~/Loomhall/My Temps/ (made when missing),
 // or the system's temporary folder when that cannot be made; an empty "originalDirectory"
 // becomes ~/Loomhall/My Original Designs/ (made when missing), or the temporary folder.
+// Without a home folder nothing is made.
 Preferences loadPreferences(const SettingsStore& store, const PrefsPlaces& places);
 // Writes every value except the catalog folder, which changes through changeCatalogFolder.
 void savePreferences(SettingsStore& store, const Preferences& prefs);

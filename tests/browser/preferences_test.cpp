@@ -73,6 +73,10 @@ TEST(PreferencesStart, UnmakeableFoldersFallBackToTheSystemTemporaryFolder) {
   const Preferences p = writeBackPreferences(f.store, f.places);
   EXPECT_EQ(p.workspace.temporaryFolder, f.places.tempFolder + "/");
   EXPECT_EQ(p.workspace.originalFolder, f.places.tempFolder + "/");
+  // Without any folder to go by nothing is made (not "/Loomhall/...").
+  const Preferences none = loadPreferences(MemorySettings{}, PrefsPlaces{});
+  EXPECT_EQ(none.workspace.temporaryFolder, "");
+  EXPECT_EQ(none.workspace.originalFolder, "");
 }
 
 TEST(PreferencesStart, StoredValuesAreKeptAndOutOfRangeOnesReadAsTheirLimits) {
