@@ -17,6 +17,8 @@
 #include "browser/app/picture_loader.h"
 #include "browser/app/catalog_tree.h"
 #include "browser/app/folder_tree.h"
+#include "browser/prefs_core/preferences.h"
+#include "browser/prefs_core/prefs_texts.h"
 #include "browser/app/single_view.h"
 #include "browser/app/start_path.h"
 #include "browser/app/tip_dialog.h"
@@ -52,6 +54,7 @@ CMainFrame::CMainFrame(SettingsStore& store, std::unique_ptr<DriveService> drive
   buildStatusBar();
 
   const CatalogStartup opened = openCatalogAtStartup(catalog_, store_, dataFolder_);
+  writeBackPreferences(store_, prefsPlaces());
   if (!opened.error.empty()) {
     QMessageBox::warning(this, QString::fromUtf8(catalog_texts::kErrorCaption.data(),
                                                  static_cast<int>(catalog_texts::kErrorCaption.size())),
@@ -131,7 +134,8 @@ void CMainFrame::buildMenus() {
   menuBar()->addMenu("&Tools")->setEnabled(false);
   menuBar()->addMenu("P&lug-ins")->setEnabled(false);
   QMenu* options = menuBar()->addMenu("&Options");
-  options->addAction("Preferences...")->setEnabled(false);
+  options->addAction(QString::fromUtf8(prefs_texts::kCommand.data()), this, &CMainFrame::openPreferencesSheet)
+      ->setStatusTip(QString::fromUtf8(prefs_texts::kCommandStatus.data()));
   QMenu* help = menuBar()->addMenu("&Help");
   help->addAction("Ti&p of the Day...", this, [this] {
     auto* tip = new TipDialog(store_, tipsFilePath(), ask_, this);
@@ -273,7 +277,7 @@ bool CMainFrame::folderShown() const {
 // False when the user cancels the close.
 bool CMainFrame::offerTemporaryDeletion() {
   if (!closeFiles_.hasTemporary()) return true;
-  if (readSetting(store_, kWorkspaceConfirm) != 0) {
+  if (readSetting(store_, kConfirmDeleteTemporaries) != 0) {
     const QMessageBox::StandardButton answer =
         ask_(Question{QMessageBox::Question, qs(kConfirmDeleteCaption), qs(kConfirmTemporaryDelete),
                       QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel});

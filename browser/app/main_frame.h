@@ -40,6 +40,8 @@ class PictureLoader;
 class BFolderTree;
 class BCatalogTree;
 class DriveService;
+struct PrefsEffects;
+struct PrefsPlaces;
 
 class CMainFrame : public QMainWindow {
   Q_OBJECT
@@ -139,6 +141,10 @@ class CMainFrame : public QMainWindow {
   void updatePreview();
   void togglePreviewPane(bool shown);
   bool offerTemporaryDeletion();
+  // Options > Preferences... and what an apply changes (main_frame_prefs.cpp).
+  PrefsPlaces prefsPlaces() const;
+  void openPreferencesSheet();
+  void applyPreferences(const PrefsEffects& effects);
 
   SettingsStore& store_;
   ViewToggles toggles_;
