@@ -56,6 +56,10 @@ PagePlan planPages(PrintMode mode, int designs, int perPage, bool contents, int 
 
 int pageOfDesign(int position, int perPage) { return ceilDiv(position, atLeastOne(perPage)); }
 
+int contentsPageOf(PrintMode mode, int position, int perPage) {
+  return mode == PrintMode::FullSize ? position : pageOfDesign(position, perPage);
+}
+
 std::vector<Rect> cellRects(const PageMeasures& page, const Grid& grid) {
   std::vector<Rect> cells;
   if (grid.rows <= 0 || grid.columns <= 0) return cells;

@@ -91,6 +91,9 @@ PagePlan planPages(PrintMode mode, int designs, int perPage, bool contents, int 
 
 // The design page on which the design at `position` (from 1) is printed.
 int pageOfDesign(int position, int perPage);
+// The page a table-of-contents line gives for the design at `position`: its grid page, or
+// its own page when every design has a page of its own.
+int contentsPageOf(PrintMode mode, int position, int perPage);
 
 // Thumbnail pages: the cells of the grid, filled row by row. The grid starts 5 line heights
 // from the top; a cell is (page width - 2 margins) / columns wide and (page height - 10 line

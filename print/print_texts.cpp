@@ -55,7 +55,7 @@ std::string cellLocation(const FileItem& item, std::string_view categoryName) {
 }
 
 std::string folderLocation(const FileItem& item) {
-  if (!item.isArchiveMember()) return item.folder;
+  if (!item.isArchiveMember() || item.folder.empty()) return item.isArchiveMember() ? item.archive : item.folder;
   return "Zip:" + item.archive + ":" + item.folder;
 }
 

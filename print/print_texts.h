@@ -33,7 +33,8 @@ std::string printedName(const FileItem& item);
 // catalog, else its folder, else its archive.
 std::string cellLocation(const FileItem& item, std::string_view categoryName);
 // The location a table-of-contents line gives the group of an item listed from a folder:
-// the folder of a plain file, the archive (and folder inside it) of a member.
+// the folder of a plain file; for a member, its archive, or "Zip:" archive ":" folder when
+// it lies in a folder of the archive.
 std::string folderLocation(const FileItem& item);
 
 }  // namespace lh::print

@@ -158,6 +158,8 @@ TEST(PrintContents, GroupsAndTheirPages) {
   EXPECT_EQ(contentsLine(pageOfDesign(groups[1].firstPosition, 6), groups[1].location), "1    ... /d/b/");
   EXPECT_EQ(contentsLine(12345, "x"), "12345 ... x");
   EXPECT_EQ(pageOfDesign(7, 6), 2);
+  EXPECT_EQ(contentsPageOf(PrintMode::Thumbnails, 7, 6), 2);
+  EXPECT_EQ(contentsPageOf(PrintMode::FullSize, 7, 6), 7);  // one page per design
   EXPECT_EQ(groupsOnContentsPage(2, 60, 61).first, 60);
   EXPECT_EQ(groupsOnContentsPage(2, 60, 61).count, 1);
 }
@@ -180,6 +182,7 @@ TEST(PrintTexts, LinesOfACell) {
   EXPECT_EQ(cellLocation(member, "Roses"), "Roses");
   EXPECT_EQ(folderLocation(member), "Zip:/z/a.zip:flowers/");
   EXPECT_EQ(folderLocation(parseItemText("/d/x.dst")), "/d/");
+  EXPECT_EQ(folderLocation(parseItemText("Zip:/z/a.zip:rose.pes")), "/z/a.zip");
 }
 
 }  // namespace
