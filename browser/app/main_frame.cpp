@@ -13,6 +13,7 @@
 #include "browser/app/browser_view.h"
 #include "browser/app/frame_settings.h"
 #include "browser/app/picture_loader.h"
+#include "browser/app/print_run.h"
 #include "browser/app/simple_folder_tree.h"
 #include "browser/app/single_view.h"
 #include "browser/app/start_path.h"
@@ -87,8 +88,10 @@ void CMainFrame::buildLeftPanes() {
 
 void CMainFrame::buildMenus() {
   QMenu* file = menuBar()->addMenu("&File");
-  file->addAction("&Print...")->setEnabled(false);
-  file->addAction("Print Pre&view")->setEnabled(false);
+  file->addAction("&Print...", QKeySequence::Print, this,
+                  [this] { CatalogPrintRun(this, runState_, store_).start(view_->fileList(), false); });
+  file->addAction("Print Pre&view", this,
+                  [this] { CatalogPrintRun(this, runState_, store_).start(view_->fileList(), true); });
   file->addSeparator();
   file->addAction("E&xit", this, &QWidget::close);
 

@@ -13,6 +13,7 @@
 #include "browser/view_core/view_settings.h"
 #include "catalog/catalog.h"
 #include "design/settings.h"
+#include "plugin/run_state.h"
 
 class QAction;
 class QLabel;
@@ -67,6 +68,7 @@ class CMainFrame : public QMainWindow {
   void togglePreviewPane(bool shown);
 
   SettingsStore& store_;
+  RunState runState_;  // a tool, plug-in or print run locks the browser
   ViewToggles toggles_;
   std::vector<std::string> viewedTypes_;
   std::unique_ptr<DriveService> drives_;
