@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "print/print_layout.h"
+#include "print/print_settings.h"
 #include "print/print_texts.h"
 
 namespace lh::print {
@@ -39,6 +40,43 @@ TEST(PrintPages, CountsDesignAndContentsPages) {
   for (const Case& c : cases)
     EXPECT_EQ(planPages(c.mode, c.designs, c.perPage, c.contents, c.groups, c.lines), c.expected)
         << static_cast<int>(c.mode) << " " << c.designs << " " << c.groups;
+}
+
+TEST(PrintPages, PageMeasures) {
+  EXPECT_EQ(baseTextHeight(300, 297), 43);   // 1/80 of an A4 page at 300 dpi
+  EXPECT_EQ(smallTextHeight(300, 297), 39);  // 1/88
+  EXPECT_EQ(linesPerPage(a4()), 3508 / 44 - 14);
+  PageMeasures tiny = a4();
+  tiny.height = 100;  // fonts too big for the page: still one line per page, never zero
+  EXPECT_EQ(linesPerPage(tiny), 1);
+  tiny.lineHeight = 0;
+  EXPECT_EQ(linesPerPage(tiny), 1);
+}
+
+TEST(PrintSettings, StoredValuesOutsideTheirRangeAreBroughtIn) {
+  MemorySettings store;
+  PrintOptions defaults = loadPrintOptions(store, "Loomhall Atelier");
+  EXPECT_EQ(defaults.title, "Loomhall Atelier");
+  EXPECT_EQ(defaults.rows, 3);
+  EXPECT_EQ(defaults.columns, 2);
+  EXPECT_TRUE(defaults.bestUse && defaults.sewingInfo && defaults.colorInfo && defaults.date && defaults.jumps);
+  EXPECT_FALSE(defaults.contents || defaults.selectedOnly);
+  store.setInt("Print", "Rows", 0);
+  store.setInt("Print", "Columns", 500);
+  store.setInt("Print", "Print", 7);
+  const PrintOptions read = loadPrintOptions(store, "x");
+  EXPECT_EQ(read.rows, 1);
+  EXPECT_EQ(read.columns, kColumns.max);
+  EXPECT_EQ(read.mode, PrintMode::Contents);
+  PrintOptions changed = read;
+  changed.title = "Spring";
+  changed.mode = PrintMode::FullSize;
+  changed.jumps = false;
+  savePrintOptions(store, changed);
+  const PrintOptions again = loadPrintOptions(store, "x");
+  EXPECT_EQ(again.title, "Spring");
+  EXPECT_EQ(again.mode, PrintMode::FullSize);
+  EXPECT_FALSE(again.jumps);
 }
 
 TEST(PrintPages, BestUseSwapsToSuitTheOrientation) {
