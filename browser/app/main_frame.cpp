@@ -19,6 +19,7 @@
 #include "browser/app/folder_tree.h"
 #include "browser/prefs_core/preferences.h"
 #include "browser/prefs_core/prefs_texts.h"
+#include "browser/app/print_run.h"
 #include "browser/app/single_view.h"
 #include "browser/app/start_path.h"
 #include "browser/app/tip_dialog.h"
@@ -89,8 +90,10 @@ CMainFrame::~CMainFrame() = default;
 
 void CMainFrame::buildMenus() {
   QMenu* file = menuBar()->addMenu("&File");
-  file->addAction("&Print...")->setEnabled(false);
-  file->addAction("Print Pre&view")->setEnabled(false);
+  file->addAction("&Print...", QKeySequence::Print, this,
+                  [this] { CatalogPrintRun(this, runState_, store_).start(view_->fileList(), false); });
+  file->addAction("Print Pre&view", this,
+                  [this] { CatalogPrintRun(this, runState_, store_).start(view_->fileList(), true); });
   file->addSeparator();
   file->addAction("E&xit", this, &QWidget::close);
 

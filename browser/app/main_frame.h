@@ -152,7 +152,7 @@ class CMainFrame : public QMainWindow {
   std::unique_ptr<DriveService> drives_;
   Catalog catalog_;
   std::string dataFolder_;
-  RunState runState_;
+  RunState runState_;  // a tool, plug-in or print run locks the browser
   Asker ask_;
   TrashFunction trash_;
   std::function<std::optional<std::string>(const std::string&)> pickFolder_;
