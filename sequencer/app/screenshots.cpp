@@ -1,0 +1,64 @@
+#include "sequencer/app/screenshots.h"
+
+#include <QAbstractSlider>
+#include <QApplication>
+#include <QDeadlineTimer>
+#include <QPixmap>
+#include <QScrollBar>
+#include <QThread>
+#include <cstdio>
+
+#include "sequencer/app/chooser_window.h"
+#include "sequencer/app/tinctor_app.h"
+
+namespace lh {
+
+namespace {
+
+// Lets the window settle: events processed for a moment.
+void settle(int ms) {
+  const QDeadlineTimer deadline(ms);
+  while (!deadline.hasExpired()) {
+    QApplication::processEvents(QEventLoop::AllEvents, 20);
+    QThread::msleep(10);
+  }
+}
+
+bool shoot(QWidget& widget, const QString& path) {
+  if (widget.grab().save(path)) return true;
+  std::fprintf(stderr, "tinctor: cannot write %s\n", path.toLocal8Bit().constData());
+  return false;
+}
+
+}  // namespace
+
+bool writeScreenshots(TinctorApp& app, const QString& prefix) {
+  SequencerSession& session = app.session();
+  const QDeadlineTimer deadline(10000);
+  while ((session.waitingForFile() || session.waitingForColors()) && !deadline.hasExpired()) settle(50);
+  if (session.model().stops().empty()) {
+    std::fprintf(stderr, "tinctor: no design to show\n");
+    return false;
+  }
+  TinctorWindow& window = app.window();
+  window.showNormal();
+  window.resize(1200, 760);
+  settle(300);
+  bool ok = shoot(window, prefix + "-window.png");
+
+  QScrollBar* scroll = window.stitchScrollBar();
+  scroll->setSliderPosition(scroll->maximum() / 2);
+  window.scrollAction(QAbstractSlider::SliderMove);
+  settle(200);
+  ok = shoot(window, prefix + "-paused.png") && ok;
+
+  ChooseColorWindow* chooser = window.chooserWindow();
+  chooser->show();
+  settle(300);
+  ok = shoot(*chooser, prefix + "-chooser.png") && ok;
+  window.close();
+  settle(100);
+  return ok;
+}
+
+}  // namespace lh
