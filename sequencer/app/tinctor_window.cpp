@@ -91,10 +91,7 @@ TinctorWindow::TinctorWindow(SequencerSession& session, SettingsStore& settings,
   prefs_ = new ColorPreferencesWindow(settings_, this);
 
   timer_.setTimerType(Qt::PreciseTimer);
-  connect(&timer_, &QTimer::timeout, this, [this] {
-    session_.simulation().tick();
-    simulationMoved();
-  });
+  connect(&timer_, &QTimer::timeout, this, &TinctorWindow::tickSimulation);
   connect(stopList_, &StopListView::rowChosen, this, &TinctorWindow::selectRow);
   connect(preview_, &PreviewPane::blockClicked, this, &TinctorWindow::previewClicked);
   connect(scroll_, &QScrollBar::actionTriggered, this, &TinctorWindow::scrollAction);

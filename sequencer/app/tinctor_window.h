@@ -61,6 +61,8 @@ class TinctorWindow : public QWidget {
   void sew();
   void unsew();
   void stopSewing();
+  // One tick of the simulation's timer.
+  void tickSimulation();
   void setSpeed(int speed);
   void setShaded(bool shaded);
   void setShowJumps(bool show);

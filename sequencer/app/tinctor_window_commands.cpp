@@ -103,6 +103,11 @@ void TinctorWindow::sew() {
   simulationMoved();
 }
 
+void TinctorWindow::tickSimulation() {
+  session_.simulation().tick();
+  simulationMoved();
+}
+
 void TinctorWindow::unsew() {
   session_.simulation().unsew();
   simulationMoved();
