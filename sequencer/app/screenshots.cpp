@@ -2,6 +2,7 @@
 
 #include <QAbstractSlider>
 #include <QApplication>
+#include <QComboBox>
 #include <QDeadlineTimer>
 #include <QPixmap>
 #include <QScrollBar>
@@ -10,6 +11,7 @@
 
 #include "sequencer/app/chooser_window.h"
 #include "sequencer/app/tinctor_app.h"
+#include "sequencer/thread_palettes.h"
 
 namespace lh {
 
@@ -52,7 +54,15 @@ bool writeScreenshots(TinctorApp& app, const QString& prefix) {
   settle(200);
   ok = shoot(window, prefix + "-paused.png") && ok;
 
+  // The chooser on the first brand chart, in order of closeness to the selected stop.
   ChooseColorWindow* chooser = window.chooserWindow();
+  const std::vector<ThreadPalette>& palettes = session.chooser().palettes();
+  for (std::size_t i = 0; i < palettes.size(); ++i) {
+    if (chartKey(palettes[i].name) == 0) continue;
+    chooser->paletteBox()->setCurrentIndex(static_cast<int>(i));
+    chooser->findMatches();
+    break;
+  }
   chooser->show();
   settle(300);
   ok = shoot(*chooser, prefix + "-chooser.png") && ok;

@@ -115,3 +115,57 @@ TEST(TinctorWithHost, EditsTheFirstDesignSavesItBackAndGoesOnToTheNext) {
 
 }  // namespace
 }  // namespace lh
+
+namespace lh {
+namespace {
+
+bool fileHolds(const std::string& path, const std::string& text) {
+  const std::vector<std::uint8_t> bytes = test::readAll(path);
+  return std::string(bytes.begin(), bytes.end()).find(text) != std::string::npos;
+}
+
+// The real program as the host starts it: one copy only, closed by the host's Stop.
+TEST(TinctorWithHost, TheProgramRunsOnceAndClosesWhenTheHostStops) {
+  test::ScratchDir scratch;
+  const std::string designs = scratch / "designs";
+  const std::string run = scratch / "run";
+  const std::string config = scratch / "config";
+  std::filesystem::create_directories(designs);
+  std::filesystem::create_directories(config + "/Quenby");
+  std::filesystem::create_directory(run);
+  std::filesystem::permissions(run, std::filesystem::perms::owner_all);
+  std::filesystem::copy_file(std::string(LH_SAMPLES_DIR) + "/flower.pes", designs + "/flower.pes");
+  test::writeAll(config + "/Quenby/Loomhall Tools.conf",
+                 std::string("[General]\nLoomhall Huetide=") + LH_TINCTOR + "\n");
+
+  QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+  env.insert("LOOMHALL_BUS", QString::fromStdString(scratch / "bus"));
+  env.insert("XDG_RUNTIME_DIR", QString::fromStdString(run));
+  env.insert("XDG_CONFIG_HOME", QString::fromStdString(config));
+  env.insert("XDG_DATA_HOME", QString::fromStdString(scratch / "data"));
+  env.insert("QT_QPA_PLATFORM", "offscreen");
+  env.insert("ASAN_OPTIONS", "detect_leaks=0");
+  QProcess host;
+  host.setProcessEnvironment(env);
+  host.start(LH_CLI, {"host", "--defaults", "--launch", "Loomhall Huetide", QString::fromStdString(designs + "/flower.pes")});
+  ASSERT_TRUE(host.waitForStarted());
+  // The sequencer is up once it has stored its version.
+  const std::string own = config + "/Quenby/LHHuetide.conf";
+  ASSERT_TRUE(QTest::qWaitFor([&] { return std::filesystem::exists(own) && fileHolds(own, "Version=213"); }, 30000))
+      << host.readAllStandardError().toStdString();
+
+  QProcess second;
+  second.setProcessEnvironment(env);
+  second.start(LH_TINCTOR, {"1"});
+  ASSERT_TRUE(second.waitForFinished(30000));
+  EXPECT_EQ(second.exitCode(), 0);
+  EXPECT_EQ(host.state(), QProcess::Running);
+
+  host.terminate();  // the host's Stop: "LHPlugInStop" closes the sequencer, which stores its chooser's place
+  ASSERT_TRUE(QTest::qWaitFor([&] { return host.state() == QProcess::NotRunning; }, 30000));
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !std::filesystem::exists(run + "/LHSequencer.lock"); }, 30000));
+  EXPECT_TRUE(fileHolds(own, "CCTop="));
+}
+
+}  // namespace
+}  // namespace lh
