@@ -11,6 +11,7 @@
 #include <QLockFile>
 #include <QMessageBox>
 #include <QTimer>
+#include <cstdio>
 
 #include "platform/qt_settings_store.h"
 #include "sequencer/app/screenshots.h"
@@ -67,6 +68,10 @@ int main(int argc, char** argv) {
   QApplication app(argc, argv);
   QApplication::setApplicationName("tinctor");
   const Arguments args = parse(QApplication::arguments());
+  if (!args.screenshot.isEmpty() && args.open.empty()) {
+    std::fputs("tinctor: --screenshot needs a design: --open FILE\n", stderr);
+    return 2;
+  }
   // A second copy ends at once, without a window or a message.
   const std::unique_ptr<QLockFile> single = lh::holdSingleInstance();
   if (!single) return 0;

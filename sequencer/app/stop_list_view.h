@@ -35,7 +35,7 @@ class StopListView : public QListWidget {
 // Draws one row of the stop list from its StopRow.
 class StopRowDelegate : public QStyledItemDelegate {
  public:
-  explicit StopRowDelegate(const StopListView& list) : QStyledItemDelegate(const_cast<StopListView*>(&list)), list_(list) {}
+  explicit StopRowDelegate(StopListView& list) : QStyledItemDelegate(&list), list_(list) {}
   void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override;
   QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override;
 

@@ -56,7 +56,7 @@ bool TinctorPrompts::exitAfterSave(QWidget* parent, const SaveReport& report) {
   QMessageBox box(QMessageBox::Information, "File Saved",
                   QString::fromStdString(report.firstLine + "\n" + report.secondLine), QMessageBox::NoButton,
                   parent);
-  box.addButton(QMessageBox::Ok);
+  box.setEscapeButton(box.addButton(QMessageBox::Ok));
   QPushButton* exit = box.addButton("Exit", QMessageBox::RejectRole);
   box.exec();
   return box.clickedButton() == exit;

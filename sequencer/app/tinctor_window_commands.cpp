@@ -51,6 +51,7 @@ void TinctorWindow::redrawPreview(bool fresh) {
   session_.simulation().setStitchCount(static_cast<std::int64_t>(design.stitches.size()));
   statusWalk_ = NeedleWalk{};
   preview_->setDesign(design, fresh);
+  if (fresh) stopList_->setFocus();
   colorBar_->setDesign(design);
   scroll_->setRange(0, session_.simulation().scrollRange());
   scroll_->setPageStep(std::max(1, session_.simulation().scrollRange() / 20));

@@ -169,3 +169,39 @@ TEST(TinctorWithHost, TheProgramRunsOnceAndClosesWhenTheHostStops) {
 
 }  // namespace
 }  // namespace lh
+
+namespace lh {
+namespace {
+
+// Without a browser the program works on files itself: saves go beside them under new names.
+TEST(TinctorOnItsOwn, SavesBesideTheDesignWithoutReplacingAnything) {
+  test::ScratchDir scratch;
+  const std::string rose = scratch / "rose.pes";
+  std::filesystem::copy_file(std::string(LH_SAMPLES_DIR) + "/flower.pes", rose);
+  const std::vector<std::uint8_t> original = test::readAll(rose);
+  MemorySettings browser, own;
+  StayingPrompts prompts;
+  TinctorApp app(browser, own, prompts);
+  EXPECT_FALSE(app.joinBrowser(QString::fromStdString(scratch / "bus")));  // nobody serves it
+  EXPECT_FALSE(std::filesystem::exists(scratch / "bus"));
+
+  app.openDirectly({rose});
+  app.start("", QCoreApplication::applicationPid());
+  SequencerSession& session = app.session();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !session.waitingForFile() && !session.waitingForColors(); }, 20000));
+  ASSERT_FALSE(session.model().stops().empty());
+  EXPECT_GT(session.chooser().palettes().size(), 1u);  // the brand charts of PES designs
+  app.window().move(MoveCommand::Last);
+  app.window().saveDesign();
+  app.window().saveDesign();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return app.savedFiles().size() == 2; }, 20000));
+  EXPECT_EQ(app.savedFiles(), (std::vector<std::string>{scratch / "rose+HT.pes", scratch / "rose+HT(2).pes"}));
+  EXPECT_EQ(test::readAll(rose), original);
+  EXPECT_EQ(test::readAll(scratch / "rose+HT.pes"), test::readAll(scratch / "rose+HT(2).pes"));
+  app.window().navigate(Navigation::Next);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !prompts.notices.empty(); }, 20000));
+  EXPECT_EQ(prompts.notices.back(), SequencerSession::kNoMoreEntries);
+}
+
+}  // namespace
+}  // namespace lh
