@@ -4,8 +4,9 @@
 //   tinctor [NUMBER]                 as the browser's plug-in
 //   tinctor --open FILE...           on design files, without a browser
 //   tinctor --screenshot PREFIX --open FILE
-//                                    writes PREFIX-window.png, PREFIX-paused.png and
-//                                    PREFIX-chooser.png of FILE, then ends
+//                                    writes PREFIX-window.png, PREFIX-paused.png,
+//                                    PREFIX-chooser.png and PREFIX-preferences.png of FILE,
+//                                    then ends
 #include <QApplication>
 #include <QFileDialog>
 #include <QLockFile>

@@ -10,6 +10,7 @@
 #include <cstdio>
 
 #include "sequencer/app/chooser_window.h"
+#include "sequencer/app/color_prefs_window.h"
 #include "sequencer/app/tinctor_app.h"
 #include "sequencer/thread_palettes.h"
 
@@ -66,6 +67,9 @@ bool writeScreenshots(TinctorApp& app, const QString& prefix) {
   chooser->show();
   settle(300);
   ok = shoot(*chooser, prefix + "-chooser.png") && ok;
+  window.togglePreferences();
+  settle(200);
+  ok = shoot(*window.preferencesWindow(), prefix + "-preferences.png") && ok;
   window.close();
   settle(100);
   return ok;

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QListWidget>
 #include <QScrollBar>
@@ -234,6 +235,37 @@ TEST_F(TinctorWindowTest, FindMatchesOrdersTheShownPaletteByClosenessToTheSelect
   EXPECT_LT(order.indexOf("Crimson"), order.indexOf("Grass"));
   EXPECT_LT(order.indexOf("Rose"), order.indexOf("Sky"));
   EXPECT_EQ(session.model().stops()[0].thread.rgb, 0x0000FFu);  // finding changes no stop
+}
+
+}  // namespace
+}  // namespace lh
+
+namespace lh {
+namespace {
+
+TEST_F(TinctorWindowTest, StopRowsShowRemovedStopsCrossedOutAndJoinedStopsBracketed) {
+  EmbDesign d = rows({0x000000, 0x00AA00, 0x00AA00}, 10);
+  d.threads[2].displayName = d.threads[1].displayName;
+  receive(d);
+  window.selectRow(0);
+  window.toggleRemove();
+  window.selectRow(2);
+  ASSERT_TRUE(window.keepStopBox()->isEnabled());
+  window.toggleKeepStop();  // the third stop now merges into the second on saving
+  EXPECT_FALSE(window.keepStopBox()->isChecked());
+
+  StopListView* list = window.stopList();
+  const QImage picture = list->viewport()->grab().toImage();
+  const int h = list->visualItemRect(list->item(0)).height();
+  // The black swatch (6 pixels in, as high as the row) of the removed stop is crossed out in white.
+  const int t = (h - 2) / 2;
+  EXPECT_EQ(picture.pixelColor(6 + t, t), QColor(Qt::white));
+  EXPECT_EQ(picture.pixelColor(7, t + 3), QColor(Qt::black));
+  // A bracket left of the swatches links rows 1 and 2, and only those.
+  EXPECT_EQ(picture.pixelColor(2, h + h - 1), QColor(Qt::black));
+  EXPECT_EQ(picture.pixelColor(2, 2 * h + 2), QColor(Qt::black));
+  EXPECT_NE(picture.pixelColor(2, h - 1), QColor(Qt::black));
+  EXPECT_NE(picture.pixelColor(2, 3 * h + 2), QColor(Qt::black));
 }
 
 }  // namespace
