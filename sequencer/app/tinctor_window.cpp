@@ -124,7 +124,7 @@ void TinctorWindow::buildToolbar() {
        [this] {
          prompts_.notice(this, {"Select a color stop in the list, move it with the Move Selected Color buttons, "
                                 "and pick its thread in the Choose Color window (Change Colors). "
-                                "Save && Exit hands the design back to the browser, which stores it as a new file.",
+                                "Save & Exit hands the design back to the browser, which stores it as a new file.",
                                 "Help"});
        }},
       {"Preferences", "Set the preview's background color.", [this] { togglePreferences(); }},
