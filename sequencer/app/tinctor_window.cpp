@@ -16,6 +16,7 @@
 #include <QStatusTipEvent>
 #include <QToolBar>
 #include <QVBoxLayout>
+#include <functional>
 
 #include "sequencer/app/chooser_window.h"
 #include "sequencer/app/color_prefs_window.h"
