@@ -75,6 +75,20 @@ ThumbnailSize thumbnailSize(const EmbDesign& design, int size) {
   return mx >= my ? ThumbnailSize{size, side(my)} : ThumbnailSize{side(mx), size};
 }
 
+int affordableSize(const EmbDesign& design, int size) {
+  const std::int64_t longer = std::max({std::llabs(design.maxX), std::llabs(design.minX), std::llabs(design.maxY),
+                                        std::llabs(design.minY)});
+  std::int64_t units = 0;  // the lines' longer extents, in design units
+  for (const Stitch& s : design.stitches)
+    if (!s.isJump()) units += std::max(std::abs(int{s.dx}), std::abs(int{s.dy}));
+  const auto records = static_cast<std::int64_t>(design.stitches.size());
+  if (longer == 0 || units == 0) return size;
+  // Steps at size s: units x (s - 2 margins) / (2 x longer) + one per record.
+  const std::int64_t room = std::max<std::int64_t>(kMaxDrawingSteps - records, 0);
+  const std::int64_t drawn = room * 2 * longer / units;
+  return static_cast<int>(std::clamp<std::int64_t>(drawn + 2 * kRendererMargin, kMinThumbnailSize, size));
+}
+
 std::variant<std::vector<std::uint8_t>, ThumbnailFailure> designThumbnail(DesignCodec& codec, const std::string& path,
                                                                           int size) {
   if (isZipPath(path) || equalsNoCase(extensionOf(path), "zip")) return ThumbnailFailure("zip archives are not thumbnailed");
@@ -86,6 +100,7 @@ std::variant<std::vector<std::uint8_t>, ThumbnailFailure> designThumbnail(Design
 
   PaletteManager palette;
   usePalette(design, &palette);
+  size = affordableSize(design, size);
   const ThumbnailSize picture = thumbnailSize(design, size);
   setSize(design, picture.width, picture.height);
   design.shaded = true;

@@ -29,11 +29,21 @@ struct ThumbnailSize {
 // point.
 ThumbnailSize thumbnailSize(const EmbDesign& design, int size);
 
+// Pixels the renderer may step through for one thumbnail: tens of times what the densest real
+// designs need at 1024 pixels, and a bound on the time a hostile file (a million stitches
+// each across the whole design) takes.
+inline constexpr std::int64_t kMaxDrawingSteps = 50'000'000;
+// The largest size up to `size` at which drawing the design's stitches takes at most
+// kMaxDrawingSteps pixel steps (each line costs its longer extent in pixels); never below
+// kMinThumbnailSize.
+int affordableSize(const EmbDesign& design, int size);
+
 // Why no thumbnail came of a file, in a few words ("not a design file", ...).
 using ThumbnailFailure = std::string;
 
 // The PNG file image of the design at the plain path `path`, at most `size` pixels on its
-// longer side. The background is see-through unless a thread is drawn in the background's
+// longer side (less when drawing it so large would take more than kMaxDrawingSteps; file
+// managers scale such pictures up). The background is see-through unless a thread is drawn in the background's
 // colour (a white thread on white): then it stays white, so that the thread still shows.
 // Zip archives and their members, text files, pictures and files that do not load give a
 // failure.

@@ -71,6 +71,35 @@ TEST(ThumbnailSize, LongerSideTakesTheSize) {
   EXPECT_EQ(thumbnailSize(wide, 64).height, 13);
 }
 
+// A hostile file of a million stitches across the whole design is drawn smaller, so that its
+// drawing stays within the budget; real designs keep the size asked for.
+TEST(ThumbnailSize, DrawingBudget) {
+  EmbDesign hostile;
+  hostile.stitches.reserve(1'000'000);
+  for (int i = 0; i < 500'000; ++i) {
+    hostile.stitches.emplace_back(120, 120);
+    hostile.stitches.emplace_back(-120, -120);
+  }
+  hostile.minX = hostile.minY = -60;
+  hostile.maxX = hostile.maxY = 60;
+  const int size = affordableSize(hostile, 1024);
+  EXPECT_LT(size, 1024);
+  EXPECT_GE(size, kMinThumbnailSize);
+  // Each stitch crosses the drawn square's side once.
+  EXPECT_LE(std::int64_t{size - 12} * 1'000'000 + 1'000'000, kMaxDrawingSteps);
+  EXPECT_GT(std::int64_t{size + 1 - 12} * 1'000'000 + 1'000'000, kMaxDrawingSteps);
+
+  // Jumps are not drawn, so they cost nothing.
+  for (Stitch& s : hostile.stitches) s = Stitch(s.dx, s.dy, true);
+  EXPECT_EQ(affordableSize(hostile, 1024), 1024);
+
+  DesignCodec codec;
+  EmbDesign flower;
+  codec.busyCount.fetch_add(1);
+  ASSERT_EQ(codec.loadDesign(&flower, sample("flower.pes")), LoadResult::Ok);
+  EXPECT_EQ(affordableSize(flower, kMaxThumbnailSize), kMaxThumbnailSize);
+}
+
 TEST(DesignThumbnail, SamplesAtMostTheSizeAndSeeThrough) {
   DesignCodec codec;
   struct Case {
