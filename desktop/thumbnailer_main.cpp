@@ -26,9 +26,12 @@ int usage(const char* why) {
 }
 
 // The PNG goes to a staged file that takes OUTPUT's name in one step (replacing a file the
-// caller left there), so a reader never sees half a picture.
+// caller left there), so a reader never sees half a picture. A thumbnail is a cache the file
+// manager makes again when it is lost, so it is not flushed to disk (that would cost more
+// than drawing it).
 bool writeOutput(const std::string& path, const std::vector<std::uint8_t>& png) {
-  auto staged = lh::StagedFile::create(path);
+  lh::FolderSync notFlushed;
+  auto staged = lh::StagedFile::create(path, std::nullopt, &notFlushed);
   return staged && staged->write(png) && staged->replace(path);
 }
 
