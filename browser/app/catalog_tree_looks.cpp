@@ -17,8 +17,8 @@ void drawTick(QPainter& p, const QColor& colour) {
 // are wholly ticked, a small one when only some are.
 void drawBelowMark(QPainter& p, bool all) {
   p.setPen(Qt::NoPen);
-  p.setBrush(all ? QColor(0, 110, 0) : QColor(150, 150, 150));
-  p.drawRect(all ? QRect(8, 8, 4, 4) : QRect(9, 9, 3, 3));
+  p.setBrush(all ? QColor(0, 110, 0) : QColor(90, 90, 90));
+  p.drawRect(all ? QRect(7, 7, 5, 5) : QRect(8, 8, 4, 4));
 }
 
 QIcon makeIcon(TickLook look) {

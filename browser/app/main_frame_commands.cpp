@@ -41,7 +41,7 @@ void CMainFrame::buildEditMenu(QMenu* edit) {
   addCommand(edit, GridCommand::SelectAll, "Select &All", &CMainFrame::selectAllItems);
   edit->addSeparator();
   addCommand(edit, GridCommand::CopyTo, "Copy to...", &CMainFrame::copySelectedTo);
-  addCommand(edit, GridCommand::SendToRemovable, qs(texts::kSendToRemovable),
+  addCommand(edit, GridCommand::SendToRemovable, qs(texts::kSendToFloppy),
              &CMainFrame::sendSelectedToRemovable);
   commands_[GridCommand::SendToRemovable]->setStatusTip(
       "Copy the selected files to the first mounted removable disk.");

@@ -165,13 +165,13 @@ TEST_F(FrameCommandsTest, TheGridMenuFollowsTheClickedCell) {
   auto menu = frame_->gridMenuFor(0);
   EXPECT_EQ(texts(*menu),
             (QStringList{"Convert to On-The-Fly Setting", "Select &All", "Copy to...",
-                         "Send to Removable Disk", "Rename File...", "Delete Catalog Entries..."}));
+                         "Send to Floppy (A:)", "Rename File...", "Delete Catalog Entries..."}));
   EXPECT_TRUE(frame_->command(GridCommand::RenameFile)->isEnabled());
   EXPECT_FALSE(frame_->command(GridCommand::ConvertOnTheFly)->isEnabled());
 
   clickItem(1);
   menu = frame_->gridMenuFor(1);
-  EXPECT_EQ(texts(*menu), (QStringList{"Find File...", "Select &All", "Copy to...", "Send to Removable Disk",
+  EXPECT_EQ(texts(*menu), (QStringList{"Find File...", "Select &All", "Copy to...", "Send to Floppy (A:)",
                                        "Delete Catalog Entries..."}));
   EXPECT_TRUE(frame_->command(GridCommand::FindFile)->isEnabled());
 
