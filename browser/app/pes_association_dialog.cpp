@@ -79,7 +79,9 @@ void PesAssociationDialog::fillPrograms() {
     row->setData(0, kIdRole, qs(app.id));
     row->setToolTip(0, qs(app.exec + "  (" + app.id + ")"));
   }
-  if (list_->topLevelItemCount() == 0) new QTreeWidgetItem(list_, {qs(texts::kNotFound)});
+  if (list_->topLevelItemCount() != 0) return;
+  auto* none = new QTreeWidgetItem(list_, {qs(texts::kNotFound)});
+  none->setFlags(Qt::ItemIsEnabled);  // it names no program: shown, not chosen
 }
 
 bool PesAssociationDialog::associate(const QTreeWidgetItem* row) {

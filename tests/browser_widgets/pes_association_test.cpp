@@ -5,11 +5,13 @@
 #include <sys/stat.h>
 
 #include <QTreeWidget>
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
 #include <sstream>
 
+#include "desktop/desktop_data.h"
 #include "tests/browser_widgets/widgets_fixture.h"
 #include "tests/zip/temp_dir.h"
 
@@ -56,6 +58,10 @@ class PesAssociation : public ::testing::Test {
 TEST_F(PesAssociation, NoneThenSetMakesTheEditorTheDefaultKeepingTheUsersOtherLines) {
   addEditor();
   put("config/mimeapps.list", "[Default Applications]\ntext/plain=vi.desktop;\n");
+  // The type the dialog asks about is the one the installed MIME package gives PES files.
+  const std::vector<DesignMimeType> types = designMimeTypes();
+  EXPECT_TRUE(std::any_of(types.begin(), types.end(),
+                          [](const DesignMimeType& t) { return t.code == FormatPes && t.name == pesMimeType(); }));
   PesAssociationDialog dialog(places, asker.asker());
   EXPECT_EQ(dialog.currentAssociation(), "None");
   ASSERT_EQ(rows(dialog), QStringList{"Fake Stitch Editor"});
