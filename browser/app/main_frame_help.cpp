@@ -25,7 +25,8 @@ bool CMainFrame::openManual(const QString& path) {
   }
   const QUrl url = QUrl::fromLocalFile(QFileInfo(path).absoluteFilePath());
   const bool opened = openUrl_ ? openUrl_(url) : QDesktopServices::openUrl(url);
-  if (!opened) tell(ask_, kHelpCaption, "No program could show the manual:\n" + toStd(path), QMessageBox::Warning);
+  if (!opened)
+    tell(ask_, kHelpCaption, "No program could show the manual:\n" + toStd(path), QMessageBox::Warning);
   return opened;
 }
 

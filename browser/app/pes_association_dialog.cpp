@@ -29,7 +29,8 @@ bool pesHasDefault(const XdgPlaces& places, const HasProgram& hasProgram) {
   return defaultApplication(places, pesMimeType(), hasProgram).has_value();
 }
 
-PesAssociationDialog::PesAssociationDialog(XdgPlaces places, Asker ask, QWidget* parent, HasProgram hasProgram)
+PesAssociationDialog::PesAssociationDialog(XdgPlaces places, Asker ask, QWidget* parent,
+                                           HasProgram hasProgram)
     : QDialog(parent), places_(std::move(places)), ask_(std::move(ask)), hasProgram_(std::move(hasProgram)) {
   setWindowTitle(qs(texts::kCaption));
   auto* intro = new QLabel(qs(texts::kIntro), this);

@@ -29,7 +29,8 @@ inline constexpr std::string_view kNone = "None";
 inline constexpr std::string_view kFound = "The following programs were found:";
 inline constexpr std::string_view kColumn = "Program";
 inline constexpr std::string_view kNotFound = "Not Found";
-inline constexpr std::string_view kFoot = "To select a program for use, click on it in the list above, then click 'Set'.";
+inline constexpr std::string_view kFoot =
+    "To select a program for use, click on it in the list above, then click 'Set'.";
 inline constexpr std::string_view kSet = "Set";
 inline constexpr std::string_view kClose = "Close";
 inline constexpr std::string_view kSaveFailed = "The association could not be saved.\n\n";

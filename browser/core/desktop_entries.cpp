@@ -17,12 +17,6 @@ namespace fs = std::filesystem;
 
 constexpr int kMaxEntryDepth = 8;
 
-std::string lower(std::string text) {
-  for (char& c : text)
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  return text;
-}
-
 std::vector<std::string> split(std::string_view text, char separator) {
   std::vector<std::string> out;
   std::size_t start = 0;
@@ -40,7 +34,8 @@ std::string folderOr(const std::optional<std::string>& value, const std::string&
   return value && absolute(*value) ? *value : fallback;
 }
 
-std::vector<std::string> foldersOr(const std::optional<std::string>& value, std::vector<std::string> fallback) {
+std::vector<std::string> foldersOr(const std::optional<std::string>& value,
+                                   std::vector<std::string> fallback) {
   std::vector<std::string> out;
   if (value)
     for (std::string& folder : split(*value, ':'))
@@ -87,7 +82,7 @@ XdgPlaces XdgPlaces::from(const Getenv& getenv) {
   p.dataHome = folderOr(getenv("XDG_DATA_HOME"), base.empty() ? "" : base + "/.local/share");
   p.dataDirs = foldersOr(getenv("XDG_DATA_DIRS"), {"/usr/local/share", "/usr/share"});
   if (const std::optional<std::string> desktop = getenv("XDG_CURRENT_DESKTOP"))
-    for (const std::string& name : split(*desktop, ':')) p.desktops.push_back(lower(name));
+    for (const std::string& name : split(*desktop, ':')) p.desktops.push_back(asciiLower(name));
   return p;
 }
 

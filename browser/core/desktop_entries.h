@@ -46,8 +46,8 @@ struct DesktopApp {
   std::string name;  // Name=
   std::string exec;  // Exec=
   std::vector<std::string> mimeTypes;
-  bool hidden = false;     // Hidden=true: the entry counts as deleted
-  bool noDisplay = false;  // NoDisplay=true: kept out of menus, still opens files
+  bool hidden = false;       // Hidden=true: the entry counts as deleted
+  bool noDisplay = false;    // NoDisplay=true: kept out of menus, still opens files
   bool application = false;  // Type=Application with an Exec line
   std::string tryExec;       // TryExec=: the program that must exist for the entry to count
 };

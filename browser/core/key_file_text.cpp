@@ -25,6 +25,12 @@ std::optional<std::string_view> headerName(std::string_view line) {
 
 }  // namespace
 
+std::string asciiLower(std::string text) {
+  for (char& c : text)
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  return text;
+}
+
 std::optional<std::string> readKeyFile(const std::string& path) {
   const OpenedFile opened = openRegularFile(path);
   if (opened.check != OpenCheck::Regular) return std::nullopt;

@@ -9,6 +9,9 @@
 
 namespace lh {
 
+// `text` with A to Z in lower case (desktop names, program names to sort by).
+std::string asciiLower(std::string text);
+
 // Reads a key file of at most 1 MiB; nothing when it is missing, not a regular file, larger
 // or unreadable.
 std::optional<std::string> readKeyFile(const std::string& path);

@@ -26,7 +26,8 @@ constexpr std::string_view kListName = "mimeapps.list";
 // The desktop-specific files of `folder`, then its plain one.
 void addListsOf(const std::string& folder, const XdgPlaces& places, std::vector<std::string>& out) {
   if (folder.empty()) return;
-  for (const std::string& desktop : places.desktops) out.push_back(folder + "/" + desktop + "-" + std::string(kListName));
+  for (const std::string& desktop : places.desktops)
+    out.push_back(folder + "/" + desktop + "-" + std::string(kListName));
   out.push_back(folder + "/" + std::string(kListName));
 }
 
@@ -36,12 +37,6 @@ std::vector<std::string> listedIds(std::string_view text, std::string_view group
 
 bool declares(const DesktopApp& app, std::string_view mimeType) {
   return std::find(app.mimeTypes.begin(), app.mimeTypes.end(), mimeType) != app.mimeTypes.end();
-}
-
-std::string lower(std::string text) {
-  for (char& c : text)
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  return text;
 }
 
 std::string failure(const std::string& path, int error) { return path + ": " + std::strerror(error); }
@@ -123,8 +118,9 @@ std::vector<DesktopApp> applicationsFor(const XdgPlaces& places, std::string_vie
   std::vector<DesktopApp> out;
   for (DesktopApp& app : installedDesktopApps(places, hasProgram))
     if (app.application && declares(app, mimeType)) out.push_back(std::move(app));
-  std::stable_sort(out.begin(), out.end(),
-                   [](const DesktopApp& a, const DesktopApp& b) { return lower(a.name) < lower(b.name); });
+  std::stable_sort(out.begin(), out.end(), [](const DesktopApp& a, const DesktopApp& b) {
+    return asciiLower(a.name) < asciiLower(b.name);
+  });
   return out;
 }
 
@@ -139,7 +135,9 @@ std::string withDefaultApplication(std::string_view text, std::string_view mimeT
     if (!out.empty() && !out.ends_with("\n\n")) out += '\n';  // a blank line before the new group
     return out + "[" + std::string(kDefaults) + "]\n" + value + "\n";
   }
-  auto ours = [&](std::size_t i) { return i >= group->first && i < group->end && lines.entry(i).key == mimeType; };
+  auto ours = [&](std::size_t i) {
+    return i >= group->first && i < group->end && lines.entry(i).key == mimeType;
+  };
   // A new line goes after the group's last line that is not blank.
   bool present = false;
   std::size_t insertAt = group->first;
@@ -162,11 +160,12 @@ std::string withDefaultApplication(std::string_view text, std::string_view mimeT
   return out;
 }
 
-SetDefaultResult setDefaultApplication(const XdgPlaces& places, std::string_view mimeType, std::string_view id,
-                                       const HasProgram& hasProgram) {
+SetDefaultResult setDefaultApplication(const XdgPlaces& places, std::string_view mimeType,
+                                       std::string_view id, const HasProgram& hasProgram) {
   const std::optional<DesktopApp> current = defaultApplication(places, mimeType, hasProgram);
   if (current && current->id == id) return {SetDefault::Unchanged, {}};
-  if (std::string error = ensureConfigHome(places.configHome); !error.empty()) return {SetDefault::Failed, error};
+  if (std::string error = ensureConfigHome(places.configHome); !error.empty())
+    return {SetDefault::Failed, error};
   std::vector<std::string> targets;
   for (const std::string& desktop : places.desktops) {
     const std::string list = places.configHome + "/" + desktop + "-" + std::string(kListName);
@@ -175,7 +174,8 @@ SetDefaultResult setDefaultApplication(const XdgPlaces& places, std::string_view
   }
   targets.push_back(places.configHome + "/" + std::string(kListName));
   for (const std::string& target : targets)
-    if (std::string error = writeDefault(target, mimeType, id); !error.empty()) return {SetDefault::Failed, error};
+    if (std::string error = writeDefault(target, mimeType, id); !error.empty())
+      return {SetDefault::Failed, error};
   return {SetDefault::Written, {}};
 }
 

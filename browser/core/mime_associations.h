@@ -45,7 +45,7 @@ struct SetDefaultResult {
 // desktop-specific files there that name a default of their own for the type (they come
 // first in the lookup). The files are replaced atomically and keep their mode; a file that is
 // a symbolic link is rewritten where it points.
-SetDefaultResult setDefaultApplication(const XdgPlaces& places, std::string_view mimeType, std::string_view id,
-                                       const HasProgram& hasProgram = programOnPath);
+SetDefaultResult setDefaultApplication(const XdgPlaces& places, std::string_view mimeType,
+                                       std::string_view id, const HasProgram& hasProgram = programOnPath);
 
 }  // namespace lh

@@ -60,7 +60,8 @@ TEST(MimeAssociationsText, DefaultLineIsRewrittenOrAddedKeepingEveryOtherByte) {
       {"a=b", "a=b\n\n[Default Applications]\n" + t + "=ed.desktop;\n"},
       {"[Default Applications]\r\n" + t + "=old.desktop;\r\nx=y\r\n",
        "[Default Applications]\r\n" + t + "=ed.desktop;\r\nx=y\r\n"},
-      {"# mine\n[Default Applications]\ntext/plain=vi.desktop;\n\n[Added Associations]\n" + t + "=a.desktop;\n",
+      {"# mine\n[Default Applications]\ntext/plain=vi.desktop;\n\n[Added Associations]\n" + t +
+           "=a.desktop;\n",
        "# mine\n[Default Applications]\ntext/plain=vi.desktop;\n" + t +
            "=ed.desktop;\n\n[Added Associations]\n" + t + "=a.desktop;\n"},
       {"[Default Applications]", "[Default Applications]\n" + t + "=ed.desktop;\n"},
@@ -94,12 +95,13 @@ TEST_F(MimeFolders, DefaultFollowsTheLookupOrder) {
   put("usr/applications/viewer.desktop", "[Desktop Entry]\nType=Application\nName=Viewer\nExec=viewer\n");
   EXPECT_EQ(defaultId(), "None");
 
-  put("usr/applications/mimeapps.list", "[Default Applications]\n" + std::string(kPes) + "=editor.desktop;\n");
+  put("usr/applications/mimeapps.list",
+      "[Default Applications]\n" + std::string(kPes) + "=editor.desktop;\n");
   EXPECT_EQ(defaultId(), "editor.desktop");
   // The system's configuration comes before the distribution's data; an id that is not
   // installed, or whose entry does not take the type, passes to the next one.
-  put("etc-xdg/mimeapps.list",
-      "[Default Applications]\n" + std::string(kPes) + "=gone.desktop;viewer.desktop;vendor-stitcher.desktop;\n");
+  put("etc-xdg/mimeapps.list", "[Default Applications]\n" + std::string(kPes) +
+                                   "=gone.desktop;viewer.desktop;vendor-stitcher.desktop;\n");
   EXPECT_EQ(defaultId(), "vendor-stitcher.desktop");
   // An added association makes the viewer take the type.
   put("config/mimeapps.list", "[Added Associations]\n" + std::string(kPes) + "=viewer.desktop;\n");
@@ -118,8 +120,8 @@ TEST_F(MimeFolders, ProgramsForTheTypeAreInstalledEntriesThatDeclareIt) {
   put("usr/applications/vendor/alpha.desktop", editorEntry("Alpha", "NoDisplay=true\n"));
   put("usr/applications/gone.desktop", editorEntry("Gone", "Hidden=true\n"));
   put("usr/applications/tried.desktop", editorEntry("Tried", "TryExec=no-such-program\n"));
-  put("usr/applications/link.desktop", "[Desktop Entry]\nType=Link\nName=Link\nURL=x\nMimeType=" +
-                                           std::string(kPes) + ";\n");
+  put("usr/applications/link.desktop",
+      "[Desktop Entry]\nType=Link\nName=Link\nURL=x\nMimeType=" + std::string(kPes) + ";\n");
   put("usr/applications/plain.desktop", "[Desktop Entry]\nType=Application\nName=Plain\nExec=p\n");
   put("usr-local/applications/zeta.desktop", editorEntry("Zeta Local"));  // shadows /usr's entry
   std::vector<std::string> found;
@@ -134,8 +136,9 @@ TEST_F(MimeFolders, SettingWritesOnlyTheUsersFileAndKeepsItsOtherLines) {
   put("usr/applications/other.desktop", editorEntry("Other"));
   const std::string system = "[Default Applications]\n" + std::string(kPes) + "=other.desktop;\n";
   put("usr/applications/mimeapps.list", system);
-  const std::string mine = "# my settings\n[Default Applications]\ntext/plain=vi.desktop;\n\n[Added Associations]\n"
-                           "image/png=gimp.desktop;\n";
+  const std::string mine =
+      "# my settings\n[Default Applications]\ntext/plain=vi.desktop;\n\n[Added Associations]\n"
+      "image/png=gimp.desktop;\n";
   put("config/mimeapps.list", mine);
   fs::permissions(dir.file("config/mimeapps.list"), fs::perms::owner_read | fs::perms::owner_write);
 
@@ -145,9 +148,9 @@ TEST_F(MimeFolders, SettingWritesOnlyTheUsersFileAndKeepsItsOtherLines) {
 
   EXPECT_EQ(setDefaultApplication(places, kPes, "editor.desktop", hasProgram).result, SetDefault::Written);
   EXPECT_EQ(defaultId(), "editor.desktop");
-  EXPECT_EQ(text("config/mimeapps.list"), "# my settings\n[Default Applications]\ntext/plain=vi.desktop;\n" +
-                                              std::string(kPes) +
-                                              "=editor.desktop;\n\n[Added Associations]\nimage/png=gimp.desktop;\n");
+  EXPECT_EQ(text("config/mimeapps.list"),
+            "# my settings\n[Default Applications]\ntext/plain=vi.desktop;\n" + std::string(kPes) +
+                "=editor.desktop;\n\n[Added Associations]\nimage/png=gimp.desktop;\n");
   EXPECT_EQ(fs::status(dir.file("config/mimeapps.list")).permissions(),
             fs::perms::owner_read | fs::perms::owner_write);
   EXPECT_EQ(text("usr/applications/mimeapps.list"), system);

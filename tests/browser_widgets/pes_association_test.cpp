@@ -1,16 +1,15 @@
 // The PES association dialog over temporary configuration and data folders holding a fake
 // editor's desktop entry.
-#include "browser/app/pes_association_dialog.h"
-
+#include <gtest/gtest.h>
 #include <sys/stat.h>
 
 #include <QTreeWidget>
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
-#include <gtest/gtest.h>
 #include <sstream>
 
+#include "browser/app/pes_association_dialog.h"
 #include "desktop/desktop_data.h"
 #include "tests/browser_widgets/widgets_fixture.h"
 #include "tests/zip/temp_dir.h"
@@ -30,8 +29,8 @@ class PesAssociation : public ::testing::Test {
     put("data/applications/loomhall.desktop", entry("Loomhall Atelier", "loomhall"));
   }
   static std::string entry(const std::string& name, const std::string& exec) {
-    return "[Desktop Entry]\nType=Application\nName=" + name + "\nExec=" + exec + " %f\nMimeType=" + pesMimeType() +
-           ";\n";
+    return "[Desktop Entry]\nType=Application\nName=" + name + "\nExec=" + exec +
+           " %f\nMimeType=" + pesMimeType() + ";\n";
   }
   void put(const std::string& path, const std::string& text) const {
     fs::create_directories(fs::path(dir.file(path)).parent_path());
@@ -45,10 +44,13 @@ class PesAssociation : public ::testing::Test {
   }
   QStringList rows(const PesAssociationDialog& d) const {
     QStringList out;
-    for (int i = 0; i < d.programList()->topLevelItemCount(); ++i) out << d.programList()->topLevelItem(i)->text(0);
+    for (int i = 0; i < d.programList()->topLevelItemCount(); ++i)
+      out << d.programList()->topLevelItem(i)->text(0);
     return out;
   }
-  void addEditor() const { put("system/applications/fake-stitch.desktop", entry("Fake Stitch Editor", "fakestitch")); }
+  void addEditor() const {
+    put("system/applications/fake-stitch.desktop", entry("Fake Stitch Editor", "fakestitch"));
+  }
 
   test::TempDir dir;
   XdgPlaces places;
@@ -60,8 +62,9 @@ TEST_F(PesAssociation, NoneThenSetMakesTheEditorTheDefaultKeepingTheUsersOtherLi
   put("config/mimeapps.list", "[Default Applications]\ntext/plain=vi.desktop;\n");
   // The type the dialog asks about is the one the installed MIME package gives PES files.
   const std::vector<DesignMimeType> types = designMimeTypes();
-  EXPECT_TRUE(std::any_of(types.begin(), types.end(),
-                          [](const DesignMimeType& t) { return t.code == FormatPes && t.name == pesMimeType(); }));
+  EXPECT_TRUE(std::any_of(types.begin(), types.end(), [](const DesignMimeType& t) {
+    return t.code == FormatPes && t.name == pesMimeType();
+  }));
   PesAssociationDialog dialog(places, asker.asker());
   EXPECT_EQ(dialog.currentAssociation(), "None");
   ASSERT_EQ(rows(dialog), QStringList{"Fake Stitch Editor"});
@@ -124,7 +127,8 @@ TEST_F(PesAssociation, AFailedSaveIsToldAndTheDialogStaysOpen) {
   EXPECT_EQ(dialog.result(), 0);
   ASSERT_EQ(asker.asked.size(), 1u);
   EXPECT_EQ(asker.lastCaption(), "PES Association");
-  EXPECT_TRUE(asker.lastText().startsWith("The association could not be saved.")) << asker.lastText().toStdString();
+  EXPECT_TRUE(asker.lastText().startsWith("The association could not be saved."))
+      << asker.lastText().toStdString();
   EXPECT_EQ(dialog.currentAssociation(), "None");
 }
 
