@@ -10,7 +10,6 @@ namespace lh {
 
 namespace {
 
-constexpr std::string_view kMimePrefix = "application/x-embroidery-";
 constexpr std::string_view kPlaceholder = "@MIME_TYPES@";
 
 std::string upper(std::string text) {
@@ -61,6 +60,12 @@ void appendType(std::string& out, const DesignMimeType& type) {
 
 }  // namespace
 
+std::string designMimeTypeName(std::string_view extension) {
+  std::string name = "application/x-embroidery-";
+  for (char c : extension) name += (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+  return name;
+}
+
 std::vector<DesignMimeType> designMimeTypes() {
   std::vector<DesignMimeType> out;
   for (const FormatInfo& f : formatTable()) {
@@ -70,7 +75,7 @@ std::vector<DesignMimeType> designMimeTypes() {
       same->extensions.push_back(lowerExtension(f));
       continue;
     }
-    DesignMimeType type{f.code, std::string(kMimePrefix) + lowerExtension(f), upperName(f) + " embroidery design",
+    DesignMimeType type{f.code, designMimeTypeName(lowerExtension(f)), upperName(f) + " embroidery design",
                         {lowerExtension(f)}, signaturesOf(f.code), f.reader == &readCompound};
     out.push_back(std::move(type));
   }

@@ -21,6 +21,10 @@ struct DesignMimeType {
   bool compound = false;                // stored in an OLE compound file (ART, EMB, JAN)
 };
 
+// The MIME type of the design format with file extension `extension` (any case, no dot):
+// "pes" -> "application/x-embroidery-pes".
+std::string designMimeTypeName(std::string_view extension);
+
 // One type per design format the loader reads, in format-table order. Rows that share a
 // format code (JEF and JEF+) share the type.
 std::vector<DesignMimeType> designMimeTypes();

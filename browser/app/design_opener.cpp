@@ -4,6 +4,8 @@
 #include <QDir>
 #include <QUrl>
 
+#include "design/attribute_list.h"
+#include "design/emb_design.h"
 #include "formats/design_codec.h"
 #include "tools/conversion.h"
 #include "tools/setting_keys.h"
@@ -11,6 +13,11 @@
 #include "tools/tool_runner.h"
 
 namespace lh {
+namespace {
+
+bool isPesFile(const std::string& path) { return equalsNoCase(extensionOf(path), "pes"); }
+
+}  // namespace
 
 bool DesignOpener::desktopOpen(const std::string& path) {
   return QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(path)));
@@ -34,6 +41,7 @@ std::string DesignOpener::open(const FileItem& item) {
     if (!copy) return {};
     path = *copy;
   }
+  if (pesCheck_ && isPesFile(path) && !pesCheck_()) return {};
   if (launch_(path)) return path;
 
   // A finished load is no crash: the guard's note of the file is put back as it was.

@@ -3,7 +3,8 @@
 // the grid). An archive member is extracted to a temporary file first. When the desktop
 // cannot open the file, the design is converted into the tool format in the temporary
 // folder and the converted file is opened instead. Every file made is kept in the list of
-// files the browser extracted for its own use.
+// files the browser extracted for its own use. A PES file may first ask for a program to open
+// PES files with.
 #include <functional>
 #include <string>
 
@@ -29,6 +30,11 @@ class DesignOpener {
   std::string temporaryFolder() const;
   void setSystemTemp(std::string folder) { systemTemp_ = std::move(folder); }
 
+  // Asked before a PES file goes to the desktop; false ends the double click without opening
+  // anything. The browser makes sure here that PES files have a program to open them.
+  using PesCheck = std::function<bool()>;
+  void setPesCheck(PesCheck check) { pesCheck_ = std::move(check); }
+
   // Opens `item`; returns the file that was handed to the program, empty when none took it.
   std::string open(const FileItem& item);
 
@@ -36,6 +42,7 @@ class DesignOpener {
   SettingsStore& store_;
   ExtractedFiles& extracted_;
   Launch launch_;
+  PesCheck pesCheck_;
   std::string systemTemp_;
 };
 

@@ -17,6 +17,7 @@
 #include "browser/app/picture_loader.h"
 #include "browser/app/catalog_tree.h"
 #include "browser/app/folder_tree.h"
+#include "browser/app/pes_association_dialog.h"
 #include "browser/prefs_core/preferences.h"
 #include "browser/prefs_core/prefs_texts.h"
 #include "browser/app/print_run.h"
@@ -77,7 +78,9 @@ CMainFrame::CMainFrame(SettingsStore& store, std::unique_ptr<DriveService> drive
   connect(view_, &CBrowserView::statusText, this, [this](const QString& text) { statusBar()->showMessage(text); });
   preview_->setInches(readSetting(store_, kEnglishUnits) != 0);
   view_->setDrives(drives_.get());
-  view_->setOpener(std::make_unique<DesignOpener>(store_, view_->extractedFiles()));
+  auto opener = std::make_unique<DesignOpener>(store_, view_->extractedFiles());
+  opener->setPesCheck([this] { return pesHasDefault(XdgPlaces::fromEnvironment()) || runPesAssociation(); });
+  view_->setOpener(std::move(opener));
   connect(loader_, &PictureLoader::pictureReady, this,
           [this](std::uint64_t tag, const QString& item, std::shared_ptr<const Thumbnail> thumbnail) {
             if (tag == PictureLoader::kPreviewTag && preview_->itemText() == item.toStdString())
@@ -97,7 +100,9 @@ void CMainFrame::buildMenus() {
   file->addSeparator();
   file->addAction("E&xit", this, &QWidget::close);
 
-  buildEditMenu(menuBar()->addMenu("&Edit"));
+  QMenu* edit = menuBar()->addMenu("&Edit");
+  buildEditMenu(edit);
+  addPesAssociationCommand(edit);
 
   QMenu* viewMenu = menuBar()->addMenu("&View");
   previewAction_ = viewMenu->addAction("&Preview", this, &CMainFrame::togglePreviewPane);
@@ -145,6 +150,7 @@ void CMainFrame::buildMenus() {
     tip->setAttribute(Qt::WA_DeleteOnClose);
     tip->open();
   });
+  help->addAction("&Help Topics", this, [this] { openManual(manualFilePath()); });
   help->addAction("&About Loomhall...", this, [this] {
     QMessageBox::about(this, "About Loomhall", "Loomhall Atelier\nA browser for machine-embroidery designs.");
   });

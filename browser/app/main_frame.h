@@ -28,6 +28,7 @@
 
 class QAction;
 class QLabel;
+class QUrl;
 class QSplitter;
 class QTabWidget;
 
@@ -94,6 +95,14 @@ class CMainFrame : public QMainWindow {
   }
   void setFindPickers(FindFilePickers pick) { findPickers_ = std::move(pick); }
 
+  // Help > "Help Topics": the manual shipped with the program, shown by the desktop's browser
+  // (`openUrl`; tests record it). A missing manual or a failed start is told.
+  static QString manualFilePath();
+  bool openManual(const QString& path);
+  void setUrlOpener(std::function<bool(const QUrl&)> open) { openUrl_ = std::move(open); }
+  // Edit > "PES Association...": true when the dialog was confirmed.
+  bool runPesAssociation();
+
   // The action of a command of the Edit menu and the grid's menu.
   QAction* command(GridCommand c) const { return commands_.at(c); }
   // The grid's menu for a right click on item `index` (-1: beside the cells), with the
@@ -127,6 +136,7 @@ class CMainFrame : public QMainWindow {
   void selectFolder(const std::string& path);
   void buildMenus();
   void buildEditMenu(QMenu* edit);
+  void addPesAssociationCommand(QMenu* edit);
   void addCommand(QMenu* menu, GridCommand c, const QString& text, void (CMainFrame::*run)());
   void selectAllItems();
   void showGridMenu(qint64 index, const QPoint& globalPos);
@@ -158,6 +168,7 @@ class CMainFrame : public QMainWindow {
   std::function<std::optional<std::string>(const std::string&)> pickFolder_;
   std::function<std::optional<std::string>(const std::string&)> askName_;
   std::optional<FindFilePickers> findPickers_;
+  std::function<bool(const QUrl&)> openUrl_;
   // Folder nodes and categories whose files are listed; only one kind at a time.
   std::set<std::uint64_t> tickedFolders_;
   std::set<CategoryId> tickedCategories_;

@@ -10,9 +10,10 @@
 
 namespace lh {
 
-QString tipsFilePath() {
+QString tipsFilePath() { return installedDataFile(qs(kTipsFileName)); }
+
+QString installedDataFile(const QString& name) {
   const QString dir = QCoreApplication::applicationDirPath();
-  const QString name = qs(kTipsFileName);
   const QString beside = dir + "/" + name;
   if (QFileInfo::exists(beside)) return beside;
   return QFileInfo(dir + "/../share/loomhall/" + name).absoluteFilePath();

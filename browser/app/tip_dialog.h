@@ -12,8 +12,9 @@ class QLabel;
 
 namespace lh {
 
-// The tips file shipped with the program: beside the executable (a build tree), else in
-// ../share/loomhall/ from the executable's folder (an installed program).
+// A data file shipped with the program (the tips, the manual): beside the executable (a build
+// tree), else in ../share/loomhall/ from the executable's folder (an installed program).
+QString installedDataFile(const QString& name);
 QString tipsFilePath();
 
 class TipDialog : public QDialog {

@@ -140,6 +140,32 @@ TEST_F(GridTest, DoubleClickExtractsAMemberAndConvertsWhenNoProgramOpensIt) {
   for (const std::string& path : made) EXPECT_FALSE(fs::exists(path)) << path;
 }
 
+TEST_F(GridTest, DoubleClickOnAPesFileAsksForAProgramFirst) {
+  fill({item(dir_.path().string() + "/", "rose.PES"), item(dir_.path().string() + "/", "tulip.dst")});
+  MemorySettings store;
+  ExtractedFiles extracted;
+  std::vector<std::string> launched;
+  auto opener = std::make_unique<DesignOpener>(store, extracted, [&](const std::string& path) {
+    launched.push_back(fs::path(path).filename().string());
+    return true;
+  });
+  int asked = 0;
+  bool chosen = false;
+  opener->setPesCheck([&] {
+    ++asked;
+    return chosen;
+  });
+  view_.setOpener(std::move(opener));
+
+  QTest::mouseDClick(&view_, Qt::LeftButton, {}, centre(0));  // closed without a choice
+  EXPECT_TRUE(launched.empty());
+  chosen = true;
+  QTest::mouseDClick(&view_, Qt::LeftButton, {}, centre(0));
+  QTest::mouseDClick(&view_, Qt::LeftButton, {}, centre(1));  // other types are not asked about
+  EXPECT_EQ(asked, 2);
+  EXPECT_EQ(launched, (std::vector<std::string>{"rose.PES", "tulip.dst"}));
+}
+
 TEST_F(GridTest, HintOverCatalogEntriesOnNamedDisks) {
   FileItem onDisk = item("/media/u/STICK/", "rose.pes");
   onDisk.extra = "STICK";

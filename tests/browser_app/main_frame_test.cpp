@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QMenu>
+#include <QUrl>
 #include <QDir>
 #include <QSplitter>
 #include <QTabWidget>
@@ -15,6 +17,7 @@
 #include "browser/app/main_frame.h"
 #include "browser/app/single_view.h"
 #include "design/settings.h"
+#include "tests/browser_widgets/widgets_fixture.h"
 
 namespace lh {
 namespace {
@@ -187,6 +190,42 @@ TEST_F(MainFrameTest, PreferencesAreStoredAtStartAndOfferedInTheOptionsMenu) {
   ASSERT_NE(prefs, actions.end());
   EXPECT_TRUE((*prefs)->isEnabled());
   EXPECT_EQ((*prefs)->statusTip(), "Edit the program preferences.");
+}
+
+TEST_F(MainFrameTest, HelpTopicsOpenTheManualAndPesAssociationIsAnEditCommand) {
+  auto frame = openFrame();
+  test::RecordingAsker asker;
+  frame->setAsker(asker.asker());
+  std::vector<QUrl> opened;
+  frame->setUrlOpener([&](const QUrl& url) {
+    opened.push_back(url);
+    return true;
+  });
+  const QList<QAction*> actions = frame->findChildren<QAction*>();
+  auto action = [&](const QString& text) -> QAction* {
+    const auto it = std::find_if(actions.begin(), actions.end(), [&](const QAction* a) { return a->text() == text; });
+    return it == actions.end() ? nullptr : *it;
+  };
+  QAction* assoc = action("PES Association...");
+  ASSERT_NE(assoc, nullptr);
+  EXPECT_EQ(qobject_cast<QMenu*>(assoc->parent())->title(), "&Edit");
+  EXPECT_EQ(assoc->statusTip(), "Associate PES files");
+  EXPECT_EQ(assoc->toolTip(), "Associate PES");
+
+  // The build puts the manual beside the program; the tests' own folder has none.
+  EXPECT_TRUE(fs::is_regular_file(fs::path(LH_LOOMHALL_EXE).parent_path() / "manual.html"));
+  QAction* help = action("&Help Topics");
+  ASSERT_NE(help, nullptr);
+  help->trigger();
+  EXPECT_TRUE(opened.empty());
+  EXPECT_TRUE(asker.lastText().startsWith("The manual was not found:\n")) << asker.lastText().toStdString();
+  EXPECT_TRUE(asker.lastText().endsWith("manual.html"));
+
+  const QString manual = dir_.path() + "/manual.html";
+  fs::copy_file(fs::path(LH_LOOMHALL_EXE).parent_path() / "manual.html", manual.toStdString());
+  EXPECT_TRUE(frame->openManual(manual));
+  EXPECT_EQ(opened, std::vector<QUrl>{QUrl::fromLocalFile(manual)});
+  EXPECT_EQ(asker.asked.size(), 1u);
 }
 
 }  // namespace
