@@ -31,6 +31,8 @@ class PictureLoader : public QObject {
   void setPreviewRequest(std::optional<ThumbnailRequest> request);
 
   std::uint64_t generation() const { return generation_; }
+  // Every picture asked for, the pages either side too, is made or was dropped.
+  bool idle() const { return service_->idle(); }
 
  signals:
   // On the user-interface thread, for the current batch only.

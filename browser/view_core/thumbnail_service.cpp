@@ -87,6 +87,11 @@ void ThumbnailService::waitIdle() {
   idle_.wait(lock, [&] { return queue_.empty() && active_ == 0; });
 }
 
+bool ThumbnailService::idle() const {
+  const std::lock_guard lock(mutex_);
+  return queue_.empty() && active_ == 0;
+}
+
 void ThumbnailService::clearCache() {
   const std::lock_guard lock(mutex_);
   cache_.clear();
