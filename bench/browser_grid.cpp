@@ -31,6 +31,7 @@
 #include <vector>
 
 #include "browser/app/browser_view.h"
+#include "browser/app/crash_guard.h"
 #include "browser/app/main_frame.h"
 #include "browser/app/picture_loader.h"
 #include "browser/core/file_list.h"
@@ -131,9 +132,11 @@ long rssKiB() {
   return 0;
 }
 
-// The browser's main window on a full-HD screen, with settings of its own.
+// The browser's main window on a full-HD screen, with settings and a crash guard of its own.
 struct Window {
   MemorySettings store;
+  QTemporaryDir guardDir;
+  CrashGuard guard{guardDir.path().toStdString() + "/last-file"};
   std::unique_ptr<CMainFrame> frame;
 
   Window() {
@@ -142,7 +145,7 @@ struct Window {
     store.setInt("Settings", "top", 0);
     store.setInt("Settings", "right", 1920);
     store.setInt("Settings", "bottom", 1080);
-    frame = std::make_unique<CMainFrame>(store);
+    frame = std::make_unique<CMainFrame>(store, nullptr, &guard);
     frame->showAsStored();
     spin([&] { return frame->windowHandle() != nullptr && frame->windowHandle()->isExposed(); });
   }

@@ -30,18 +30,58 @@ std::vector<std::string> topLevelMembers(const std::string& archive) {
 
 }  // namespace
 
+namespace {
+// An entry that counts as the item's: the same text without regard to case, or the same
+// location without regard to case when the entry has no disk name.
+bool entryOfItem(const std::string& entry, const std::string& text, const std::string& location) {
+  if (equalsNoCase(entry, text)) return true;
+  return entry.find('\t') == std::string::npos && equalsNoCase(entry, location);
+}
+}  // namespace
+
 std::vector<std::string> catalogEntryPaths(const Catalog& catalog, const FileItem& item) {
   const std::string text = itemText(item);
   const std::string location = item.location();
   std::vector<std::string> paths;
   catalog.forEach([&](const Category& c, const std::string& path) {
-    const bool holds = std::any_of(c.entries().begin(), c.entries().end(), [&](const std::string& e) {
-      if (equalsNoCase(e, text)) return true;
-      return e.find('\t') == std::string::npos && equalsNoCase(e, location);
-    });
+    const bool holds = std::any_of(c.entries().begin(), c.entries().end(),
+                                   [&](const std::string& e) { return entryOfItem(e, text, location); });
     if (holds) paths.push_back(path);
   });
   return paths;
+}
+
+std::size_t removeItemEntries(Catalog& catalog, std::string_view categoryPath, const FileItem& item) {
+  const CategoryId id = catalog.findCategory(categoryPath);
+  const Category* category = catalog.category(id);
+  if (category == nullptr) return 0;
+  const std::string text = itemText(item);
+  const std::string location = item.location();
+  std::vector<std::string> gone;
+  for (const std::string& e : category->entries())
+    if (entryOfItem(e, text, location)) gone.push_back(e);
+  std::size_t removed = 0;
+  for (const std::string& e : gone) removed += catalog.removeEntryText(id, e);
+  return removed;
+}
+
+std::size_t renameEntries(Catalog& catalog, const FileItem& before, const FileItem& after) {
+  const std::string from = before.location();
+  const std::string to = after.location();
+  if (from == to) return 0;
+  struct Change {
+    CategoryId category;
+    std::string oldText;
+    std::string newText;
+  };
+  std::vector<Change> changes;
+  catalog.forEach([&](const Category& c, const std::string&) {
+    for (const std::string& e : c.entries())
+      if (entryFileText(e) == from) changes.push_back({c.id(), e, to + e.substr(from.size())});
+  });
+  std::size_t changed = 0;
+  for (const Change& c : changes) changed += catalog.replaceEntry(c.category, c.oldText, c.newText) ? 1 : 0;
+  return changed;
 }
 
 bool entryExists(const FileItem& entry) {

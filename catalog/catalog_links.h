@@ -19,6 +19,15 @@ namespace lh {
 // case. Each category once.
 std::vector<std::string> catalogEntryPaths(const Catalog& catalog, const FileItem& item);
 
+// Takes out of the category at `categoryPath` every entry that catalogEntryPaths counts as the
+// item's; returns how many.
+std::size_t removeItemEntries(Catalog& catalog, std::string_view categoryPath, const FileItem& item);
+
+// After the file `before` names was renamed to `after`: every entry naming exactly that file
+// (any disk name after it stays) names the new one. Entries of other files are left alone,
+// also those whose path merely contains the old one. Returns how many entries changed.
+std::size_t renameEntries(Catalog& catalog, const FileItem& before, const FileItem& after);
+
 // The file (or archive member) an entry names is there.
 bool entryExists(const FileItem& entry);
 

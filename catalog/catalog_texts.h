@@ -49,6 +49,13 @@ inline constexpr std::string_view kLookForMoreCaption = "Look for more?";
 inline constexpr std::string_view kNotCataloged = "This item is not cataloged.";
 inline constexpr std::string_view kNotCatalogedCaption = "Not Cataloged";
 
+// "Delete Catalog Entries..." with more than one item selected.
+inline constexpr std::string_view kDeleteEntriesCaption = "Delete Catalog Entries?";
+inline constexpr std::string_view kDeleteEntriesOfMany =
+    "You have selected multiple items.\n"
+    "Would you like to remove all entries from all selected items?\n"
+    "If you would like entry-by-entry control, please select only one item.";
+
 // Cataloguing refusals, gathered and told once: kSomeCatalogued (only when something was
 // catalogued) + the reason's text.
 inline constexpr std::string_view kSomeCatalogued = "Some files were cataloged fine, but others were not.\n";

@@ -18,6 +18,9 @@ struct FileItem {
   std::uint64_t treeItem = 0;  // the folder or category node that listed the file; 0 for none
   bool isSelected = false;
   bool isAnchor = false;
+  // Tool output: the file lies in the temporary folder, and is deleted when the program closes.
+  bool isTemporary = false;
+  bool deleteAtClose = false;
 
   bool isArchiveMember() const { return !archive.empty(); }
   // folder + name: the plain path, or the member's path inside its archive.

@@ -169,10 +169,16 @@ int runHost(Args args) {
   const InterruptFlag interrupt({SIGINT, SIGTERM});
   QTimer watch;
   // Ctrl-C is the browser's Stop: a plug-in it started is told to close.
-  QObject::connect(&watch, &QTimer::timeout, &app, [&app, &state] {
+  QObject::connect(&watch, &QTimer::timeout, &app, [&app, &state, &watch, &launchName] {
     if (!interrupted()) return;
+    watch.stop();
     state.stopRun();
-    app.quit();
+    // A plug-in this host started gets a moment to close by itself (its end quits the host);
+    // leaving at once would kill it before it has read the stop.
+    if (launchName.empty())
+      app.quit();
+    else
+      QTimer::singleShot(5000, &app, &QCoreApplication::quit);
   });
   watch.start(100);
   std::fprintf(stderr, "loomhall-cli: host: serving %zu designs on %s\n", items.size(),

@@ -5,10 +5,10 @@
 #include "cli/command_line.h"
 #include "cli/commands.h"
 #include "cli/design_io.h"
-#include "cli/png_image.h"
 #include "design/attribute_list.h"
 #include "files/save_file.h"
 #include "render/cdib.h"
+#include "render/png_image.h"
 #include "render/renderer.h"
 
 namespace lh::cli {
@@ -52,25 +52,6 @@ std::optional<IndexedImage> pictureImage(std::span<const std::uint8_t> file) {
   }
   return image;
 }
-
-// The rendered slot buffer with its colour table.
-std::optional<IndexedImage> renderedImage(EmbDesign& design) {
-  if (!buildDib(design)) return std::nullopt;
-  const DibHeader& hd = design.dibInfo.header;
-  IndexedImage image;
-  image.width = hd.width;
-  image.height = hd.height;
-  image.colors = design.dibInfo.colors;
-  const std::size_t w = static_cast<std::size_t>(hd.width);
-  const std::size_t stride = (w + 3) / 4 * 4;
-  for (int y = 0; y < hd.height; ++y) {
-    const std::size_t row = static_cast<std::size_t>(hd.height - 1 - y) * stride;
-    image.pixels.insert(image.pixels.end(), design.dibBits.begin() + static_cast<std::ptrdiff_t>(row),
-                        design.dibBits.begin() + static_cast<std::ptrdiff_t>(row + w));
-  }
-  return image;
-}
-
 }  // namespace
 
 int runRender(Args args) {

@@ -30,6 +30,8 @@ std::span<const Command> commands() {
        runCatalog},
       {"plugins", "[--json]  the installed plug-ins: command, name, program, sequencer and card writer", runPlugins},
       {"host", "[--launch NAME] [--out DIR] [--keep | --to TYPE] INPUT...  serve designs to plug-ins on the bus", runHost},
+      {"print", "[--mode thumbnails|full|contents] [OPTIONS] --pdf OUT.pdf INPUT...  a printed catalog as a PDF",
+       runPrint},
   };
   return table;
 }

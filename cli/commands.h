@@ -43,5 +43,6 @@ int runReduce(Args args);
 int runCatalog(Args args);
 int runPlugins(Args args);
 int runHost(Args args);
+int runPrint(Args args);
 
 }  // namespace lh::cli

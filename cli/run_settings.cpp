@@ -19,16 +19,16 @@ namespace {
 int setError(const std::string& message) { return usageError("--set " + message); }
 
 // "known sections: Conversion, Settings"
-std::string knownSections() {
+std::string knownSections(std::span<const KnownSetting> known) {
   std::set<std::string> sections;
-  for (const KnownSetting& s : knownSettings()) sections.insert(s.section);
+  for (const KnownSetting& s : known) sections.insert(s.section);
   std::string out;
   for (const std::string& s : sections) out += (out.empty() ? "" : ", ") + s;
   return out;
 }
 
 // Checks one "Section/key=value" and stores it; false after a usage message.
-bool applySet(const std::string& text, MemorySettings& settings) {
+bool applySet(const std::string& text, std::span<const KnownSetting> knownList, MemorySettings& settings) {
   const auto slash = text.find('/');
   const auto eq = text.find('=');
   if (slash == std::string::npos || slash == 0 || eq == std::string::npos || eq < slash + 2) {
@@ -39,11 +39,13 @@ bool applySet(const std::string& text, MemorySettings& settings) {
   const std::string key = text.substr(slash + 1, eq - slash - 1);
   const std::string value = text.substr(eq + 1);
   const std::string name = section + "/" + key;
-  const KnownSetting* known = findKnownSetting(section, key);
+  const auto found = std::find_if(knownList.begin(), knownList.end(),
+                                  [&](const KnownSetting& s) { return s.section == section && s.key == key; });
+  const KnownSetting* known = found == knownList.end() ? nullptr : &*found;
   if (known == nullptr) {
-    const bool sectionKnown = std::any_of(knownSettings().begin(), knownSettings().end(),
+    const bool sectionKnown = std::any_of(knownList.begin(), knownList.end(),
                                           [&](const KnownSetting& s) { return s.section == section; });
-    if (!sectionKnown) setError("'" + text + "': no section '" + section + "' (sections: " + knownSections() + ")");
+    if (!sectionKnown) setError("'" + text + "': no section '" + section + "' (sections: " + knownSections(knownList) + ")");
     else setError("'" + text + "': no tool reads '" + name + "' (names compare exactly)");
     return false;
   }
@@ -82,10 +84,15 @@ void refuseFitting(MemorySettings& settings, bool noShrink, bool noTurn) {
 
 }  // namespace
 
+bool applySets(const std::vector<std::string>& sets, std::span<const KnownSetting> known, MemorySettings& settings) {
+  for (const std::string& s : sets)
+    if (!applySet(s, known, settings)) return false;
+  return true;
+}
+
 bool runSettings(const ToolOptions& options, MemorySettings& settings) {
   if (!options.defaults) QtSettingsStore("Loomhall").copyTo(settings);
-  for (const std::string& s : options.sets)
-    if (!applySet(s, settings)) return false;
+  if (!applySets(options.sets, knownSettings(), settings)) return false;
   if (options.noShrink || options.noTurn) refuseFitting(settings, options.noShrink, options.noTurn);
   return true;
 }

@@ -2,6 +2,7 @@
 // The commands that run the tool runner (convert, sort, baste, recover, notes, preview,
 // reduce) and the options they share.
 #include <optional>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -9,6 +10,7 @@
 #include "cli/catalog_session.h"
 #include "cli/commands.h"
 #include "design/settings.h"
+#include "tools/setting_keys.h"
 #include "tools/tool_runner.h"
 
 namespace lh::cli {
@@ -45,6 +47,9 @@ std::optional<int> parseToolOptions(std::string_view command, std::string_view d
 // --no-shrink and --no-turn. False (after a usage message) for a --set that is malformed,
 // names a setting no tool reads, or gives a value outside the setting's range.
 bool runSettings(const ToolOptions& options, MemorySettings& settings);
+// Checks and stores each "Section/key=value" against `known` (the settings a command reads);
+// false after a usage message.
+bool applySets(const std::vector<std::string>& sets, std::span<const KnownSetting> known, MemorySettings& settings);
 
 // An input that gives no design item, and why.
 struct UnusableInput {

@@ -98,4 +98,50 @@ float colorDistance(ThreadColor& a, ThreadColor& b) {
   return (1.0f - t) * r + t * h;
 }
 
+HsbValue hsbOfColor(std::uint32_t rgb) {
+  const int r = redOf(rgb), g = greenOf(rgb), b = blueOf(rgb);
+  const int mx = std::max({r, g, b}), mn = std::min({r, g, b});
+  HsbValue out;
+  out.brightness = mx;
+  if (mx == 0 || mx == mn) return out;
+  const double d = mx - mn;
+  out.saturation = static_cast<int>(std::lround(d * 255.0 / mx));
+  double h = r == mx ? (g - b) / d : g == mx ? (b - r) / d + 2.0 : (r - g) / d + 4.0;
+  h *= 60.0;
+  if (h < 0) h += 360.0;
+  out.hue = static_cast<int>(std::lround(h)) % 360;
+  return out;
+}
+
+std::uint32_t colorOfHsb(const HsbValue& in) {
+  const double h = std::clamp(in.hue, 0, 359) / 60.0;
+  const double s = std::clamp(in.saturation, 0, 255) / 255.0;
+  const double v = std::clamp(in.brightness, 0, 255);
+  const int sector = static_cast<int>(h);
+  const double f = h - sector;
+  const double p = v * (1 - s), q = v * (1 - s * f), t = v * (1 - s * (1 - f));
+  double r = v, g = t, b = p;
+  switch (sector) {
+    case 1:
+      r = q, g = v, b = p;
+      break;
+    case 2:
+      r = p, g = v, b = t;
+      break;
+    case 3:
+      r = p, g = q, b = v;
+      break;
+    case 4:
+      r = t, g = p, b = v;
+      break;
+    case 5:
+      r = v, g = p, b = q;
+      break;
+    default:
+      break;
+  }
+  return rgbOf(static_cast<int>(std::lround(r)), static_cast<int>(std::lround(g)),
+               static_cast<int>(std::lround(b)));
+}
+
 }  // namespace lh

@@ -80,4 +80,12 @@ constexpr int redOf(std::uint32_t c) { return static_cast<int>(c & 0xFF); }
 constexpr int greenOf(std::uint32_t c) { return static_cast<int>((c >> 8) & 0xFF); }
 constexpr int blueOf(std::uint32_t c) { return static_cast<int>((c >> 16) & 0xFF); }
 
+// A colour as sliders show it: hue 0..359, saturation and brightness 0..255.
+struct HsbValue {
+  int hue = 0, saturation = 0, brightness = 0;
+  friend bool operator==(const HsbValue&, const HsbValue&) = default;
+};
+HsbValue hsbOfColor(std::uint32_t rgb);
+std::uint32_t colorOfHsb(const HsbValue& hsb);
+
 }  // namespace lh

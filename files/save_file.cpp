@@ -189,7 +189,8 @@ void removeStaleStageFiles(const std::string& folder) {
   ::closedir(dir);
 }
 
-std::optional<StagedFile> StagedFile::create(const std::string& target, std::optional<mode_t> mode) {
+std::optional<StagedFile> StagedFile::create(const std::string& target, std::optional<mode_t> mode,
+                                             FolderSync* deferred) {
   removeStaleStageFiles(folderOf(target));
   const std::string folder = folderOf(target) + "/";
   for (int i = 0; i < kTemporaryTries; ++i) {
@@ -199,6 +200,8 @@ std::optional<StagedFile> StagedFile::create(const std::string& target, std::opt
     if (fd < 0) return std::nullopt;
     StagedFile file(std::move(tmp), fd);
     if (mode && ::fchmod(fd, *mode) != 0) return std::nullopt;  // the file is removed on the way out
+    file.deferred_ = deferred != nullptr;
+    if (deferred) deferred->add(folderOf(target));
     return file;
   }
   return std::nullopt;

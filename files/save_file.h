@@ -76,8 +76,11 @@ class StagedFile {
  public:
   // An empty, open file under a hidden temporary name (path()) in the folder of `target`,
   // mode 0666 less the umask, or exactly `mode` when given (a rewritten file keeps its mode).
-  // Nothing when it cannot be created.
-  static std::optional<StagedFile> create(const std::string& target, std::optional<mode_t> mode = std::nullopt);
+  // With `deferred` its folder is added there and publishing does not flush it (the caller
+  // flushes later, or never for a file that is only a cache). Nothing when it cannot be
+  // created.
+  static std::optional<StagedFile> create(const std::string& target, std::optional<mode_t> mode = std::nullopt,
+                                          FolderSync* deferred = nullptr);
   // A complete file, waiting for its name, without one where the file system allows; nothing
   // when writing failed. It is flushed to disk now, or, with `deferred`, its folder is added
   // there and the caller flushes it later (FolderSync::syncAll).

@@ -145,6 +145,13 @@ const FormatInfo* formatOfSignature(ByteSpan file, std::span<const FormatInfo> t
   return nullptr;
 }
 
+std::vector<ByteSpan> signaturesOf(FormatCode code) {
+  std::vector<ByteSpan> out;
+  for (const Signature& sig : kSignatures)
+    if (sig.code == code) out.push_back(sig.bytes);
+  return out;
+}
+
 std::vector<std::string> viewedTypes(const SettingsStore& settings) {
   std::vector<std::string> out;
   for (const FormatInfo& f : kFormats) {

@@ -81,6 +81,8 @@ const FormatInfo* formatOfPath(std::string_view path, std::span<const FormatInfo
 // The row of the design format whose signature `file` starts with ("#PES", "#PEC0001", the
 // HUS, VIP, VP3 and PCS headers), or null. Other formats have no signature to tell them by.
 const FormatInfo* formatOfSignature(ByteSpan file, std::span<const FormatInfo> table = formatTable());
+// The signatures formatOfSignature tells the format `code` by (PCS has two); none for most.
+std::vector<ByteSpan> signaturesOf(FormatCode code);
 
 // Upper-case type names whose "View ..." flag (section "Settings", default 1) is set, in
 // table order.

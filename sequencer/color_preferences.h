@@ -7,6 +7,7 @@
 #include <cstdint>
 
 #include "design/settings.h"
+#include "design/thread_color.h"  // HsbValue, hsbOfColor, colorOfHsb
 
 namespace lh {
 
@@ -42,13 +43,5 @@ struct ColorPreferences {
 // Stored values, defaults for missing ones; indexes are clamped to -1..23, colours to 24 bits.
 ColorPreferences loadColorPreferences(const SettingsStore& settings);
 void storeColorPreferences(SettingsStore& settings, const ColorPreferences& prefs);
-
-// The HSB sliders: hue 0..359, saturation and brightness 0..255.
-struct HsbValue {
-  int hue = 0, saturation = 0, brightness = 0;
-  friend bool operator==(const HsbValue&, const HsbValue&) = default;
-};
-HsbValue hsbOfColor(std::uint32_t rgb);
-std::uint32_t colorOfHsb(const HsbValue& hsb);
 
 }  // namespace lh

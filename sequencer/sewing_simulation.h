@@ -55,6 +55,9 @@ class SewingSimulation {
   void pageLeft(std::span<const Stitch> stitches);
   void pageRight(std::span<const Stitch> stitches);
   void dragTo(int thumb);
+  // Puts the position at `position` (at least 1) as a scroll move does, e.g. after a colour
+  // stop was inserted there.
+  void moveTo(std::int64_t position);
 
   std::int64_t position() const { return position_; }
   bool timerRunning() const { return sewing_; }
@@ -67,7 +70,6 @@ class SewingSimulation {
 
  private:
   void startTimer();
-  void moveTo(std::int64_t position);
 
   std::int64_t count_ = 0;
   std::int64_t position_ = 0;

@@ -35,6 +35,14 @@ inline constexpr SettingKey kMake3d{"Settings", "Make 3D", 1, 0, 1, true};
 inline constexpr SettingKey kOutline{"Settings", "Outline", 0, 0, 1, true};
 inline constexpr SettingKey kEnglishUnits{"Settings", "English", 1, 0, 1, true};
 inline constexpr SettingKey kColorSortThreshold{"Settings", "Color Sort Threshold", 5, 0, 100};
+// The workspace choices (section "Workspace"): select the new designs after a run
+// ("converted", its pair "original" keeps the selection), put new designs into the temporary
+// folder, delete them from it at close and ask first.
+inline constexpr SettingKey kSelectConverted{"Workspace", "converted", 1, 0, 1, true};
+inline constexpr SettingKey kKeepOriginalSelection{"Workspace", "original", 0, 0, 1, true};
+inline constexpr SettingKey kWorkspaceOn{"Workspace", "workspace", 1, 0, 1, true};
+inline constexpr SettingKey kDeleteTemporaries{"Workspace", "deleted", 1, 0, 1, true};
+inline constexpr SettingKey kConfirmDeleteTemporaries{"Workspace", "confirm", 1, 0, 1, true};
 
 // One stored text with its default.
 struct TextSettingKey {

@@ -575,7 +575,7 @@ std::optional<ToolCommandId> conversionTo(int target) {
 RunSettings RunSettings::fromSettings(const SettingsStore& store) {
   RunSettings s;
   s.toolsReport = readSetting(store, kToolsReport) != 0;
-  s.workspace = store.getInt("Workspace", "workspace", 1) != 0;
+  s.workspace = readSetting(store, kWorkspaceOn) != 0;
   s.directory = readSetting(store, kWorkspaceDirectory);
   s.sortThreshold = loadColorSortThreshold(store);
   s.baste = loadBasteSettings(store);

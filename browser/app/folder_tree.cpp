@@ -326,8 +326,12 @@ ClashAnswer BFolderTree::askClash(const FileItem&, const std::string& target) {
 }
 
 CopyRun BFolderTree::copyInto(QTreeWidgetItem* target, const std::vector<FileItem>& items) {
-  if (target == nullptr || items.empty()) return {};
-  const std::string folder = pathOf(target);
+  if (target == nullptr) return {};
+  return copyToFolder(pathOf(target), items);
+}
+
+CopyRun BFolderTree::copyToFolder(const std::string& folder, const std::vector<FileItem>& items) {
+  if (folder.empty() || items.empty()) return {};
   const ClashQuestion ask =
       clash_ ? clash_ : [this](const FileItem& item, const std::string& to) { return askClash(item, to); };
   CopyRun run = copyItems(items, folder, ask);

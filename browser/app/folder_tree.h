@@ -59,6 +59,8 @@ class BFolderTree : public QTreeWidget {
   // Copies items into the folder of `target`, in order, stopping at the first failure; a name
   // clash is asked about. The folder is remembered as the copy folder.
   CopyRun copyInto(QTreeWidgetItem* target, const std::vector<FileItem>& items);
+  // The same copy routine into any folder ("Copy to...", the copy to a removable medium).
+  CopyRun copyToFolder(const std::string& folder, const std::vector<FileItem>& items);
   // The clash question; tests replace it.
   void setClashQuestion(ClashQuestion ask) { clash_ = std::move(ask); }
 

@@ -1,37 +1,39 @@
 // loomhall [--screenshot FILE] [PATH]: the design browser. PATH names a folder, a zip archive
 // or a design to start with; --screenshot writes a picture of the window once the first page
 // of thumbnails is drawn, then quits.
+//
+// One browser runs per user: a second start hands its PATH to the running one, which comes to
+// the front and opens it, and then ends. Screenshot runs are scripts' runs: they neither
+// check for nor stand in the way of a running browser, and show no start-up messages.
 #include <QApplication>
 #include <QCommandLineParser>
+#include <QDir>
 #include <QElapsedTimer>
+#include <QFileInfo>
 #include <QTimer>
+#include <cstdio>
+#include <memory>
+#include <optional>
 
 #include "browser/app/browser_view.h"
+#include "browser/app/crash_guard.h"
 #include "browser/app/main_frame.h"
+#include "browser/app/single_instance.h"
 #include "browser/app/single_view.h"
+#include "browser/app/startup_notices.h"
+#include "browser/app/tip_dialog.h"
 #include "platform/qt_settings_store.h"
 
-int main(int argc, char** argv) {
-  QApplication app(argc, argv);
-  QApplication::setApplicationName("loomhall");
-  QCommandLineParser parser;
-  parser.addHelpOption();
-  parser.addOption({"screenshot", "Write a PNG of the window to FILE once the thumbnails are drawn.", "FILE"});
-  parser.addPositionalArgument("path", "A folder, zip archive or design to show.");
-  parser.process(app);
+namespace {
 
-  lh::QtSettingsStore settings;
-  lh::CMainFrame frame(settings);
-  const QString shot = parser.value("screenshot");
-  if (shot.isEmpty()) {
-    frame.showAsStored();
-  } else {
-    frame.resize(1100, 720);
-    frame.show();
-  }
-  if (!parser.positionalArguments().isEmpty()) frame.openPath(parser.positionalArguments().first().toStdString());
-  if (shot.isEmpty()) return QApplication::exec();
+// With LH_REPORT_RAISE set (tests), every request of another start is echoed on stdout.
+void reportRaise(const QString& path) {
+  if (qEnvironmentVariableIsEmpty("LH_REPORT_RAISE")) return;
+  std::printf("raised: %s\n", path.toUtf8().constData());
+  std::fflush(stdout);
+}
 
+int takeScreenshot(lh::CMainFrame& frame, const QString& shot) {
   // Wait (within reason) for the shown thumbnails and the opened folder, then take the picture.
   QElapsedTimer since;
   since.start();
@@ -45,5 +47,53 @@ int main(int argc, char** argv) {
     QApplication::exit(saved ? 0 : 1);
   });
   poll.start(50);
+  return QApplication::exec();
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  QApplication app(argc, argv);
+  QApplication::setApplicationName("loomhall");
+  QCommandLineParser parser;
+  parser.addHelpOption();
+  parser.addOption(
+      {"screenshot", "Write a PNG of the window to FILE once the thumbnails are drawn.", "FILE"});
+  parser.addPositionalArgument("path", "A folder, zip archive or design to show.");
+  parser.process(app);
+  const QString shot = parser.value("screenshot");
+  const QString path = parser.positionalArguments().value(0);
+
+  std::optional<lh::SingleInstance> instance;
+  if (shot.isEmpty()) {
+    instance.emplace();
+    const QString absolute = path.isEmpty() ? QString() : QFileInfo(path).absoluteFilePath();
+    if (instance->claim(absolute) == lh::SingleInstance::Claim::Handed) return 0;
+  }
+
+  lh::QtSettingsStore settings;
+  std::unique_ptr<lh::CrashGuard> guard;  // a screenshot's loads are not the user's
+  if (shot.isEmpty()) {
+    const QFileInfo stored(QString::fromStdString(settings.fileName()));
+    const std::string record = stored.dir().filePath(stored.completeBaseName() + ".lastfile").toStdString();
+    lh::adoptLeftOver(settings, record);
+    guard = std::make_unique<lh::CrashGuard>(record);
+  }
+  lh::CMainFrame frame(settings, nullptr, guard.get());
+  if (shot.isEmpty()) {
+    frame.showAsStored();
+  } else {
+    frame.resize(1100, 720);
+    frame.show();
+  }
+  if (!path.isEmpty()) frame.openPath(path.toStdString());
+  if (!shot.isEmpty()) return takeScreenshot(frame, shot);
+
+  QObject::connect(&*instance, &lh::SingleInstance::raiseRequested, &frame,
+                   [&frame](const QString& requested) {
+                     frame.comeToFront(requested);
+                     reportRaise(requested);
+                   });
+  lh::showStartupNotices(&frame, settings, lh::messageBoxAsker(&frame), lh::tipsFilePath());
   return QApplication::exec();
 }

@@ -11,24 +11,35 @@
 #include <QTabWidget>
 
 #include "browser/app/browser_view.h"
+#include "browser/app/design_opener.h"
+#include "browser/app/crash_guard.h"
 #include "browser/app/frame_settings.h"
 #include "browser/app/picture_loader.h"
-#include "browser/app/simple_folder_tree.h"
+#include "browser/app/catalog_tree.h"
+#include "browser/app/folder_tree.h"
+#include "browser/prefs_core/preferences.h"
+#include "browser/prefs_core/prefs_texts.h"
+#include "browser/app/print_run.h"
 #include "browser/app/single_view.h"
 #include "browser/app/start_path.h"
+#include "browser/app/tip_dialog.h"
 #include "catalog/catalog_location.h"
 #include "catalog/catalog_texts.h"
 #include "formats/format_table.h"
 #include "platform/qt_drives.h"
+#include "tools/setting_keys.h"
 
 namespace lh {
 
-CMainFrame::CMainFrame(SettingsStore& store, QWidget* parent)
+CMainFrame::CMainFrame(SettingsStore& store, QWidget* parent, CrashGuard* guard)
+    : CMainFrame(store, std::make_unique<QtDrives>(), parent, guard) {}
+
+CMainFrame::CMainFrame(SettingsStore& store, std::unique_ptr<DriveService> drives, QWidget* parent, CrashGuard* guard)
     : QMainWindow(parent), store_(store), toggles_(ViewToggles::load(store)), viewedTypes_(viewedTypes(store)),
-      drives_(std::make_unique<QtDrives>()), dataFolder_(dataFolder()) {
+      drives_(std::move(drives)), dataFolder_(dataFolder()), ask_(messageBoxAsker(this)), guard_(guard) {
   setWindowTitle("Loomhall Atelier");
   store_.setInt("Settings", kVersionKey, kBrowserVersion);
-  loader_ = new PictureLoader(this);
+  loader_ = new PictureLoader(this, 0, guard_);
   split_ = new QSplitter(Qt::Horizontal, this);
   leftSplit_ = new QSplitter(Qt::Vertical, split_);
   tabs_ = new QTabWidget(leftSplit_);
@@ -44,17 +55,29 @@ CMainFrame::CMainFrame(SettingsStore& store, QWidget* parent)
   buildStatusBar();
 
   const CatalogStartup opened = openCatalogAtStartup(catalog_, store_, dataFolder_);
+  writeBackPreferences(store_, prefsPlaces());
   if (!opened.error.empty()) {
     QMessageBox::warning(this, QString::fromUtf8(catalog_texts::kErrorCaption.data(),
                                                  static_cast<int>(catalog_texts::kErrorCaption.size())),
                          QString::fromStdString(opened.error));
   }
+  categories_->rebuild();
+  wireTrees();
   connect(view_, &CBrowserView::listMoved, this, &CMainFrame::updateCounts);
   connect(view_, &CBrowserView::selectionMoved, this, [this] {
     updateCounts();
     updatePreview();
   });
   connect(preview_, &BSingleView::resized, this, &CMainFrame::updatePreview);
+  connect(preview_, &BSingleView::contextMenuWanted, this, [this](const QPoint& pos) {
+    execPreviewMenu(previewCommands_, preview_->colourListShown(), pos, this);
+  });
+  connect(preview_, &BSingleView::colourListSwitched, colourAction_, &QAction::setChecked);
+  connect(preview_, &BSingleView::statusText, this, [this](const QString& text) { statusBar()->showMessage(text); });
+  connect(view_, &CBrowserView::statusText, this, [this](const QString& text) { statusBar()->showMessage(text); });
+  preview_->setInches(readSetting(store_, kEnglishUnits) != 0);
+  view_->setDrives(drives_.get());
+  view_->setOpener(std::make_unique<DesignOpener>(store_, view_->extractedFiles()));
   connect(loader_, &PictureLoader::pictureReady, this,
           [this](std::uint64_t tag, const QString& item, std::shared_ptr<const Thumbnail> thumbnail) {
             if (tag == PictureLoader::kPreviewTag && preview_->itemText() == item.toStdString())
@@ -65,42 +88,16 @@ CMainFrame::CMainFrame(SettingsStore& store, QWidget* parent)
 
 CMainFrame::~CMainFrame() = default;
 
-void CMainFrame::buildLeftPanes() {
-  folders_ = new SimpleFolderTree(tabs_);
-  connect(&folders_->model(), &TickableFolderModel::folderTicked, this, [this](const QString& folder, bool on) {
-    if (on) {
-      const std::uint64_t id = nextFolderId_++;
-      folderIds_[folder] = id;
-      view_->fileList().addFolder(id, folder.toStdString(), viewedTypes_, drives_.get());
-    } else if (auto it = folderIds_.find(folder); it != folderIds_.end()) {
-      view_->fileList().removeFolder(it->second);
-      folderIds_.erase(it);
-    }
-    view_->listChanged();
-  });
-  tabs_->addTab(folders_, "Browse");
-  // The catalog tree takes this page's place.
-  auto* catalogPage = new QLabel(tabs_);
-  catalogPage->setAlignment(Qt::AlignCenter);
-  tabs_->addTab(catalogPage, "Catalog");
-}
-
 void CMainFrame::buildMenus() {
   QMenu* file = menuBar()->addMenu("&File");
-  file->addAction("&Print...")->setEnabled(false);
-  file->addAction("Print Pre&view")->setEnabled(false);
+  file->addAction("&Print...", QKeySequence::Print, this,
+                  [this] { CatalogPrintRun(this, runState_, store_).start(view_->fileList(), false); });
+  file->addAction("Print Pre&view", this,
+                  [this] { CatalogPrintRun(this, runState_, store_).start(view_->fileList(), true); });
   file->addSeparator();
   file->addAction("E&xit", this, &QWidget::close);
 
-  QMenu* edit = menuBar()->addMenu("&Edit");
-  edit->addAction("Select &All", this, [this] {
-    view_->fileList().selectAll();
-    view_->selectionChanged();
-  });
-  for (const char* text : {"Copy to...", "Send to Floppy (A:)", "Delete selected files...", "Rename File...",
-                           "Delete Catalog Entries..."}) {
-    edit->addAction(text)->setEnabled(false);
-  }
+  buildEditMenu(menuBar()->addMenu("&Edit"));
 
   QMenu* viewMenu = menuBar()->addMenu("&View");
   previewAction_ = viewMenu->addAction("&Preview", this, &CMainFrame::togglePreviewPane);
@@ -112,18 +109,21 @@ void CMainFrame::buildMenus() {
   });
   jumps->setCheckable(true);
   jumps->setChecked(toggles_.previewJumps);
+  previewCommands_.jumps = jumps;
   QAction* preview3D = viewMenu->addAction("3D Preview", this, [this] {
     toggles_.togglePreview3D(store_);
     updatePreview();
   });
   preview3D->setCheckable(true);
   preview3D->setChecked(toggles_.preview3D);
+  previewCommands_.shading = preview3D;
   colourAction_ = viewMenu->addAction("Color Display", this, [this] {
     preview_->switchColourList();
     colourAction_->setChecked(preview_->colourListShown());
   });
   colourAction_->setCheckable(true);
   colourAction_->setStatusTip("Switches between Instant 3D preview and design color chart.");
+  previewCommands_.colourList = colourAction_;
   QAction* thumbs3D = viewMenu->addAction("3D Thumbnails", this, [this] {
     view_->setThumbnails3D(toggles_.toggleThumbnails3D(store_));
   });
@@ -137,9 +137,14 @@ void CMainFrame::buildMenus() {
   menuBar()->addMenu("&Tools")->setEnabled(false);
   menuBar()->addMenu("P&lug-ins")->setEnabled(false);
   QMenu* options = menuBar()->addMenu("&Options");
-  options->addAction("Preferences...")->setEnabled(false);
+  options->addAction(QString::fromUtf8(prefs_texts::kCommand.data()), this, &CMainFrame::openPreferencesSheet)
+      ->setStatusTip(QString::fromUtf8(prefs_texts::kCommandStatus.data()));
   QMenu* help = menuBar()->addMenu("&Help");
-  help->addAction("Ti&p of the Day...")->setEnabled(false);
+  help->addAction("Ti&p of the Day...", this, [this] {
+    auto* tip = new TipDialog(store_, tipsFilePath(), ask_, this);
+    tip->setAttribute(Qt::WA_DeleteOnClose);
+    tip->open();
+  });
   help->addAction("&About Loomhall...", this, [this] {
     QMessageBox::about(this, "About Loomhall", "Loomhall Atelier\nA browser for machine-embroidery designs.");
   });
@@ -165,7 +170,7 @@ void CMainFrame::applySettings() {
   view_->setSizeSetting(readSetting(store_, kThumbnailSize));
   view_->setThumbnails3D(toggles_.thumbnails3D);
   if (s.hasRect()) setGeometry(s.rect.left, s.rect.top, s.rect.width(), s.rect.height());
-  folders_->selectFolder(QString::fromStdString(s.lastPath));
+  selectFolder(s.lastPath);
 }
 
 void CMainFrame::showAsStored() {
@@ -180,9 +185,9 @@ void CMainFrame::showAsStored() {
 bool CMainFrame::openPath(const std::string& path) {
   const StartTarget target = startTarget(path);
   if (target.folder.empty()) return false;
-  const QString folder = QString::fromStdString(target.folder);
-  folders_->model().setTicked(folder, true);
-  folders_->selectFolder(folder);
+  tabs_->setCurrentIndex(0);
+  tickFolder(QString::fromStdString(target.folder), true);
+  selectFolder(target.folder);
   FileList& list = view_->fileList();
   for (std::size_t i = 0; i < list.size(); ++i) {
     const bool wanted = (!target.select.empty() && list[i].location() == target.select) ||
@@ -196,7 +201,10 @@ bool CMainFrame::openPath(const std::string& path) {
   return true;
 }
 
-void CMainFrame::tickFolder(const QString& folder, bool on) { folders_->model().setTicked(folder, on); }
+void CMainFrame::tickFolder(const QString& folder, bool on) {
+  QTreeWidgetItem* item = folders_->findPath(toStd(folder));
+  if (item != nullptr && folders_->isTickedItem(item) != on) folders_->tickClick(item, false);
+}
 
 QString CMainFrame::filesStatus() const { return filesLabel_->text(); }
 QString CMainFrame::selectedStatus() const { return selectedLabel_->text(); }
@@ -218,6 +226,7 @@ void CMainFrame::updatePreview() {
   r.item = preview_->itemText();
   r.location = list[*first].location();
   r.spec = preview_->wantedSpec(toggles_.preview3D, toggles_.previewJumps);
+  r.inches = readSetting(store_, kEnglishUnits) != 0;
   loader_->setPreviewRequest(std::move(r));
 }
 
@@ -239,18 +248,54 @@ void CMainFrame::saveSettings() {
   f.split2 = leftSplit_->sizes().value(1);
   f.leftTab = tabs_->currentIndex();
   f.previewShown = previewAction_->isChecked();
-  f.lastPath = folders_->currentFolder().isEmpty() ? QDir::homePath().toStdString()
-                                                   : folders_->currentFolder().toStdString();
+  f.lastPath = folders_->selectedPath().empty() ? QDir::homePath().toStdString() : folders_->selectedPath();
   saveFrameSettings(store_, f);
   store_.setInt(kThumbnailSize.section, kThumbnailSize.key, view_->sizeSetting());
   saveCatalog(catalog_, store_, dataFolder_);
 }
 
 void CMainFrame::closeEvent(QCloseEvent* event) {
+  if (runState_.toolRunning()) {
+    tell(ask_, "Don't stop now!", "Tool running! Click 'Stop' to cancel, or hang in there.");
+    event->ignore();
+    return;
+  }
   saveSettings();
+  if (!offerTemporaryDeletion()) {
+    event->ignore();
+    return;
+  }
+  view_->extractedFiles().removeAll();
+  if (guard_ != nullptr) guard_->finish();
   event->accept();
 }
 
-bool CMainFrame::folderShown() const { return folders_ == nullptr || folders_->folderShown(); }
+bool CMainFrame::folderShown() const {
+  if (pendingFolder_.empty()) return true;
+  const QTreeWidgetItem* item = folders_->currentItem();
+  return item != nullptr && folders_->pathOf(item) == pendingFolder_ &&
+         folders_->viewport()->rect().intersects(folders_->visualItemRect(item));
+}
+
+// False when the user cancels the close.
+bool CMainFrame::offerTemporaryDeletion() {
+  if (!closeFiles_.hasTemporary()) return true;
+  if (readSetting(store_, kConfirmDeleteTemporaries) != 0) {
+    const QMessageBox::StandardButton answer =
+        ask_(Question{QMessageBox::Question, qs(kConfirmDeleteCaption), qs(kConfirmTemporaryDelete),
+                      QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel});
+    if (answer == QMessageBox::No) return true;
+    if (answer != QMessageBox::Yes) return false;
+  }
+  closeFiles_.deleteTemporary();
+  return true;
+}
+
+void CMainFrame::comeToFront(const QString& path) {
+  if (isMinimized()) showNormal();
+  raise();
+  activateWindow();
+  if (!path.isEmpty()) openPath(toStd(path));
+}
 
 }  // namespace lh

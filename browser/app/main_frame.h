@@ -3,16 +3,28 @@
 // the thumbnail grid on the right, the menus and the status bar. Restores its layout from the
 // stored settings at start and writes it back at close.
 #include <QMainWindow>
+#include <QMenu>
 #include <QString>
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
+#include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
+#include "browser/app/catalog_tree.h"
+#include "browser/app/dialogs.h"
+#include "browser/app/dialogs_find.h"
+#include "browser/core/file_delete.h"
+#include "browser/core/grid_menu.h"
+#include "browser/app/preview_menu.h"
+#include "browser/app/close_files.h"
 #include "browser/view_core/view_settings.h"
 #include "catalog/catalog.h"
 #include "design/settings.h"
+#include "plugin/run_state.h"
 
 class QAction;
 class QLabel;
@@ -22,17 +34,25 @@ class QTabWidget;
 namespace lh {
 
 class BSingleView;
+class CrashGuard;
 class CBrowserView;
 class PictureLoader;
-class SimpleFolderTree;
+class BFolderTree;
+class BCatalogTree;
 class DriveService;
+struct PrefsEffects;
+struct PrefsPlaces;
 
 class CMainFrame : public QMainWindow {
   Q_OBJECT
 
  public:
-  // `store` holds the user's settings and outlives the window.
-  explicit CMainFrame(SettingsStore& store, QWidget* parent = nullptr);
+  // `store` holds the user's settings and outlives the window, as does `guard`, which records
+  // every design load when there is one.
+  explicit CMainFrame(SettingsStore& store, QWidget* parent = nullptr, CrashGuard* guard = nullptr);
+  // With the drives given (tests give a fake list).
+  CMainFrame(SettingsStore& store, std::unique_ptr<DriveService> drives, QWidget* parent = nullptr,
+             CrashGuard* guard = nullptr);
   ~CMainFrame() override;
 
   // Shows the window maximised or in its stored rectangle.
@@ -51,20 +71,80 @@ class CMainFrame : public QMainWindow {
   QTabWidget& leftTabs() { return *tabs_; }
   QString filesStatus() const;
   QString selectedStatus() const;
+  // Files deleted at close; temporary and on-the-fly output is asked about first.
+  CloseFiles& closeFiles() { return closeFiles_; }
+  // Another start asked for this window: it comes to the front (and opens `path`, if any).
+  void comeToFront(const QString& path);
+
+  BFolderTree& folderTree() { return *folders_; }
+  BCatalogTree& catalogTree() { return *categories_; }
+  Catalog& catalog() { return catalog_; }
+  // The tool and plug-in running state: while a run is active the lists hold still.
+  RunState& runState() { return runState_; }
+
+  // What the commands ask the user and how they pick and delete; tests answer in the user's
+  // place. The asker also goes to both trees.
+  void setAsker(Asker ask);
+  void setTrash(TrashFunction trash) { trash_ = std::move(trash); }
+  void setFolderPicker(std::function<std::optional<std::string>(const std::string& start)> pick) {
+    pickFolder_ = std::move(pick);
+  }
+  void setNameAsker(std::function<std::optional<std::string>(const std::string& oldName)> ask) {
+    askName_ = std::move(ask);
+  }
+  void setFindPickers(FindFilePickers pick) { findPickers_ = std::move(pick); }
+
+  // The action of a command of the Edit menu and the grid's menu.
+  QAction* command(GridCommand c) const { return commands_.at(c); }
+  // The grid's menu for a right click on item `index` (-1: beside the cells), with the
+  // commands enabled as they are now.
+  std::unique_ptr<QMenu> gridMenuFor(qint64 index);
+  // Enables the commands by the selection and the running state.
+  void updateCommands();
+
+  // The Edit menu's commands.
+  void deleteSelectedFiles();
+  void copySelectedTo();
+  void sendSelectedToRemovable();
+  void renameSelectedFile();
+  void deleteCatalogEntries();
+  void findMovedFile();
+  // "Name the disk."; true when a disk was named.
+  bool nameDisks();
 
  protected:
   void closeEvent(QCloseEvent* event) override;
 
  private:
-  // The trees of the "Browse" and "Catalog" tabs; the full folder and catalog trees go here.
+  // The trees of the "Browse" and "Catalog" tabs and what their ticks list.
   void buildLeftPanes();
+  void wireTrees();
+  void folderTicked(const QString& path, quint64 node);
+  void folderUnticked(quint64 node);
+  void categoryTicked(CategoryId id);
+  void categoryUnticked(CategoryId id);
+  RunLock runLock() const;
+  void selectFolder(const std::string& path);
   void buildMenus();
+  void buildEditMenu(QMenu* edit);
+  void addCommand(QMenu* menu, GridCommand c, const QString& text, void (CMainFrame::*run)());
+  void selectAllItems();
+  void showGridMenu(qint64 index, const QPoint& globalPos);
+  void postDeleteKey();
+  bool isCategoryItem(const FileItem& item) const { return tickedCategories_.count(item.treeItem) != 0; }
+  // Takes a catalog change to the items the list shows and saves the catalog.
+  void catalogChanged();
   void buildStatusBar();
   void applySettings();
   void saveSettings();
   void updateCounts();
   void updatePreview();
   void togglePreviewPane(bool shown);
+  bool offerTemporaryDeletion();
+  // Options > Preferences... and what an apply changes (main_frame_prefs.cpp).
+  PrefsPlaces prefsPlaces() const;
+  void openPreferencesSheet();
+  void applyPreferences(const PrefsEffects& effects);
 
   SettingsStore& store_;
   ViewToggles toggles_;
@@ -72,20 +152,34 @@ class CMainFrame : public QMainWindow {
   std::unique_ptr<DriveService> drives_;
   Catalog catalog_;
   std::string dataFolder_;
-  std::map<QString, std::uint64_t> folderIds_;  // tree item ids of ticked folders
-  std::uint64_t nextFolderId_ = 1;
+  RunState runState_;  // a tool, plug-in or print run locks the browser
+  Asker ask_;
+  TrashFunction trash_;
+  std::function<std::optional<std::string>(const std::string&)> pickFolder_;
+  std::function<std::optional<std::string>(const std::string&)> askName_;
+  std::optional<FindFilePickers> findPickers_;
+  // Folder nodes and categories whose files are listed; only one kind at a time.
+  std::set<std::uint64_t> tickedFolders_;
+  std::set<CategoryId> tickedCategories_;
+  std::string pendingFolder_;  // a folder to show once the tree has laid it out
+  CloseFiles closeFiles_;
+  CrashGuard* guard_ = nullptr;
 
   PictureLoader* loader_ = nullptr;
   QSplitter* split_ = nullptr;
   QSplitter* leftSplit_ = nullptr;
   QTabWidget* tabs_ = nullptr;
-  SimpleFolderTree* folders_ = nullptr;
+  BFolderTree* folders_ = nullptr;
+  BCatalogTree* categories_ = nullptr;
   BSingleView* preview_ = nullptr;
   CBrowserView* view_ = nullptr;
   QLabel* filesLabel_ = nullptr;
   QLabel* selectedLabel_ = nullptr;
   QAction* previewAction_ = nullptr;
   QAction* colourAction_ = nullptr;
+  std::map<GridCommand, QAction*> commands_;
+  QAction* deleteFiles_ = nullptr;
+  PreviewCommands previewCommands_;  // the View menu's commands the preview's menu triggers
 };
 
 }  // namespace lh

@@ -2,12 +2,21 @@
 
 #include <QMetaType>
 
+#include "browser/app/crash_guard.h"
+
 namespace lh {
 
-PictureLoader::PictureLoader(QObject* parent, int threads) : QObject(parent) {
+PictureLoader::PictureLoader(QObject* parent, int threads, CrashGuard* guard) : QObject(parent) {
   qRegisterMetaType<std::shared_ptr<const lh::Thumbnail>>("std::shared_ptr<const lh::Thumbnail>");
   ThumbnailOptions options;
   options.threads = threads;
+  if (guard != nullptr) {
+    options.load = [guard](DesignCodec& codec, EmbDesign& design, const std::string& location) {
+      guard->reading(location);
+      codec.busyCount.fetch_add(1);
+      return codec.loadDesign(&design, location);
+    };
+  }
   service_ = std::make_unique<ThumbnailService>(
       palette_, [this](ThumbnailResult result) { arrive(std::move(result)); }, options);
 }

@@ -17,6 +17,8 @@
 
 namespace lh {
 
+class CrashGuard;
+
 class PictureLoader : public QObject {
   Q_OBJECT
 
@@ -24,7 +26,8 @@ class PictureLoader : public QObject {
   // The tag of the preview pane's picture; grid requests carry their item's index.
   static constexpr std::uint64_t kPreviewTag = ~std::uint64_t{0};
 
-  explicit PictureLoader(QObject* parent = nullptr, int threads = 0);
+  // Every load is recorded in `guard` first, when there is one.
+  explicit PictureLoader(QObject* parent = nullptr, int threads = 0, CrashGuard* guard = nullptr);
   ~PictureLoader() override;
 
   // Replaces the grid's part (or the preview's part) of the batch; the other part is asked

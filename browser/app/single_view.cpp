@@ -2,7 +2,9 @@
 
 #include <QContextMenuEvent>
 #include <QFontMetrics>
+#include <QFontDatabase>
 #include <QListWidget>
+#include <QMouseEvent>
 #include <QPainter>
 #include <algorithm>
 #include <cstring>
@@ -33,6 +35,7 @@ QImage indexedImage(const IndexedPicture& picture) {
 BSingleView::BSingleView(bool isThumbnail, QWidget* parent) : QWidget(parent), thumbnail_cell_(isThumbnail) {
   // Thumbnails leave the mouse to the grid, which knows the item under it.
   if (isThumbnail) setAttribute(Qt::WA_TransparentForMouseEvents);
+  else setMouseTracking(true);  // the distance read-out follows the mouse
   setAttribute(Qt::WA_OpaquePaintEvent);
   list_ = new QListWidget(this);
   list_->hide();
@@ -40,16 +43,24 @@ BSingleView::BSingleView(bool isThumbnail, QWidget* parent) : QWidget(parent), t
 
 void BSingleView::showItem(const FileItem& item) {
   const std::string text = lh::itemText(item);
-  if (text == text_) return;
+  if (text == text_) {
+    // The same file; a tool run may have marked it since.
+    if (item.isTemporary != item_.isTemporary || item.deleteAtClose != item_.deleteAtClose) {
+      item_.isTemporary = item.isTemporary;
+      item_.deleteAtClose = item.deleteAtClose;
+      update();
+    }
+    return;
+  }
   text_ = text;
   item_ = item;
   caption_ = cellCaption(item);
   selected_ = item.isSelected;
   thumbnail_.reset();
   image_ = QImage();
-  colourList_ = false;
-  list_->hide();
-  list_->clear();
+  // The preview keeps its colour list from design to design; the new picture turns it off
+  // when it is no design.
+  setColourList(!thumbnail_cell_ && colourList_ && !text.empty());
   update();
 }
 
@@ -63,9 +74,8 @@ void BSingleView::setThumbnail(std::shared_ptr<const Thumbnail> thumbnail) {
     } else if (!thumbnail_->bitmapFile.empty()) {
       image_.loadFromData(thumbnail_->bitmapFile.data(), static_cast<int>(thumbnail_->bitmapFile.size()), "BMP");
     }
-    if (colourList_ && !showsStitches(thumbnail_->picture)) switchColourList();
   }
-  fillColourList();
+  setColourList(colourList_ && showsStitches(pictureKind()));
   update();
 }
 
@@ -77,11 +87,17 @@ void BSingleView::setSelected(bool selected) {
 }
 
 void BSingleView::switchColourList() {
-  colourList_ = colorListAfterSwitch(colourList_, pictureKind());
+  setColourList(colorListAfterSwitch(colourList_, pictureKind()));
+  update();
+}
+
+void BSingleView::setColourList(bool shown) {
+  const bool changed = shown != colourList_;
+  colourList_ = shown;
   fillColourList();
   list_->setVisible(colourList_);
   placeColourList();
-  update();
+  if (changed) emit colourListSwitched(colourList_);
 }
 
 CellGeometry BSingleView::geometryNow() const {
@@ -116,6 +132,20 @@ void BSingleView::resizeEvent(QResizeEvent*) {
 
 void BSingleView::contextMenuEvent(QContextMenuEvent* event) { emit contextMenuWanted(event->globalPos()); }
 
+QString BSingleView::statusTextAt(const QPoint& pos, bool buttonOrModifier) const {
+  // Pictures and text documents have no scale of their own; over them the caption is shown.
+  const float scale = !thumbnail_ ? 0.0f : showsStitches(thumbnail_->picture) ? thumbnail_->scale : 1.0f;
+  const PointerOverPreview pointer{pos.x(), pos.y(), buttonOrModifier};
+  return QString::fromStdString(
+      distanceText(caption_, pictureKind(), colourList_, scale, geometryNow().picture, pointer, inches_));
+}
+
+void BSingleView::mouseMoveEvent(QMouseEvent* event) {
+  const bool busy = event->buttons() != Qt::NoButton || event->modifiers() != Qt::NoModifier;
+  emit statusText(statusTextAt(event->position().toPoint(), busy));
+  QWidget::mouseMoveEvent(event);
+}
+
 void BSingleView::paintEvent(QPaintEvent*) {
   QPainter p(this);
   const CellGeometry g = geometryNow();
@@ -129,6 +159,7 @@ void BSingleView::paintEvent(QPaintEvent*) {
   p.setPen(palette().color(QPalette::Highlight));
   p.drawLine(strip.left(), strip.bottom(), strip.right(), strip.bottom());
   paintPicture(p, g);
+  paintTmpMark(p, g);
   if (selected_ && thumbnail_cell_) {
     QPen pen(palette().color(QPalette::Highlight), kSelectionPen);
     pen.setJoinStyle(Qt::MiterJoin);
@@ -136,6 +167,17 @@ void BSingleView::paintEvent(QPaintEvent*) {
     p.setBrush(Qt::NoBrush);
     p.drawRect(rectOf(g.frame));
   }
+}
+
+void BSingleView::paintTmpMark(QPainter& p, const CellGeometry& g) {
+  const std::optional<std::uint32_t> color = tmpMarkColor(item_.isTemporary, item_.deleteAtClose);
+  if (!color) return;
+  p.save();
+  p.setFont(QFontDatabase::systemFont(QFontDatabase::GeneralFont));
+  p.setPen(colorOf(*color));
+  p.drawText(rectOf(g.inner), Qt::AlignLeft | Qt::AlignBottom | Qt::TextSingleLine,
+             QString::fromUtf8(kTmpMark.data(), static_cast<int>(kTmpMark.size())));
+  p.restore();
 }
 
 void BSingleView::paintPicture(QPainter& p, const CellGeometry& g) {

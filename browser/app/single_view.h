@@ -43,6 +43,12 @@ class BSingleView : public QWidget {
   void switchColourList();
   bool colourListShown() const { return colourList_; }
 
+  // Units of the distance read-out.
+  void setInches(bool inches) { inches_ = inches; }
+  // The status text for the pointer at `pos` (client pixels) with or without a button or
+  // modifier key down: the distance from the design's centre, or what the cell shows.
+  QString statusTextAt(const QPoint& pos, bool buttonOrModifier) const;
+
   // The picture this cell wants at its present size.
   PictureSpec wantedSpec(bool shaded, bool showJumps) const;
   CellGeometry geometryNow() const;
@@ -50,20 +56,28 @@ class BSingleView : public QWidget {
  signals:
   void contextMenuWanted(const QPoint& globalPos);
   void resized();
+  // The preview pane's read-out under the mouse, for the status bar.
+  void statusText(const QString& text);
+  // The colour list was shown or hidden (the "Color Display" check mark follows).
+  void colourListSwitched(bool shown);
 
  protected:
   void paintEvent(QPaintEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
   void contextMenuEvent(QContextMenuEvent* event) override;
+  void mouseMoveEvent(QMouseEvent* event) override;
 
  private:
   void paintPicture(QPainter& p, const CellGeometry& g);
+  void paintTmpMark(QPainter& p, const CellGeometry& g);
+  void setColourList(bool shown);
   void fillColourList();
   void placeColourList();
 
   bool thumbnail_cell_;
   bool selected_ = false;
   bool colourList_ = false;
+  bool inches_ = false;
   FileItem item_;
   std::string text_;
   std::string caption_;

@@ -32,6 +32,8 @@ inline constexpr std::string_view kClashSkip = "Skip";
 inline constexpr std::string_view kCopyFailedCaption = "Copy Failed";
 inline constexpr std::string_view kCopyFailed = "%s\nThe file could not be copied.\n";
 inline constexpr std::string_view kSendToFloppy = "Send to Floppy (A:)";
+// The menu text of that command here: it copies to the first mounted removable medium.
+inline constexpr std::string_view kSendToRemovable = "Send to Removable Disk";
 inline constexpr std::string_view kNoRemovableCaption = "No Removable Medium";
 inline constexpr std::string_view kNoRemovable =
     "No removable medium is mounted.\nInsert a disk or memory stick and try again.";

@@ -2,7 +2,7 @@
 // pictures are still being made leaves every cell with its own item's picture, and the
 // workers' codecs all idle. The tsan preset runs it under ThreadSanitizer, where it checks
 // the hand-over of pictures to the user-interface thread, the shared screen palette (flat
-// and shaded renders side by side) and the codecs' busy counts.
+// and shaded renders side by side), the crash guard's record and the codecs' busy counts.
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
@@ -14,6 +14,7 @@
 #include <string>
 
 #include "browser/app/browser_view.h"
+#include "browser/app/crash_guard.h"
 #include "browser/app/picture_loader.h"
 #include "browser/app/single_view.h"
 #include "design/settings.h"
@@ -82,7 +83,9 @@ class GridThreadsTest : public testing::Test {
 
   QTemporaryDir dir_;
   std::string folder_;
-  PictureLoader loader_{nullptr, 4};
+  QTemporaryDir guardDir_;
+  CrashGuard guard_{guardDir_.path().toStdString() + "/last-file"};
+  PictureLoader loader_{nullptr, 4, &guard_};
   CBrowserView view_{loader_};
 };
 

@@ -2,6 +2,8 @@
 // selects, a design path opens with that design selected, the layout survives a restart.
 #include <gtest/gtest.h>
 
+#include <QAction>
+#include <QDir>
 #include <QSplitter>
 #include <QTabWidget>
 #include <QTemporaryDir>
@@ -173,6 +175,18 @@ TEST_F(MainFrameTest, SplitterTabAndWindowAreSavedAtCloseAndRestored) {
   EXPECT_EQ(again->leftSplitter().sizes().value(1), 222);
   EXPECT_EQ(again->leftTabs().currentIndex(), 1);
   EXPECT_EQ(again->geometry().size(), QSize(1200, 800));
+}
+
+TEST_F(MainFrameTest, PreferencesAreStoredAtStartAndOfferedInTheOptionsMenu) {
+  auto frame = openFrame();
+  EXPECT_EQ(store_.getString("Workspace", "directory", ""), QDir::homePath().toStdString() + "/Loomhall/My Temps/");
+  EXPECT_EQ(store_.getInt("BkgColors", "selectedColorRGB", 0), 0xD9D9E6);
+  const QList<QAction*> actions = frame->findChildren<QAction*>();
+  const auto prefs = std::find_if(actions.begin(), actions.end(),
+                                  [](const QAction* a) { return a->text() == "Preferences..."; });
+  ASSERT_NE(prefs, actions.end());
+  EXPECT_TRUE((*prefs)->isEnabled());
+  EXPECT_EQ((*prefs)->statusTip(), "Edit the program preferences.");
 }
 
 }  // namespace

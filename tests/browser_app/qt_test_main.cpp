@@ -15,6 +15,7 @@ int main(int argc, char** argv) {
   setenv("XDG_CONFIG_HOME", (home.path() + "/config").toLocal8Bit().constData(), 1);
   setenv("XDG_DATA_HOME", (home.path() + "/data").toLocal8Bit().constData(), 1);
   setenv("XDG_RUNTIME_DIR", home.path().toLocal8Bit().constData(), 1);
+  setenv("HOME", home.path().toLocal8Bit().constData(), 1);  // the window makes its folders there
   QApplication app(argc, argv);
   QApplication::setStyle(QStyleFactory::create("Fusion"));
   QFont font("DejaVu Sans");

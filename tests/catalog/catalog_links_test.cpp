@@ -93,6 +93,28 @@ TEST(CatalogEntries, CategoriesHoldingAnItem) {
   EXPECT_TRUE(catalogEntryPaths(catalog, parseItemText("/b/rose.pes")).empty());
 }
 
+TEST(CatalogEntries, RemovingAnItemFromOneCategoryTakesEveryEntryCountedAsIts) {
+  Catalog catalog =
+      readText("Top\r\n/a/rose.pes\r\n\tOne\r\n/A/ROSE.pes\r\n/a/lily.pes\r\n/a/rose.pes\tDISK\r\n");
+  EXPECT_EQ(removeItemEntries(catalog, "Top\\One", parseItemText("/a/rose.pes")), 1u);
+  EXPECT_EQ(outline(catalog), "Top [/a/rose.pes] | -One [/a/lily.pes, /a/rose.pes\tDISK]");
+  EXPECT_EQ(removeItemEntries(catalog, "Top\\None", parseItemText("/a/rose.pes")), 0u);
+}
+
+// A rename follows the one file: an entry whose path only contains the old path (another
+// folder ending in the same names) keeps its own.
+TEST(CatalogEntries, RenamingAFileRewritesOnlyItsOwnEntries) {
+  Catalog catalog = readText(
+      "Top\r\n/a/rose.pes\r\n/x/a/rose.pes\r\n/a/rose.pes.txt\r\n\tOne\r\n/a/rose.pes\tDISK\r\n"
+      "Zip:/a/set.zip:rose.pes\r\n");
+  EXPECT_EQ(renameEntries(catalog, parseItemText("/a/rose.pes"), parseItemText("/a/rose2.pes")), 2u);
+  const std::string others = "Top [/a/rose2.pes, /x/a/rose.pes, /a/rose.pes.txt] | -One [/a/rose2.pes\tDISK, ";
+  EXPECT_EQ(outline(catalog), others + "Zip:/a/set.zip:rose.pes]");
+  const FileItem member = parseItemText("Zip:/a/set.zip:rose.pes");
+  EXPECT_EQ(renameEntries(catalog, member, parseItemText("Zip:/a/set.zip:r.pes")), 1u);
+  EXPECT_EQ(outline(catalog), others + "Zip:/a/set.zip:r.pes]");
+}
+
 TEST(CatalogEntries, PresentMissingOrOnADiskThatIsOut) {
   TempDir dir;
   dir.write("rose.pes", kDesign);

@@ -1,10 +1,12 @@
-#include "cli/png_image.h"
+#include "render/png_image.h"
 
 #include <png.h>
 
 #include <algorithm>
 
-namespace lh::cli {
+#include "render/renderer.h"
+
+namespace lh {
 
 namespace {
 
@@ -16,6 +18,23 @@ void appendData(png_structp png, png_bytep data, png_size_t length) {
 void noFlush(png_structp) {}
 
 }  // namespace
+
+std::optional<IndexedImage> renderedImage(EmbDesign& design) {
+  if (!buildDib(design)) return std::nullopt;
+  const DibHeader& hd = design.dibInfo.header;
+  IndexedImage image;
+  image.width = hd.width;
+  image.height = hd.height;
+  image.colors = design.dibInfo.colors;
+  const std::size_t w = static_cast<std::size_t>(hd.width);
+  const std::size_t stride = (w + 3) / 4 * 4;
+  for (int y = 0; y < hd.height; ++y) {
+    const std::size_t row = static_cast<std::size_t>(hd.height - 1 - y) * stride;
+    image.pixels.insert(image.pixels.end(), design.dibBits.begin() + static_cast<std::ptrdiff_t>(row),
+                        design.dibBits.begin() + static_cast<std::ptrdiff_t>(row + w));
+  }
+  return image;
+}
 
 std::optional<std::vector<std::uint8_t>> encodePng(const IndexedImage& image) {
   const auto w = static_cast<std::size_t>(image.width);
@@ -31,6 +50,12 @@ std::optional<std::vector<std::uint8_t>> encodePng(const IndexedImage& image) {
   for (std::uint32_t c : image.colors)
     palette.push_back(
         {static_cast<png_byte>(c >> 16), static_cast<png_byte>(c >> 8), static_cast<png_byte>(c)});
+  // Opaque up to the see-through index, which is the last entry of the alpha table.
+  std::vector<png_byte> alpha;
+  if (image.transparent >= 0 && static_cast<std::size_t>(image.transparent) < palette.size()) {
+    alpha.assign(static_cast<std::size_t>(image.transparent) + 1, 255);
+    alpha.back() = 0;
+  }
   std::vector<png_bytep> rows(h);
   for (std::size_t y = 0; y < h; ++y) rows[y] = const_cast<png_bytep>(image.pixels.data() + y * w);
   std::vector<std::uint8_t> out;
@@ -46,10 +71,11 @@ std::optional<std::vector<std::uint8_t>> encodePng(const IndexedImage& image) {
   png_set_IHDR(png, info, static_cast<png_uint_32>(w), static_cast<png_uint_32>(h), 8, PNG_COLOR_TYPE_PALETTE,
                PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
   png_set_PLTE(png, info, palette.data(), static_cast<int>(palette.size()));
+  if (!alpha.empty()) png_set_tRNS(png, info, alpha.data(), static_cast<int>(alpha.size()), nullptr);
   png_set_rows(png, info, rows.data());
   png_write_png(png, info, PNG_TRANSFORM_IDENTITY, nullptr);
   png_destroy_write_struct(&png, &info);
   return out;
 }
 
-}  // namespace lh::cli
+}  // namespace lh
