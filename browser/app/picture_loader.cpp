@@ -7,9 +7,7 @@
 namespace lh {
 
 PictureLoader::PictureLoader(QObject* parent, int threads, CrashGuard* guard) : QObject(parent) {
-  qRegisterMetaType<lh::ThumbnailResult>("lh::ThumbnailResult");
   qRegisterMetaType<std::shared_ptr<const lh::Thumbnail>>("std::shared_ptr<const lh::Thumbnail>");
-  connect(this, &PictureLoader::resultArrived, this, &PictureLoader::onResult, Qt::QueuedConnection);
   ThumbnailOptions options;
   options.threads = threads;
   if (guard != nullptr) {
@@ -20,7 +18,7 @@ PictureLoader::PictureLoader(QObject* parent, int threads, CrashGuard* guard) : 
     };
   }
   service_ = std::make_unique<ThumbnailService>(
-      palette_, [this](ThumbnailResult result) { emit resultArrived(std::move(result)); }, options);
+      palette_, [this](ThumbnailResult result) { arrive(std::move(result)); }, options);
 }
 
 PictureLoader::~PictureLoader() { service_.reset(); }
@@ -44,9 +42,26 @@ void PictureLoader::submit() {
   generation_ = service_->request(std::move(batch));
 }
 
-void PictureLoader::onResult(const ThumbnailResult& result) {
-  if (result.generation != generation_ || !result.thumbnail) return;
-  emit pictureReady(result.tag, QString::fromStdString(result.item), result.thumbnail);
+void PictureLoader::arrive(ThumbnailResult result) {
+  bool wake = false;
+  {
+    const std::lock_guard lock(arrivedMutex_);
+    wake = arrived_.empty();
+    arrived_.push_back(std::move(result));
+  }
+  if (wake) QMetaObject::invokeMethod(this, &PictureLoader::takeResults, Qt::QueuedConnection);
+}
+
+void PictureLoader::takeResults() {
+  std::vector<ThumbnailResult> results;
+  {
+    const std::lock_guard lock(arrivedMutex_);
+    results.swap(arrived_);
+  }
+  for (ThumbnailResult& r : results) {
+    if (r.generation == generation_ && r.thumbnail)
+      emit pictureReady(r.tag, QString::fromStdString(r.item), std::move(r.thumbnail));
+  }
 }
 
 }  // namespace lh

@@ -1,11 +1,13 @@
 #pragma once
 // Hands the thumbnail service's pictures to the user-interface thread. The grid's cells and
-// the preview pane ask together in one batch (the preview first); results arrive through a
-// queued signal, and those of a batch that has since been replaced are dropped.
+// the preview pane ask together in one batch (the preview first); the workers queue their
+// results under a lock of ours and wake the user-interface thread once for all that arrive
+// before it gets to them, and results of a batch that has since been replaced are dropped.
 #include <QObject>
 #include <QString>
 #include <cstdint>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <vector>
 
@@ -34,15 +36,21 @@ class PictureLoader : public QObject {
   void setPreviewRequest(std::optional<ThumbnailRequest> request);
 
   std::uint64_t generation() const { return generation_; }
+  // Every picture asked for, the pages either side too, is made or was dropped.
+  bool idle() const { return service_->idle(); }
+  // Loads in progress over the workers' codecs.
+  std::int32_t busyLoads() const { return service_->busyLoads(); }
 
  signals:
   // On the user-interface thread, for the current batch only.
   void pictureReady(std::uint64_t tag, const QString& item, std::shared_ptr<const lh::Thumbnail> thumbnail);
-  // Internal: from a worker thread to the user-interface thread.
-  void resultArrived(lh::ThumbnailResult result);
 
  private:
-  void onResult(const ThumbnailResult& result);
+  // On a worker thread: queues the result, waking the user-interface thread when the queue
+  // was empty.
+  void arrive(ThumbnailResult result);
+  // On the user-interface thread: hands on every queued result.
+  void takeResults();
   void submit();
 
   PaletteManager screen_;
@@ -50,6 +58,8 @@ class PictureLoader : public QObject {
   std::vector<ThumbnailRequest> grid_;
   std::optional<ThumbnailRequest> preview_;
   std::uint64_t generation_ = 0;
+  std::mutex arrivedMutex_;
+  std::vector<ThumbnailResult> arrived_;  // from the workers, not yet handed on
   std::unique_ptr<ThumbnailService> service_;  // last: stopped before the rest goes
 };
 

@@ -1,6 +1,10 @@
 #include "browser/view_core/thumbnail_service.h"
 
+#include <sys/resource.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <cerrno>
 #include <filesystem>
 #include <system_error>
 
@@ -10,6 +14,18 @@
 namespace lh {
 
 namespace {
+
+// Niceness a worker adds to its own: pictures are background work, and on a machine with
+// fewer free processors than workers the user-interface thread should get one first.
+constexpr int kWorkerNice = 5;
+
+// Lowers the calling thread's priority only (on Linux a thread id names one thread).
+void giveWayToInterface() {
+  const auto self = static_cast<id_t>(::gettid());
+  errno = 0;
+  const int nice = ::getpriority(PRIO_PROCESS, self);
+  if (errno == 0) ::setpriority(PRIO_PROCESS, self, nice + kWorkerNice);
+}
 
 int poolSize(int asked) {
   if (asked > 0) return std::max(2, asked);
@@ -87,6 +103,11 @@ void ThumbnailService::waitIdle() {
   idle_.wait(lock, [&] { return queue_.empty() && active_ == 0; });
 }
 
+bool ThumbnailService::idle() const {
+  const std::lock_guard lock(mutex_);
+  return queue_.empty() && active_ == 0;
+}
+
 void ThumbnailService::clearCache() {
   const std::lock_guard lock(mutex_);
   cache_.clear();
@@ -104,6 +125,7 @@ std::int32_t ThumbnailService::busyLoads() const {
 }
 
 void ThumbnailService::work(std::stop_token stop, Worker& worker) {
+  giveWayToInterface();
   for (;;) {
     Job job;
     {

@@ -93,6 +93,8 @@ class ThumbnailService {
 
   // Blocks until no request waits and no picture is being made.
   void waitIdle();
+  // No request waits and no picture is being made, now.
+  bool idle() const;
   // Empties the cache (the background colour changed, the files were rewritten, ...).
   void clearCache();
 
