@@ -1,6 +1,7 @@
 #include "browser/app/plugin_runs.h"
 
 #include <QTimer>
+#include <algorithm>
 
 #include "platform/plugin_launcher.h"
 #include "plugin/bus/bus.h"
@@ -16,8 +17,13 @@ PluginRuns::PluginRuns(const FileList& files, SettingsStore& store, RunState& st
     if (bus_) bus_->post(frame);
   });
   host_->setSaving(PluginSaving::fromSettings(store_));
+  // A plug-in may rename the design it hands back (the sequencer adds "+HT"): a design whose
+  // path is not listed came from the file it was last sent.
   host_->setFileCreated([this](const std::string& source, const std::string& created) {
-    created_.emplace_back(source, created);
+    const auto& items = files_.items();
+    const bool listed =
+        std::any_of(items.begin(), items.end(), [&](const FileItem& i) { return i.location() == source; });
+    created_.emplace_back(listed || host_->currentFile().empty() ? source : host_->currentFile(), created);
   });
   // Queued: the run is finished once the message that ended it has been handled.
   host_->setPluginEnded([this] { QTimer::singleShot(0, this, &PluginRuns::runEnded); });

@@ -16,6 +16,7 @@
 #include "browser/app/browser_view.h"
 #include "browser/app/dialogs.h"
 #include "browser/app/main_frame.h"
+#include "browser/app/plugin_runs.h"
 #include "design/settings.h"
 #include "formats/design_codec.h"
 #include "tests/tools/tool_fixtures.h"

@@ -88,6 +88,10 @@ TEST_F(PluginFrameTest, ARunLocksTheTreesPreferencesAndPluginsUntilStop) {
   Bus listener(QString::fromStdString(scratch / "bus"));
   std::vector<BusFrame> heard;
   QObject::connect(&listener, &Bus::frameReceived, [&](const BusFrame& f) { heard.push_back(f); });
+  // The listener is on the bus once it hears its own post.
+  listener.post(BusFrame{"Probe", 0, 0, std::nullopt});
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !heard.empty(); }, test::kRunWait));
+  heard.clear();
 
   frame->runSequencer();  // nothing selected
   ASSERT_EQ(told.size(), 1u);
