@@ -8,6 +8,7 @@
 #include "browser/app/plugin_registration.h"
 #include "browser/app/plugin_runs.h"
 #include "plugin/bus/bus.h"
+#include "plugin/plugin_host.h"
 #include "plugin/plugin_texts.h"
 #include "tests/browser_plugins/plugin_fixture.h"
 
@@ -126,6 +127,20 @@ TEST_F(PluginFrameTest, ARunLocksTheTreesPreferencesAndPluginsUntilStop) {
   frame->tickFolder(QString::fromStdString(designs), false);
   EXPECT_TRUE(told.empty());
   EXPECT_TRUE(frame->view().fileList().empty());
+}
+
+// A request left unacknowledged blocks the host; the raise of a second start forgives it.
+TEST_F(PluginFrameTest, ASecondStartsRaiseClearsTheAwaitedAcknowledgement) {
+  copySamples({"flower.pes"});
+  test::installPlugins({});
+  openFrame();
+  select({"flower.pes"});
+  PluginHost& host = frame->plugins().host();
+  EXPECT_TRUE(host.handlePluginMessage(BusFrame{"LHGetFirst", 1, 77, std::nullopt}));
+  EXPECT_EQ(host.filesSent(), 1);
+  ASSERT_TRUE(host.awaitingAck());
+  frame->comeToFront(QString());
+  EXPECT_FALSE(host.awaitingAck());
 }
 
 TEST(SequencerRegistration, RegistersTheSequencerBesideTheBrowserOnceAndNeverOverAUsersEntry) {
