@@ -28,9 +28,9 @@
 
 class QAction;
 class QLabel;
-class QToolBar;
 class QSplitter;
 class QTabWidget;
+class QToolBar;
 
 namespace lh {
 
