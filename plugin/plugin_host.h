@@ -61,6 +61,8 @@ class PluginHost {
   bool awaitingAck() const { return awaitingAck_; }
   // The position in the file list the walk stands on; nothing when empty.
   std::optional<std::size_t> cursor() const { return cursor_; }
+  // The location of the last design sent (empty before the first of a run).
+  const std::string& currentFile() const { return currentFile_; }
   // Designs sent by first, next, previous and last in this run.
   int filesSent() const { return sent_; }
   // The files created in this run and the design path each came from.

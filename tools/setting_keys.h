@@ -60,6 +60,10 @@ inline constexpr TextSettingKey kWorkspaceDirectory{"Workspace", "directory", ""
 // do not go into the temporary folder. The preferences fill in the platform's default.
 inline constexpr TextSettingKey kOriginalDirectory{"Workspace", "originalDirectory", ""};
 
+// Set once the browser has registered the sequencer installed beside it (or found the name
+// taken): a user who later removes the entry does not get it back.
+inline constexpr SettingKey kHuetideRegistered{"Settings", "Huetide registered", 0, 0, 1, true};
+
 // The stored text, or its default.
 std::string readSetting(const SettingsStore& store, const TextSettingKey& key);
 

@@ -18,6 +18,8 @@
 #include "browser/app/browser_view.h"
 #include "browser/app/crash_guard.h"
 #include "browser/app/main_frame.h"
+#include "browser/app/plugin_registration.h"
+#include "browser/app/plugin_runs.h"
 #include "browser/app/single_instance.h"
 #include "browser/app/single_view.h"
 #include "browser/app/startup_notices.h"
@@ -79,6 +81,8 @@ int main(int argc, char** argv) {
     lh::adoptLeftOver(settings, record);
     guard = std::make_unique<lh::CrashGuard>(record);
   }
+  // The sequencer installed beside the browser becomes one of its plug-ins (once).
+  if (shot.isEmpty()) lh::registerBundledSequencer(settings, QCoreApplication::applicationDirPath());
   lh::CMainFrame frame(settings, nullptr, guard.get());
   if (shot.isEmpty()) {
     frame.showAsStored();
@@ -94,6 +98,7 @@ int main(int argc, char** argv) {
                      frame.comeToFront(requested);
                      reportRaise(requested);
                    });
+  frame.plugins().joinBus();  // plug-ins find their host on the bus from now on
   lh::showStartupNotices(&frame, settings, lh::messageBoxAsker(&frame), lh::tipsFilePath());
   return QApplication::exec();
 }

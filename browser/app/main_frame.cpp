@@ -15,6 +15,7 @@
 #include "browser/app/crash_guard.h"
 #include "browser/app/frame_settings.h"
 #include "browser/app/picture_loader.h"
+#include "browser/app/plugin_runs.h"
 #include "browser/app/catalog_tree.h"
 #include "browser/app/folder_tree.h"
 #include "browser/app/pes_association_dialog.h"
@@ -27,6 +28,7 @@
 #include "catalog/catalog_location.h"
 #include "catalog/catalog_texts.h"
 #include "formats/format_table.h"
+#include "catalog/cataloguing.h"
 #include "platform/qt_drives.h"
 #include "tools/setting_keys.h"
 
@@ -37,7 +39,8 @@ CMainFrame::CMainFrame(SettingsStore& store, QWidget* parent, CrashGuard* guard)
 
 CMainFrame::CMainFrame(SettingsStore& store, std::unique_ptr<DriveService> drives, QWidget* parent, CrashGuard* guard)
     : QMainWindow(parent), store_(store), toggles_(ViewToggles::load(store)), viewedTypes_(viewedTypes(store)),
-      drives_(std::move(drives)), dataFolder_(dataFolder()), ask_(messageBoxAsker(this)), guard_(guard) {
+      drives_(std::move(drives)), dataFolder_(dataFolder()),
+      runState_([this](const PostedMessage& m) { plugins_->post(m); }), ask_(messageBoxAsker(this)), guard_(guard) {
   setWindowTitle("Loomhall Atelier");
   store_.setInt("Settings", kVersionKey, kBrowserVersion);
   loader_ = new PictureLoader(this, 0, guard_);
@@ -52,7 +55,10 @@ CMainFrame::CMainFrame(SettingsStore& store, std::unique_ptr<DriveService> drive
   leftSplit_->setStretchFactor(1, 0);
   setCentralWidget(split_);
   buildLeftPanes();
+  plugins_ = std::make_unique<PluginRuns>(view_->fileList(), store_, runState_);
+  connect(plugins_.get(), &PluginRuns::runEnded, this, &CMainFrame::finishPluginRun);
   buildMenus();
+  addPluginButtons();
   buildStatusBar();
 
   const CatalogStartup opened = openCatalogAtStartup(catalog_, store_, dataFolder_);
@@ -140,7 +146,7 @@ void CMainFrame::buildMenus() {
   });
 
   menuBar()->addMenu("&Tools")->setEnabled(false);
-  menuBar()->addMenu("P&lug-ins")->setEnabled(false);
+  buildPluginMenu(menuBar()->addMenu("P&lug-ins"));
   QMenu* options = menuBar()->addMenu("&Options");
   options->addAction(QString::fromUtf8(prefs_texts::kCommand.data()), this, &CMainFrame::openPreferencesSheet)
       ->setStatusTip(QString::fromUtf8(prefs_texts::kCommandStatus.data()));
@@ -301,6 +307,7 @@ void CMainFrame::comeToFront(const QString& path) {
   if (isMinimized()) showNormal();
   raise();
   activateWindow();
+  plugins_->activated();
   if (!path.isEmpty()) openPath(toStd(path));
 }
 

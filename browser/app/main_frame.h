@@ -31,11 +31,15 @@ class QLabel;
 class QUrl;
 class QSplitter;
 class QTabWidget;
+class QToolBar;
 
 namespace lh {
 
 class BSingleView;
+class CatalogFollower;
 class CrashGuard;
+class PluginRuns;
+struct LaunchPlan;
 class CBrowserView;
 class PictureLoader;
 class BFolderTree;
@@ -82,6 +86,21 @@ class CMainFrame : public QMainWindow {
   Catalog& catalog() { return catalog_; }
   // The tool and plug-in running state: while a run is active the lists hold still.
   RunState& runState() { return runState_; }
+
+  // The plug-ins (main_frame_plugins.cpp): the "P&lug-ins" menu with the "Loomhall Tools"
+  // submenu and Stop, the toolbar with the sequencer and card writer buttons, the host that
+  // answers plug-ins on the message bus.
+  PluginRuns& plugins() { return *plugins_; }
+  QMenu* pluginMenu() const { return pluginMenu_; }
+  QToolBar* pluginToolBar() const { return pluginBar_; }
+  QAction* stopAction() const { return stopAction_; }
+  // A plug-in command (32001 onwards), the sequencer button and the card writer button.
+  void runPlugin(int command);
+  void runSequencer();
+  void runCardWriter();
+  // Stop: a running tool stops at its next design; a plug-in is told to close and its run
+  // ends at once.
+  void stopRun();
 
   // What the commands ask the user and how they pick and delete; tests answer in the user's
   // place. The asker also goes to both trees.
@@ -155,6 +174,15 @@ class CMainFrame : public QMainWindow {
   PrefsPlaces prefsPlaces() const;
   void openPreferencesSheet();
   void applyPreferences(const PrefsEffects& effects);
+  // Plug-ins (main_frame_plugins.cpp).
+  void buildPluginMenu(QMenu* menu);
+  void addPluginButtons();
+  std::vector<std::string> selectedLocations() const;
+  void startPlugin(const LaunchPlan& plan);
+  // The run ended: the files made from the handed-back designs are listed after their sources
+  // (and selected), the report shown, the browser unlocked.
+  void finishPluginRun();
+  void listCreatedFiles(const std::vector<std::pair<std::string, std::string>>& created);
 
   SettingsStore& store_;
   ViewToggles toggles_;
@@ -191,6 +219,12 @@ class CMainFrame : public QMainWindow {
   std::map<GridCommand, QAction*> commands_;
   QAction* deleteFiles_ = nullptr;
   PreviewCommands previewCommands_;  // the View menu's commands the preview's menu triggers
+  std::unique_ptr<PluginRuns> plugins_;
+  std::unique_ptr<CatalogFollower> follower_;  // the catalog following a plug-in run's saves
+  bool pluginRunOpen_ = false;                 // a plug-in run started here has not been finished
+  QMenu* pluginMenu_ = nullptr;
+  QToolBar* pluginBar_ = nullptr;
+  QAction* stopAction_ = nullptr;
 };
 
 }  // namespace lh

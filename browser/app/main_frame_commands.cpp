@@ -89,6 +89,7 @@ void CMainFrame::updateCommands() {
   command(GridCommand::RenameFile)->setEnabled(n == 1 && !missing && !locked);
   command(GridCommand::DeleteCatalogEntries)->setEnabled(n > 0 && !locked);
   command(GridCommand::FindFile)->setEnabled(first && missing && isCategoryItem(list[*first]) && !locked);
+  if (stopAction_ != nullptr) stopAction_->setEnabled(locked);
 }
 
 std::unique_ptr<QMenu> CMainFrame::gridMenuFor(qint64 index) {

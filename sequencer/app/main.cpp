@@ -16,6 +16,7 @@
 
 #include "platform/qt_settings_store.h"
 #include "sequencer/app/screenshots.h"
+#include "sequencer/app/script_hook.h"
 #include "sequencer/app/tinctor_app.h"
 #include "sequencer/sequencer_keys.h"
 
@@ -79,7 +80,11 @@ int main(int argc, char** argv) {
 
   lh::QtSettingsStore browserSettings(lh::kBrowserProfile);
   lh::QtSettingsStore settings(lh::kSequencerProfile);
-  lh::TinctorPrompts prompts;
+  // LH_TINCTOR_SCRIPT: a scripted user instead of the message boxes (script_hook.h).
+  const QString script = qEnvironmentVariable(lh::kScriptVariable);
+  lh::TinctorPrompts shownPrompts;
+  lh::ScriptedPrompts scriptedPrompts;
+  lh::TinctorPrompts& prompts = script.isEmpty() ? shownPrompts : scriptedPrompts;
   lh::TinctorApp tinctor(browserSettings, settings, prompts);
   if (!args.open.empty() || !args.screenshot.isEmpty()) {
     tinctor.openDirectly(args.open);
@@ -91,6 +96,8 @@ int main(int argc, char** argv) {
   QObject::connect(&tinctor, &lh::TinctorApp::finished, &app, &QApplication::quit, Qt::QueuedConnection);
   tinctor.start(args.commandLine, QApplication::applicationPid());
   if (!args.screenshot.isEmpty()) return lh::writeScreenshots(tinctor, args.screenshot) ? 0 : 1;
+  lh::ScriptRunner scripted(tinctor, scriptedPrompts, script);
+  if (!script.isEmpty()) scripted.start();
   const int status = QApplication::exec();
   settings.sync();
   return status;
