@@ -134,7 +134,7 @@ void CMainFrame::buildMenus() {
     store_.setInt(kThumbnailSize.section, kThumbnailSize.key, view_->sizeSetting());
   });
 
-  menuBar()->addMenu("&Tools")->setEnabled(false);
+  buildToolsMenu(menuBar()->addMenu("&Tools"));
   menuBar()->addMenu("P&lug-ins")->setEnabled(false);
   QMenu* options = menuBar()->addMenu("&Options");
   options->addAction(QString::fromUtf8(prefs_texts::kCommand.data()), this, &CMainFrame::openPreferencesSheet)

@@ -24,10 +24,14 @@
 #include "browser/view_core/view_settings.h"
 #include "catalog/catalog.h"
 #include "design/settings.h"
+#include "browser/app/tool_run_worker.h"
+#include "browser/core/tool_results.h"
 #include "plugin/run_state.h"
 
 class QAction;
 class QLabel;
+class QProgressBar;
+class QToolButton;
 class QSplitter;
 class QTabWidget;
 
@@ -112,6 +116,18 @@ class CMainFrame : public QMainWindow {
   // "Name the disk."; true when a disk was named.
   bool nameDisks();
 
+  // The Tools menu (main_frame_tools.cpp): every conversion and tool command works on the
+  // selection on a thread of its own; Stop asks the run to end before its next design.
+  QMenu* toolsMenu() const { return toolsMenu_; }
+  QAction* toolAction(ToolCommandId id) const { return toolActions_.at(id); }
+  QAction* stopAction() const { return stopAction_; }
+  void runToolCommand(ToolCommandId id);
+  // Tests: called on the run's thread before each design (see ToolRunJob::beforeDesign).
+  void setToolRunHook(std::function<void(std::size_t)> hook) { toolRunHook_ = std::move(hook); }
+  // Answers the "Reduce Needles" dialog: the reduced design, or nothing to end the run.
+  using NeedleChooser = std::function<std::optional<EmbDesign>(const EmbDesign& design)>;
+  void setNeedleChooser(NeedleChooser choose) { chooseNeedles_ = std::move(choose); }
+
  protected:
   void closeEvent(QCloseEvent* event) override;
 
@@ -141,6 +157,12 @@ class CMainFrame : public QMainWindow {
   void updatePreview();
   void togglePreviewPane(bool shown);
   bool offerTemporaryDeletion();
+  // The Tools menu and its runs (main_frame_tools.cpp).
+  void buildToolsMenu(QMenu* tools);
+  void updateToolCommands();
+  bool chooseReduction(ToolRunJob& job);
+  void toolRunProgress(int handled, const std::string& item);
+  void toolRunFinished(const RunResult& result);
   // Options > Preferences... and what an apply changes (main_frame_prefs.cpp).
   PrefsPlaces prefsPlaces() const;
   void openPreferencesSheet();
@@ -180,6 +202,24 @@ class CMainFrame : public QMainWindow {
   std::map<GridCommand, QAction*> commands_;
   QAction* deleteFiles_ = nullptr;
   PreviewCommands previewCommands_;  // the View menu's commands the preview's menu triggers
+
+  // The tool run in progress: what the window needs of it when it ends.
+  struct PendingRun {
+    std::vector<FileItem> sources;
+    PlacedAs placed;
+    std::string temporaryFolder;
+  };
+  PendingRun pendingRun_;
+  QMenu* toolsMenu_ = nullptr;
+  std::map<ToolCommandId, QAction*> toolActions_;
+  QAction* stopAction_ = nullptr;
+  QToolButton* stopButton_ = nullptr;
+  QProgressBar* runProgress_ = nullptr;
+  QLabel* createdLabel_ = nullptr;
+  std::function<void(std::size_t)> toolRunHook_;
+  NeedleChooser chooseNeedles_;
+  // After runState_: its thread is joined before the state it reads goes.
+  std::unique_ptr<ToolRunWorker> toolRun_;
 };
 
 }  // namespace lh

@@ -17,7 +17,7 @@ PrefsPlaces CMainFrame::prefsPlaces() const {
 }
 
 void CMainFrame::openPreferencesSheet() {
-  openPreferences(this, runState_.preferencesRefusal(), store_, prefsPlaces(), *drives_, messageBoxAsker(this),
+  openPreferences(this, runState_.preferencesRefusal(), store_, prefsPlaces(), *drives_, ask_,
                   [this](const PrefsEffects& effects) { applyPreferences(effects); });
 }
 
