@@ -12,6 +12,7 @@
 
 #include "browser/app/browser_view.h"
 #include "browser/app/catalog_tree.h"
+#include "browser/app/crash_guard.h"
 #include "browser/app/main_frame.h"
 #include "browser/app/tool_run_dialogs.h"
 #include "browser/prefs_core/preferences.h"
@@ -112,6 +113,7 @@ void CMainFrame::runToolCommand(ToolCommandId id) {
     return;
   }
   job.beforeDesign = toolRunHook_;
+  job.guard = guard_;
   view_->setEnabled(false);
   runProgress_->setRange(0, static_cast<int>(job.items.size()));
   runProgress_->setValue(0);
@@ -130,8 +132,9 @@ bool CMainFrame::chooseReduction(ToolRunJob& job) {
                                   [](const std::string& item) { return !isCompanionFile(item); });
   if (first == job.items.end()) return true;  // the runner reports that there is no design
   job.items = {*first};
-  // A finished load is no crash: the guard's note of the file is put back as it was.
+  // A finished load is no crash: the codec's note of the file is put back as it was.
   const std::string lastFile = store_.getString("Settings", "Last File", "");
+  if (guard_ != nullptr) guard_->reading(*first);
   DesignCodec codec(&store_);
   EmbDesign design;
   const LoadResult loaded = codec.loadDesign(&design, *first);

@@ -2,6 +2,8 @@
 
 #include <QMetaObject>
 
+#include "browser/app/crash_guard.h"
+
 namespace lh {
 
 ToolRunWorker::ToolRunWorker(const RunState& state, Listener listener, QObject* parent)
@@ -29,7 +31,8 @@ void ToolRunWorker::post(std::function<void()> f) {
   QMetaObject::invokeMethod(this, std::move(f), Qt::QueuedConnection);
 }
 
-// On the run's thread: reads only `job` (its own) and the running state's atomic flags.
+// On the run's thread: reads only `job` (its own), the running state's atomic flags and the
+// crash guard.
 void ToolRunWorker::run(std::stop_token stop, ToolRunJob job) {
   int handled = 0;
   int created = 0;
@@ -58,6 +61,13 @@ void ToolRunWorker::run(std::stop_token stop, ToolRunJob job) {
     job.reduced.reset();
     return true;
   };
+  if (job.guard != nullptr) {
+    callbacks.load = [guard = job.guard](DesignCodec& codec, EmbDesign& design, const std::string& item) {
+      guard->reading(item);
+      codec.busyCount.fetch_add(1);
+      return codec.loadDesign(&design, item);
+    };
+  }
   RunResult result;
   try {
     result = runTool(job.command, job.items, job.settings, job.run, callbacks, 1);

@@ -3,7 +3,7 @@
 // everything it works on (the item paths, a copy of the settings, the reduced design); what
 // it tells the window travels as copied values in events queued to this object, whose slots
 // run on the window's thread. The only things both threads look at are the running state's
-// atomic flags.
+// atomic flags and the crash guard, which is made for loads on any thread.
 #include <QObject>
 #include <cstddef>
 #include <functional>
@@ -20,6 +20,8 @@
 
 namespace lh {
 
+class CrashGuard;
+
 // Everything a run needs, moved onto its thread.
 struct ToolRunJob {
   ToolCommandId command = ToolCommandId::ConvertToToolFormat;
@@ -30,6 +32,8 @@ struct ToolRunJob {
   // Called on the run's thread before each design is checked for a stop, with the number of
   // designs checked before (tests hold a run here).
   std::function<void(std::size_t)> beforeDesign;
+  // Records each design before it is read (safe from any thread); may be null.
+  CrashGuard* guard = nullptr;
 };
 
 class ToolRunWorker : public QObject {

@@ -38,10 +38,16 @@ std::optional<std::size_t> listed(const FileList& list, const FileItem& source) 
 std::vector<std::size_t> placeCreated(FileList& list, const std::vector<FileItem>& sources,
                                       const std::vector<std::string>& created,
                                       const std::vector<std::string>& origins, const PlacedAs& as) {
-  std::vector<std::size_t> placed;
+  // The new items so far: where they are and the source each came from.
+  std::vector<std::pair<std::size_t, std::string>> placed;
+  const auto placedFrom = [&](std::size_t index, const std::string& origin) {
+    return std::any_of(placed.begin(), placed.end(),
+                       [&](const auto& p) { return p.first == index && p.second == origin; });
+  };
   for (std::size_t n = 0; n < created.size(); ++n) {
     FileItem item = parseItemText(created[n]);
-    const FileItem* source = n < origins.size() ? sourceOf(sources, origins[n]) : nullptr;
+    const std::string origin = n < origins.size() ? origins[n] : std::string();
+    const FileItem* source = sourceOf(sources, origin);
     std::optional<std::size_t> at;
     if (source != nullptr) {
       item.treeItem = source->treeItem;
@@ -49,7 +55,7 @@ std::vector<std::size_t> placeCreated(FileList& list, const std::vector<FileItem
       if (const auto i = listed(list, *source)) {
         // After the source and the files already put after it in this run.
         std::size_t after = *i + 1;
-        while (std::find(placed.begin(), placed.end(), after) != placed.end()) ++after;
+        while (placedFrom(after, origin)) ++after;
         at = after;
       }
     }
@@ -59,12 +65,14 @@ std::vector<std::size_t> placeCreated(FileList& list, const std::vector<FileItem
     item.deleteAtClose = as.temporary && as.deleteAtClose;
     const std::size_t index = at.value_or(list.size());
     list.insert(index, std::move(item));
-    for (std::size_t& p : placed)
-      if (p >= index) ++p;
-    placed.push_back(index);
+    for (auto& p : placed)
+      if (p.first >= index) ++p.first;
+    placed.emplace_back(index, origin);
   }
-  std::sort(placed.begin(), placed.end());
-  return placed;
+  std::vector<std::size_t> indexes;
+  for (const auto& p : placed) indexes.push_back(p.first);
+  std::sort(indexes.begin(), indexes.end());
+  return indexes;
 }
 
 }  // namespace lh
