@@ -146,11 +146,6 @@ TEST_F(ToolRunTest, ConvertingThreeDesignsListsTheNewFilesAfterTheirSourcesAndRe
   ASSERT_NE(report(), nullptr);
   EXPECT_EQ(report()->windowTitle(), "Report");
   EXPECT_EQ(report()->text(), "Preferred file type: EXP\n3 files were created.\n");
-  if (const char* shots = std::getenv("LH_SHOT_DIR")) {
-    QTest::qWait(300);
-    report()->grab().save(QString(shots) + "/report.png");
-    frame_->grab().save(QString(shots) + "/grid.png");
-  }
 }
 
 TEST_F(ToolRunTest, OnTheFlyIntoTheTemporaryFolderMarksTheNewFilesForDeletion) {
