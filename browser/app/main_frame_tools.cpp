@@ -81,6 +81,7 @@ void CMainFrame::buildToolsMenu(QMenu* tools) {
 
 // A tool run ignores the commands; a plug-in run refuses them with its message.
 void CMainFrame::updateToolCommands() {
+  if (stopAction_ == nullptr) return;  // the Tools menu is not built yet
   const RunSnapshot run = runState_.snapshot();
   const bool toolRun = run.toolRunning && !run.pluginRunning;
   for (const auto& [id, action] : toolActions_) action->setEnabled(!toolRun);
