@@ -11,7 +11,10 @@
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
+#include <functional>
+#include <memory>
 #include <semaphore>
+#include <utility>
 
 #include "browser/app/browser_view.h"
 #include "browser/app/catalog_tree.h"
@@ -191,6 +194,12 @@ TEST_F(ToolRunTest, StopEndsTheRunAtTheNextDesignAndTheLocksHoldMeanwhile) {
     reached.release();
     resume.acquire();
   });
+  // Whatever fails below, the held run goes on so that the window can be closed.
+  bool resumed = false;
+  const auto letGo = [&] {
+    if (!std::exchange(resumed, true)) resume.release();
+  };
+  const std::unique_ptr<void, std::function<void(void*)>> atExit(&resumed, [&](void*) { letGo(); });
   list().selectAll();
   frame_->toolAction(ToolCommandId::ConvertToPes)->trigger();
   ASSERT_TRUE(QTest::qWaitFor([&] { return reached.try_acquire(); }, kRunWait));
@@ -214,7 +223,7 @@ TEST_F(ToolRunTest, StopEndsTheRunAtTheNextDesignAndTheLocksHoldMeanwhile) {
   EXPECT_EQ(list().size(), 6u);
 
   frame_->stopAction()->trigger();
-  resume.release();
+  letGo();
   ASSERT_TRUE(runEnds());
   EXPECT_TRUE(fs::exists(folder_ + "/s1.pes"));
   for (int i = 2; i <= 6; ++i) EXPECT_FALSE(fs::exists(folder_ + "/s" + std::to_string(i) + ".pes")) << i;
