@@ -45,6 +45,18 @@ std::span<const KnownSetting> knownSettings() {
   return list;
 }
 
+void copyRunSettings(const SettingsStore& from, MemorySettings& to) {
+  // A value that is not stored reads as its default in both stores, so only stored ones go over.
+  const auto copy = [&](std::string_view section, std::string_view key) {
+    const std::string value = from.getString(section, key, "");
+    if (!value.empty()) to.setString(section, key, value);
+  };
+  for (const KnownSetting& s : knownSettings()) copy(s.section, s.key);
+  for (const SettingKey& k : {kSelectConverted, kKeepOriginalSelection, kWorkspaceOn, kDeleteTemporaries})
+    copy(k.section, k.key);
+  for (const TextSettingKey& k : {kToolsOtf, kWorkspaceDirectory, kOriginalDirectory}) copy(k.section, k.key);
+}
+
 const KnownSetting* findKnownSetting(std::string_view section, std::string_view key) {
   for (const KnownSetting& s : knownSettings())
     if (s.section == section && s.key == key) return &s;

@@ -87,4 +87,9 @@ std::span<const KnownSetting> knownSettings();
 // The entry of `section`/`key` (exact spelling), or nothing.
 const KnownSetting* findKnownSetting(std::string_view section, std::string_view key);
 
+// Copies every stored setting a tool run reads (knownSettings(), the workspace choices and
+// texts, the on-the-fly format) into `to`: a run on another thread works on this copy and
+// never touches the user's store.
+void copyRunSettings(const SettingsStore& from, MemorySettings& to);
+
 }  // namespace lh

@@ -145,7 +145,7 @@ void CMainFrame::buildMenus() {
     store_.setInt(kThumbnailSize.section, kThumbnailSize.key, view_->sizeSetting());
   });
 
-  menuBar()->addMenu("&Tools")->setEnabled(false);
+  buildToolsMenu(menuBar()->addMenu("&Tools"));
   buildPluginMenu(menuBar()->addMenu("P&lug-ins"));
   QMenu* options = menuBar()->addMenu("&Options");
   options->addAction(QString::fromUtf8(prefs_texts::kCommand.data()), this, &CMainFrame::openPreferencesSheet)

@@ -24,11 +24,15 @@
 #include "browser/view_core/view_settings.h"
 #include "catalog/catalog.h"
 #include "design/settings.h"
+#include "browser/app/tool_run_worker.h"
+#include "browser/core/tool_results.h"
 #include "plugin/run_state.h"
 
 class QAction;
 class QLabel;
 class QUrl;
+class QProgressBar;
+class QToolButton;
 class QSplitter;
 class QTabWidget;
 class QToolBar;
@@ -93,6 +97,7 @@ class CMainFrame : public QMainWindow {
   PluginRuns& plugins() { return *plugins_; }
   QMenu* pluginMenu() const { return pluginMenu_; }
   QToolBar* pluginToolBar() const { return pluginBar_; }
+  // Stop, for tool and plug-in runs alike (in the Tools and plug-in menus and the toolbar).
   QAction* stopAction() const { return stopAction_; }
   // A plug-in command (32001 onwards), the sequencer button and the card writer button.
   void runPlugin(int command);
@@ -140,6 +145,17 @@ class CMainFrame : public QMainWindow {
   // "Name the disk."; true when a disk was named.
   bool nameDisks();
 
+  // The Tools menu (main_frame_tools.cpp): every conversion and tool command works on the
+  // selection on a thread of its own; Stop asks the run to end before its next design.
+  QMenu* toolsMenu() const { return toolsMenu_; }
+  QAction* toolAction(ToolCommandId id) const { return toolActions_.at(id); }
+  void runToolCommand(ToolCommandId id);
+  // Tests: called on the run's thread before each design (see ToolRunJob::beforeDesign).
+  void setToolRunHook(std::function<void(std::size_t)> hook) { toolRunHook_ = std::move(hook); }
+  // Answers the "Reduce Needles" dialog: the reduced design, or nothing to end the run.
+  using NeedleChooser = std::function<std::optional<EmbDesign>(const EmbDesign& design)>;
+  void setNeedleChooser(NeedleChooser choose) { chooseNeedles_ = std::move(choose); }
+
  protected:
   void closeEvent(QCloseEvent* event) override;
 
@@ -170,6 +186,12 @@ class CMainFrame : public QMainWindow {
   void updatePreview();
   void togglePreviewPane(bool shown);
   bool offerTemporaryDeletion();
+  // The Tools menu and its runs (main_frame_tools.cpp).
+  void buildToolsMenu(QMenu* tools);
+  void updateToolCommands();
+  bool chooseReduction(ToolRunJob& job);
+  void toolRunProgress(int handled, const std::string& item);
+  void toolRunFinished(const RunResult& result);
   // Options > Preferences... and what an apply changes (main_frame_prefs.cpp).
   PrefsPlaces prefsPlaces() const;
   void openPreferencesSheet();
@@ -224,7 +246,24 @@ class CMainFrame : public QMainWindow {
   bool pluginRunOpen_ = false;                 // a plug-in run started here has not been finished
   QMenu* pluginMenu_ = nullptr;
   QToolBar* pluginBar_ = nullptr;
+
+  // The tool run in progress: what the window needs of it when it ends.
+  struct PendingRun {
+    std::vector<FileItem> sources;
+    PlacedAs placed;
+    std::string temporaryFolder;
+  };
+  PendingRun pendingRun_;
+  QMenu* toolsMenu_ = nullptr;
+  std::map<ToolCommandId, QAction*> toolActions_;
   QAction* stopAction_ = nullptr;
+  QToolButton* stopButton_ = nullptr;
+  QProgressBar* runProgress_ = nullptr;
+  QLabel* createdLabel_ = nullptr;
+  std::function<void(std::size_t)> toolRunHook_;
+  NeedleChooser chooseNeedles_;
+  // After runState_: its thread is joined before the state it reads goes.
+  std::unique_ptr<ToolRunWorker> toolRun_;
 };
 
 }  // namespace lh

@@ -66,9 +66,8 @@ void CMainFrame::buildEditMenu(QMenu* edit) {
   edit->addAction("Delete Category...", this, onCatalog(&BCatalogTree::deleteCategory));
   connect(edit, &QMenu::aboutToShow, this, &CMainFrame::updateCommands);
 
-  // Only in the grid's menu; the conversion comes with the Tools menu.
+  // Also in the Tools menu, which runs it (main_frame_tools.cpp).
   commands_[GridCommand::ConvertOnTheFly] = new QAction("Convert to On-The-Fly Setting", this);
-  commands_[GridCommand::ConvertOnTheFly]->setEnabled(false);
 
   connect(view_, &CBrowserView::gridMenuWanted, this, &CMainFrame::showGridMenu);
   auto* del =
@@ -89,7 +88,7 @@ void CMainFrame::updateCommands() {
   command(GridCommand::RenameFile)->setEnabled(n == 1 && !missing && !locked);
   command(GridCommand::DeleteCatalogEntries)->setEnabled(n > 0 && !locked);
   command(GridCommand::FindFile)->setEnabled(first && missing && isCategoryItem(list[*first]) && !locked);
-  if (stopAction_ != nullptr) stopAction_->setEnabled(locked);
+  updateToolCommands();
 }
 
 std::unique_ptr<QMenu> CMainFrame::gridMenuFor(qint64 index) {

@@ -25,7 +25,6 @@ using Created = std::vector<std::pair<std::string, std::string>>;
 
 constexpr const char* kSequencerTip = "Modify Colors with Huetide.";
 constexpr const char* kCardWriterTip = "Write files to card.";
-constexpr const char* kStopTip = "Stop the current operation";
 constexpr const char* kReportCaption = "Report";
 constexpr int kIconSize = 24;
 
@@ -111,10 +110,7 @@ void CMainFrame::buildPluginMenu(QMenu* menu) {
     }
     menu->addSeparator();
   }
-  stopAction_ = menu->addAction(style()->standardIcon(QStyle::SP_BrowserStop), "&Stop", this, &CMainFrame::stopRun);
-  stopAction_->setStatusTip(kStopTip);
-  stopAction_->setToolTip(kStopTip);
-  stopAction_->setEnabled(false);
+  menu->addAction(stopAction_);  // the Tools menu's Stop
 }
 
 void CMainFrame::addPluginButtons() {

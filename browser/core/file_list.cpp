@@ -110,6 +110,11 @@ std::optional<std::size_t> FileList::jumpToLetter(char ch) {
   return std::nullopt;
 }
 
+void FileList::insert(std::size_t index, FileItem item) {
+  const auto at = items_.begin() + static_cast<std::ptrdiff_t>(std::min(index, items_.size()));
+  items_.insert(at, std::move(item));
+}
+
 void FileList::removeAt(std::span<const std::size_t> indexes) {
   std::vector<bool> gone(items_.size(), false);
   for (std::size_t i : indexes)

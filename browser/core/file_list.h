@@ -27,6 +27,8 @@ class FileList {
   std::size_t removeFolder(std::uint64_t treeItem);
   // Appends one item as it is (a catalog category's entries fill the list this way).
   void append(FileItem item) { items_.push_back(std::move(item)); }
+  // Puts `item` at `index` (at the end when `index` is past it).
+  void insert(std::size_t index, FileItem item);
   void clear() { items_.clear(); }
 
   std::size_t size() const { return items_.size(); }

@@ -167,7 +167,7 @@ TEST_F(FrameCommandsTest, TheGridMenuFollowsTheClickedCell) {
             (QStringList{"Convert to On-The-Fly Setting", "Select &All", "Copy to...",
                          "Send to Floppy (A:)", "Rename File...", "Delete Catalog Entries..."}));
   EXPECT_TRUE(frame_->command(GridCommand::RenameFile)->isEnabled());
-  EXPECT_FALSE(frame_->command(GridCommand::ConvertOnTheFly)->isEnabled());
+  EXPECT_TRUE(frame_->command(GridCommand::ConvertOnTheFly)->isEnabled());
 
   clickItem(1);
   menu = frame_->gridMenuFor(1);
