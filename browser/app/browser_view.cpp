@@ -63,6 +63,11 @@ void CBrowserView::setThumbnails3D(bool on) {
   requestPictures();
 }
 
+void CBrowserView::setBackground(std::uint32_t bgr) {
+  for (BSingleView* c : cells_) c->setBackground(bgr);
+  requestPictures();
+}
+
 void CBrowserView::scrollTo(std::int64_t first) {
   const std::int64_t clamped = layout().clamped(first);
   if (clamped == first_) return;

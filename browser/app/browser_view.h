@@ -42,6 +42,8 @@ class CBrowserView : public QWidget {
   void setSizeSetting(int setting);
   bool thumbnails3D() const { return shaded_; }
   void setThumbnails3D(bool on);
+  // Every cell draws on `bgr` (0x00BBGGRR) from now on; the shown pictures are made again.
+  void setBackground(std::uint32_t bgr);
 
   GridLayout layout() const;
   std::int64_t firstShown() const { return first_; }

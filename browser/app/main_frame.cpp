@@ -83,6 +83,7 @@ CMainFrame::CMainFrame(SettingsStore& store, std::unique_ptr<DriveService> drive
   connect(preview_, &BSingleView::statusText, this, [this](const QString& text) { statusBar()->showMessage(text); });
   connect(view_, &CBrowserView::statusText, this, [this](const QString& text) { statusBar()->showMessage(text); });
   preview_->setInches(readSetting(store_, kEnglishUnits) != 0);
+  applyBackground();
   view_->setDrives(drives_.get());
   auto opener = std::make_unique<DesignOpener>(store_, view_->extractedFiles());
   opener->setPesCheck([this] { return pesHasDefault(XdgPlaces::fromEnvironment()) || runPesAssociation(); });

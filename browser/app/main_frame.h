@@ -196,6 +196,7 @@ class CMainFrame : public QMainWindow {
   PrefsPlaces prefsPlaces() const;
   void openPreferencesSheet();
   void applyPreferences(const PrefsEffects& effects);
+  void applyBackground();
   // Plug-ins (main_frame_plugins.cpp).
   void buildPluginMenu(QMenu* menu);
   void addPluginButtons();

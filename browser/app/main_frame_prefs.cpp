@@ -6,9 +6,11 @@
 #include "browser/app/main_frame.h"
 #include "browser/app/preferences_sheet.h"
 #include "browser/app/single_view.h"
+#include "browser/prefs_core/preferences.h"
 #include "catalog/catalog_location.h"
 #include "catalog/catalog_texts.h"
 #include "formats/format_table.h"
+#include "tools/setting_keys.h"
 
 namespace lh {
 
@@ -36,10 +38,17 @@ void CMainFrame::applyPreferences(const PrefsEffects& effects) {
   } else if (effects.workspace) {
     saveCatalog(catalog_, store_, dataFolder_);
   }
-  if (effects.colors || effects.units || effects.tagLine) {
-    view_->update();
-    preview_->update();
-  }
+  if (effects.colors) applyBackground();
+  if (effects.units) preview_->setInches(readSetting(store_, kEnglishUnits) != 0);
+  if (effects.colors || effects.units) updatePreview();
+  if (effects.tagLine) view_->update();
+}
+
+// Thumbnails and the preview are drawn on the preferences' background colour.
+void CMainFrame::applyBackground() {
+  const std::uint32_t bgr = loadColors(store_).color;
+  preview_->setBackground(bgr);
+  view_->setBackground(bgr);
 }
 
 }  // namespace lh

@@ -105,7 +105,7 @@ CellGeometry BSingleView::geometryNow() const {
 }
 
 PictureSpec BSingleView::wantedSpec(bool shaded, bool showJumps) const {
-  return pictureSpec(geometryNow(), shaded, showJumps, 0xFFFFFF);
+  return pictureSpec(geometryNow(), shaded, showJumps, background_);
 }
 
 void BSingleView::fillColourList() {

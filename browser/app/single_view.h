@@ -45,6 +45,8 @@ class BSingleView : public QWidget {
 
   // Units of the distance read-out.
   void setInches(bool inches) { inches_ = inches; }
+  // The colour pictures are drawn on (0x00BBGGRR), from the preferences.
+  void setBackground(std::uint32_t bgr) { background_ = bgr; }
   // The status text for the pointer at `pos` (client pixels) with or without a button or
   // modifier key down: the distance from the design's centre, or what the cell shows.
   QString statusTextAt(const QPoint& pos, bool buttonOrModifier) const;
@@ -78,6 +80,7 @@ class BSingleView : public QWidget {
   bool selected_ = false;
   bool colourList_ = false;
   bool inches_ = false;
+  std::uint32_t background_ = 0xFFFFFF;
   FileItem item_;
   std::string text_;
   std::string caption_;

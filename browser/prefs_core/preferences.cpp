@@ -58,19 +58,6 @@ void saveWorkspace(SettingsStore& s, const WorkspacePrefs& w) {
   put(s, kOriginalDirectory, w.originalFolder);
 }
 
-BackgroundColors loadColors(const SettingsStore& s) {
-  BackgroundColors c = BackgroundColors::defaults();
-  for (int i = 0; i < kStoredColorCount; ++i) {
-    auto& slot = c.stored[static_cast<std::size_t>(i)];
-    slot = static_cast<std::uint32_t>(s.getInt(kBackgroundSection, storedColorKey(i), static_cast<int>(slot))) &
-           0xFFFFFFu;
-  }
-  c.selected = readSetting(s, kBackgroundIndex);
-  const std::uint32_t fallback = c.selected >= 0 ? c.stored[static_cast<std::size_t>(c.selected)] : c.color;
-  c.color = static_cast<std::uint32_t>(s.getInt(kBackgroundSection, kBackgroundColorKey, static_cast<int>(fallback))) &
-            0xFFFFFFu;
-  return c;
-}
 
 void saveColors(SettingsStore& s, const BackgroundColors& c) {
   for (int i = 0; i < kStoredColorCount; ++i)
@@ -140,6 +127,20 @@ PrefsEffects effectsOf(const Preferences& before, const Preferences& after) {
   if (withoutTrailingSlash(before.catalogFolder) != withoutTrailingSlash(after.catalogFolder))
     e.catalogFolder = withoutTrailingSlash(after.catalogFolder);
   return e;
+}
+
+BackgroundColors loadColors(const SettingsStore& s) {
+  BackgroundColors c = BackgroundColors::defaults();
+  for (int i = 0; i < kStoredColorCount; ++i) {
+    auto& slot = c.stored[static_cast<std::size_t>(i)];
+    slot = static_cast<std::uint32_t>(s.getInt(kBackgroundSection, storedColorKey(i), static_cast<int>(slot))) &
+           0xFFFFFFu;
+  }
+  c.selected = readSetting(s, kBackgroundIndex);
+  const std::uint32_t fallback = c.selected >= 0 ? c.stored[static_cast<std::size_t>(c.selected)] : c.color;
+  c.color = static_cast<std::uint32_t>(s.getInt(kBackgroundSection, kBackgroundColorKey, static_cast<int>(fallback))) &
+            0xFFFFFFu;
+  return c;
 }
 
 }  // namespace lh

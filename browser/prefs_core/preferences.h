@@ -78,6 +78,8 @@ struct PrefsPlaces {
 // becomes ~/Loomhall/My Original Designs/ (made when missing), or the temporary folder.
 // Without a home folder nothing is made.
 Preferences loadPreferences(const SettingsStore& store, const PrefsPlaces& places);
+// The background colours alone; `color` is what thumbnails and previews are drawn on.
+BackgroundColors loadColors(const SettingsStore& store);
 // Writes every value except the catalog folder, which changes through changeCatalogFolder.
 void savePreferences(SettingsStore& store, const Preferences& prefs);
 // Start-up: loads the values and writes all of them back, the catalog folder included.

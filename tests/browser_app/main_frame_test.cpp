@@ -180,6 +180,22 @@ TEST_F(MainFrameTest, SplitterTabAndWindowAreSavedAtCloseAndRestored) {
   EXPECT_EQ(again->geometry().size(), QSize(1200, 800));
 }
 
+TEST_F(MainFrameTest, ThumbnailsAndPreviewAreDrawnOnThePreferencesBackground) {
+  store_.setInt("BkgColors", "selectedColor", -1);
+  store_.setInt("BkgColors", "selectedColorRGB", 0x336699);  // 0x00BBGGRR
+  auto frame = openFrame();
+  ASSERT_TRUE(frame->openPath(folder_ + "/flower.pes"));
+  ASSERT_TRUE(picturesArrive(*frame));
+  EXPECT_EQ(frame->preview().wantedSpec(true, false).background, 0x336699u);
+  const QImage& image = frame->view().cell(0)->image();
+  ASSERT_FALSE(image.isNull());
+  // The corner lies in the renderer's margin; the screen palette may round the colour a little.
+  const QColor corner = image.pixelColor(0, 0);
+  EXPECT_NEAR(corner.red(), 0x99, 24);
+  EXPECT_NEAR(corner.green(), 0x66, 24);
+  EXPECT_NEAR(corner.blue(), 0x33, 24);
+}
+
 TEST_F(MainFrameTest, PreferencesAreStoredAtStartAndOfferedInTheOptionsMenu) {
   auto frame = openFrame();
   EXPECT_EQ(store_.getString("Workspace", "directory", ""), QDir::homePath().toStdString() + "/Loomhall/My Temps/");
