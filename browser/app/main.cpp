@@ -1,6 +1,7 @@
-// loomhall [--screenshot FILE] [PATH]: the design browser. PATH names a folder, a zip archive
-// or a design to start with; --screenshot writes a picture of the window once the first page
-// of thumbnails is drawn, then quits.
+// loomhall [--screenshot FILE [--show colours|catalog]] [PATH]: the design browser. PATH names
+// a folder, a zip archive or a design to start with; --screenshot writes a picture of the
+// window once the first page of thumbnails is drawn, then quits (--show first switches the
+// preview to its colour list or brings the catalog tab to the front).
 //
 // One browser runs per user: a second start hands its PATH to the running one, which comes to
 // the front and opens it, and then ends. Screenshot runs are scripts' runs: they neither
@@ -35,15 +36,28 @@ void reportRaise(const QString& path) {
   std::fflush(stdout);
 }
 
-int takeScreenshot(lh::CMainFrame& frame, const QString& shot) {
-  // Wait (within reason) for the shown thumbnails and the opened folder, then take the picture.
+// The screenshot's view once the pictures are there: the colour list or the catalog tab.
+void arrange(lh::CMainFrame& frame, const QString& show) {
+  if (show == "colours" && !frame.preview().colourListShown()) frame.preview().switchColourList();
+  if (show == "catalog") frame.leftTabs().setCurrentIndex(1);
+}
+
+int takeScreenshot(lh::CMainFrame& frame, const QString& shot, const QString& show) {
+  // Wait (within reason) for the shown thumbnails and the opened folder, arrange the view,
+  // give it one more round to lay itself out, then take the picture.
   QElapsedTimer since;
   since.start();
   QTimer poll;
+  bool arranged = false;
   QObject::connect(&poll, &QTimer::timeout, [&] {
     const bool previewReady = frame.preview().itemText().empty() || frame.preview().hasPicture();
     const bool ready = frame.view().allShownReady() && previewReady && frame.folderShown();
     if (!ready && since.elapsed() < 20000) return;
+    if (!arranged) {
+      arranged = true;
+      arrange(frame, show);
+      return;
+    }
     poll.stop();
     const bool saved = frame.grab().save(shot, "PNG");
     QApplication::exit(saved ? 0 : 1);
@@ -61,6 +75,8 @@ int main(int argc, char** argv) {
   parser.addHelpOption();
   parser.addOption(
       {"screenshot", "Write a PNG of the window to FILE once the thumbnails are drawn.", "FILE"});
+  parser.addOption({"show", "With --screenshot: show the preview's colour list (colours) or the catalog tab (catalog).",
+                    "WHAT"});
   parser.addPositionalArgument("path", "A folder, zip archive or design to show.");
   parser.process(app);
   const QString shot = parser.value("screenshot");
@@ -91,7 +107,7 @@ int main(int argc, char** argv) {
     frame.show();
   }
   if (!path.isEmpty()) frame.openPath(path.toStdString());
-  if (!shot.isEmpty()) return takeScreenshot(frame, shot);
+  if (!shot.isEmpty()) return takeScreenshot(frame, shot, parser.value("show"));
 
   QObject::connect(&*instance, &lh::SingleInstance::raiseRequested, &frame,
                    [&frame](const QString& requested) {
