@@ -110,7 +110,7 @@ std::optional<std::vector<std::uint8_t>> encodeBusFrame(const BusFrame& frame) {
 
   std::vector<std::uint8_t> out;
   out.reserve(static_cast<std::size_t>(length));
-  out.insert(out.end(), kMagic.begin(), kMagic.end());
+  for (const std::uint8_t b : kMagic) out.push_back(b);  // (GCC 12 -O2 misreads an insert here)
   putLittle(out, kBusFrameVersion, 2);
   putLittle(out, frame.block ? kFlagBlock : 0, 2);
   putLittle(out, length, 4);
