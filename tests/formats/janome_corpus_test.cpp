@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <map>
+#include <ostream>
 #include <string>
 
 #include "formats/design_codec.h"
@@ -19,6 +20,9 @@ struct Expectation {
   double agreement = 0.999;
   std::map<std::string, double> exceptions;
 };
+
+// Test names and failure messages show the folder rather than the structure's bytes.
+void PrintTo(const Expectation& e, std::ostream* os) { *os << e.folder; }
 
 void normaliseLikeOurReader(EmbDesign& peer, const std::string& folder) {
   peer.mergeJumps(false);
