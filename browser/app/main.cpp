@@ -83,15 +83,19 @@ int main(int argc, char** argv) {
   const QString path = parser.positionalArguments().value(0);
 
   std::optional<lh::SingleInstance> instance;
+  std::optional<lh::SingleInstance::Claim> claim;
   if (shot.isEmpty()) {
     instance.emplace();
     const QString absolute = path.isEmpty() ? QString() : QFileInfo(path).absoluteFilePath();
-    if (instance->claim(absolute) == lh::SingleInstance::Claim::Handed) return 0;
+    claim = instance->claim(absolute);
+    if (claim == lh::SingleInstance::Claim::Handed) return 0;
   }
 
   lh::QtSettingsStore settings;
-  std::unique_ptr<lh::CrashGuard> guard;  // a screenshot's loads are not the user's
-  if (shot.isEmpty()) {
+  // A screenshot's loads are not the user's; a copy started beside an unanswering one leaves
+  // that copy's record of its loads alone.
+  std::unique_ptr<lh::CrashGuard> guard;
+  if (claim == lh::SingleInstance::Claim::First) {
     const QFileInfo stored(QString::fromStdString(settings.fileName()));
     const std::string record = stored.dir().filePath(stored.completeBaseName() + ".lastfile").toStdString();
     lh::adoptLeftOver(settings, record);

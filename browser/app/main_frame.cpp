@@ -309,7 +309,9 @@ void CMainFrame::comeToFront(const QString& path) {
   raise();
   activateWindow();
   plugins_->activated();
-  if (!path.isEmpty()) openPath(toStd(path));
+  // While a tool or plug-in run works on the selection, the path is not opened: it would
+  // change what the run is given.
+  if (!path.isEmpty() && !runState_.toolRunning()) openPath(toStd(path));
 }
 
 }  // namespace lh

@@ -110,13 +110,19 @@ void CMainFrame::runToolCommand(ToolCommandId id) {
   pendingRun_.placed.temporary = job.run.workspace;
   pendingRun_.placed.deleteAtClose = readSetting(job.settings, kDeleteTemporaries) != 0;
   pendingRun_.temporaryFolder = job.run.directory;
-  RunItems items = takeRunItems(view_->fileList(), readSetting(job.settings, kKeepOriginalSelection) != 0);
+  const bool keepSelection = readSetting(job.settings, kKeepOriginalSelection) != 0;
+  const bool reduce = toolCommand(id).tool == Tool::ReduceNeedles;
+  // "Reduce Colors" asks first: a declined dialog leaves the selection as it was.
+  RunItems items = takeRunItems(view_->fileList(), keepSelection || reduce);
   pendingRun_.sources = std::move(items.sources);
   job.items = std::move(items.locations);
-  if (toolCommand(id).tool == Tool::ReduceNeedles && !chooseReduction(job)) {
-    // Cancel, or OK without a change, ends the run at once.
-    toolRunFinished(RunResult{});
-    return;
+  if (reduce) {
+    if (!chooseReduction(job)) {
+      // Cancel, or OK without a change, ends the run at once.
+      toolRunFinished(RunResult{});
+      return;
+    }
+    if (!keepSelection) takeRunItems(view_->fileList(), false);
   }
   job.beforeDesign = toolRunHook_;
   job.guard = guard_;

@@ -53,7 +53,10 @@ std::optional<Refusal> PluginRuns::launch(const LaunchPlan& plan) {
     created_.clear();
   }
   const LaunchOutcome outcome = carryOut(plan, state_, *starter_, PluginLauncher::fallbackFolder(),
-                                         [this](const ProcessExit&) { emit runEnded(); });
+                                         [this, ends = plan.entersRun](const ProcessExit&) {
+                                           // Only the run's own plug-in ends the run by exiting.
+                                           if (ends) emit runEnded();
+                                         });
   if (outcome.beganRun) host_->beginRun();
   return outcome.message;
 }

@@ -270,12 +270,13 @@ TEST_F(ToolRunTest, ReduceColorsWorksOnTheFirstDesignWithTheChosenCount) {
   EXPECT_EQ(names(), (std::vector<std::string>{"a.pes", "a Reduced.pes", "b.pes"}));
   EXPECT_FALSE(fs::exists(folder_ + "/b Reduced.pes"));
 
-  // Declined: nothing is written and nothing reported.
+  // Declined: nothing is written and nothing reported, and the selection is as it was.
   frame_->setNeedleChooser([](const EmbDesign&) { return std::optional<EmbDesign>(); });
   list().click(0);
   frame_->toolAction(ToolCommandId::ReduceColors)->trigger();
   EXPECT_FALSE(frame_->runState().toolRunning());
   EXPECT_EQ(list().size(), 3u);
+  EXPECT_EQ(list().selectedIndexes(), (std::vector<std::size_t>{0}));
 }
 
 TEST(NeedleDialog, ColourListLines) {
